@@ -1,0 +1,34 @@
+# Compiles a resource script with windres. On Windows the result is linked into
+# the executable; elsewhere the .res file is embedded as bytes, where the Win32
+# subset's resource reader finds it.
+find_program(PIPALO_WINDRES NAMES i686-w64-mingw32-windres REQUIRED)
+
+function(pipalo_add_resources target script)
+    get_filename_component(name ${script} NAME_WE)
+    get_filename_component(scriptPath ${script} ABSOLUTE)
+    get_filename_component(scriptDir ${scriptPath} DIRECTORY)
+    set(dir ${CMAKE_CURRENT_BINARY_DIR}/${target}_resources)
+    if(WIN32)
+        set(object ${dir}/${name}.o)
+        add_custom_command(OUTPUT ${object}
+            COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
+            COMMAND ${PIPALO_WINDRES} -I ${scriptDir} -O coff -i ${scriptPath} -o ${object}
+            DEPENDS ${scriptPath} ${ARGN}
+            WORKING_DIRECTORY ${scriptDir}
+            VERBATIM)
+        target_sources(${target} PRIVATE ${object})
+    else()
+        set(res ${dir}/${name}.res)
+        set(source ${dir}/${name}_res.cpp)
+        add_custom_command(OUTPUT ${res} ${source}
+            COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
+            COMMAND ${PIPALO_WINDRES} -I ${scriptDir} -O res -i ${scriptPath} -o ${res}
+            COMMAND ${CMAKE_COMMAND} -DINPUT=${res} -DOUTPUT=${source}
+                    -P ${PROJECT_SOURCE_DIR}/cmake/EmbedResourceFile.cmake
+            DEPENDS ${scriptPath} ${PROJECT_SOURCE_DIR}/cmake/EmbedResourceFile.cmake ${ARGN}
+            WORKING_DIRECTORY ${scriptDir}
+            VERBATIM)
+        target_sources(${target} PRIVATE ${source})
+        set_property(TARGET ${target} APPEND PROPERTY PIPALO_RES_FILE ${res})
+    endif()
+endfunction()

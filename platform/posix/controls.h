@@ -1,0 +1,14 @@
+// The window procedures of the built-in control classes.
+#pragma once
+
+#include "desktop.h"
+
+namespace posix {
+
+LRESULT CALLBACK buttonProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK staticProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The classes every process has: "Button" and "Static".
+std::vector<WindowClass> builtInClasses();
+
+}  // namespace posix

@@ -1,0 +1,109 @@
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+
+#include "desktop.h"
+#include "display.h"
+#include "modal_loop.h"
+
+using namespace posix;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The filter list: pairs of description and pattern, each ending with a NUL,
+// the list with a second NUL.
+std::vector<FileFilter> readFilters(LPCSTR list) {
+    std::vector<FileFilter> filters;
+    while (list && *list) {
+        FileFilter filter;
+        filter.description = list;
+        list += filter.description.size() + 1;
+        if (!*list) break;
+        filter.pattern = list;
+        list += filter.pattern.size() + 1;
+        filters.push_back(filter);
+    }
+    return filters;
+}
+
+// A directory that does not exist here (such as "c:\") gives the current one.
+std::string startDirectory(LPCSTR wanted) {
+    std::error_code error;
+    if (wanted && *wanted && fs::is_directory(wanted, error)) return wanted;
+    return fs::current_path(error).string();
+}
+
+std::optional<std::string> askForPath(const FileDialogRequest& request) {
+    OwnerDisabled disabled(request.owner);
+    std::optional<std::optional<std::string>> chosen;
+    display().openFileDialog(request, [&chosen](std::optional<std::string> path) { chosen = path; });
+    if (!runModalLoop([&chosen] { return chosen.has_value(); })) return std::nullopt;
+    return *chosen;
+}
+
+// The questions the dialog asks before it accepts a name; false keeps it open.
+bool confirmed(const FileDialogRequest& request, DWORD flags, const std::string& path) {
+    std::error_code error;
+    const bool exists = fs::exists(path, error);
+    const std::string name = fs::path(path).filename().string();
+    if (exists && request.save && (flags & OFN_OVERWRITEPROMPT))
+        return MessageBoxA(request.owner, (name + " already exists.\nDo you want to replace it?").c_str(),
+                           request.title.c_str(), MB_YESNO | MB_ICONWARNING) == IDYES;
+    if (!exists && (flags & OFN_CREATEPROMPT))
+        return MessageBoxA(request.owner, (name + " does not exist.\nDo you want to create it?").c_str(),
+                           request.title.c_str(), MB_YESNO | MB_ICONWARNING) == IDYES;
+    return true;
+}
+
+void storeResult(OPENFILENAMEA& dialog, const std::string& path) {
+    std::memcpy(dialog.lpstrFile, path.c_str(), path.size() + 1);
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t dot = path.find_last_of('.');
+    dialog.nFileOffset = static_cast<WORD>(nameStart);
+    dialog.nFileExtension = static_cast<WORD>(dot != std::string::npos && dot >= nameStart ? dot + 1 : 0);
+    if (dialog.lpstrFileTitle && dialog.nMaxFileTitle > 0) {
+        const std::string title = path.substr(nameStart);
+        const std::size_t length = std::min<std::size_t>(title.size(), dialog.nMaxFileTitle - 1);
+        std::memcpy(dialog.lpstrFileTitle, title.data(), length);
+        dialog.lpstrFileTitle[length] = '\0';
+    }
+}
+
+BOOL runFileDialog(LPOPENFILENAMEA dialog, bool save) {
+    desktop().lastCommonDialogError = 0;
+    if (!dialog || (dialog->lStructSize != OPENFILENAME_SIZE_VERSION_400A &&
+                    dialog->lStructSize != sizeof(OPENFILENAMEA))) {
+        desktop().lastCommonDialogError = CDERR_STRUCTSIZE;
+        return FALSE;
+    }
+    FileDialogRequest request;
+    request.save = save;
+    request.owner = dialog->hwndOwner;
+    request.title = dialog->lpstrTitle ? dialog->lpstrTitle : (save ? "Save As" : "Open");
+    request.filters = readFilters(dialog->lpstrFilter);
+    request.initialDirectory = startDirectory(dialog->lpstrInitialDir);
+
+    for (;;) {
+        const std::optional<std::string> path = askForPath(request);
+        if (!path || path->empty()) return FALSE;
+        if (!confirmed(request, dialog->Flags, *path)) continue;
+        if (!dialog->lpstrFile || path->size() + 1 > dialog->nMaxFile) {
+            desktop().lastCommonDialogError = FNERR_BUFFERTOOSMALL;
+            return FALSE;
+        }
+        storeResult(*dialog, *path);
+        return TRUE;
+    }
+}
+
+}  // namespace
+
+BOOL WINAPI GetSaveFileNameA(LPOPENFILENAMEA dialog) { return runFileDialog(dialog, true); }
+
+BOOL WINAPI GetOpenFileNameA(LPOPENFILENAMEA dialog) { return runFileDialog(dialog, false); }
+
+DWORD WINAPI CommDlgExtendedError() { return desktop().lastCommonDialogError; }

@@ -1,0 +1,11 @@
+#include "headless/recorded_tones.h"
+
+#include "test_driver/driver.h"
+
+namespace headless {
+
+void RecordedTones::play(unsigned frequency, unsigned milliseconds) {
+    driver.recordTone(frequency, milliseconds);
+}
+
+}  // namespace headless

@@ -1,0 +1,20 @@
+// The tone output of the tests: each tone is written down, and takes no time
+// but on the driver's virtual clock.
+#pragma once
+
+#include "tone_output.h"
+
+namespace headless {
+
+class Driver;
+
+class RecordedTones : public posix::ToneOutput {
+public:
+    explicit RecordedTones(Driver& driver) : driver(driver) {}
+    void play(unsigned frequency, unsigned milliseconds) override;
+
+private:
+    Driver& driver;
+};
+
+}  // namespace headless

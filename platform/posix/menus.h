@@ -1,0 +1,32 @@
+// Menus loaded from menu templates, behind HMENU handles.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "win32_subset.h"
+
+namespace posix {
+
+struct MenuItem {
+    std::string text;  // with its '&' mnemonic and, after a tab, the shortcut label
+    UINT id = 0;
+    bool separator = false;
+    std::vector<MenuItem> popup;  // a pop-up's items; empty for a command
+    bool isPopup() const { return !popup.empty(); }
+};
+
+struct Menu {
+    std::vector<MenuItem> items;
+};
+
+// Reads a standard (not extended) menu template; nullopt when it is malformed.
+std::optional<Menu> parseMenuTemplate(std::span<const std::uint8_t> menuTemplate);
+
+// The menu behind a handle that LoadMenuA returned; null for any other value.
+const Menu* menuFromHandle(HMENU menu);
+
+}  // namespace posix

@@ -1,0 +1,82 @@
+#include <chrono>
+
+#include "desktop.h"
+#include "display.h"
+
+namespace posix {
+
+Taken pollMessage(MSG& message) {
+    Desktop& state = desktop();
+    if (!state.posted.empty()) {
+        message = state.posted.front();
+        state.posted.pop_front();
+        return Taken::message;
+    }
+    // The quit request waits behind every posted message, as on Windows.
+    if (state.quitPending) {
+        state.quitPending = false;
+        message = MSG{};
+        message.message = WM_QUIT;
+        message.wParam = static_cast<WPARAM>(state.quitCode);
+        return Taken::quit;
+    }
+    return Taken::nothing;
+}
+
+bool takeMessage(MSG& message) {
+    for (;;) {
+        switch (pollMessage(message)) {
+        case Taken::message:
+            return true;
+        case Taken::quit:
+            return false;
+        case Taken::nothing:
+            display().waitForInput();
+        }
+    }
+}
+
+}  // namespace posix
+
+using namespace posix;
+
+BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (window && !findWindow(window)) return FALSE;
+    MSG posted{};
+    posted.hwnd = window;
+    posted.message = message;
+    posted.wParam = wParam;
+    posted.lParam = lParam;
+    posted.time = static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                         std::chrono::steady_clock::now().time_since_epoch())
+                                         .count());
+    desktop().posted.push_back(posted);
+    return TRUE;
+}
+
+LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const WindowRecord* record = findWindow(window);
+    if (!record) return 0;
+    const WNDPROC procedure = record->procedure;
+    return procedure(window, message, wParam, lParam);
+}
+
+BOOL WINAPI GetMessageA(LPMSG message, HWND, UINT, UINT) {
+    // Pipalo always asks for every message of the thread, so no filter is applied.
+    return takeMessage(*message) ? TRUE : FALSE;
+}
+
+BOOL WINAPI TranslateMessage(const MSG*) {
+    // Nothing here reads character messages, so no WM_CHAR is made.
+    return FALSE;
+}
+
+LRESULT WINAPI DispatchMessageA(const MSG* message) {
+    if (!message || !message->hwnd) return 0;
+    return SendMessageA(message->hwnd, message->message, message->wParam, message->lParam);
+}
+
+void WINAPI PostQuitMessage(int exitCode) {
+    desktop().quitPending = true;
+    desktop().quitCode = exitCode;
+}

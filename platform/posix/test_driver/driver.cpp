@@ -1,0 +1,206 @@
+#include "test_driver/driver.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "headless/headless_display.h"
+#include "headless/recorded_tones.h"
+#include "tone_output.h"
+
+namespace headless {
+
+namespace {
+
+std::function<void(const std::string&)>& failureReporter() {
+    static std::function<void(const std::string&)> reporter = [](const std::string& message) {
+        std::fprintf(stderr, "test driver: %s\n", message.c_str());
+        std::abort();
+    };
+    return reporter;
+}
+
+bool menuHasCommand(const std::vector<posix::MenuItem>& items, UINT commandId) {
+    for (const posix::MenuItem& item : items)
+        if ((item.isPopup() && menuHasCommand(item.popup, commandId)) ||
+            (!item.isPopup() && !item.separator && item.id == commandId))
+            return true;
+    return false;
+}
+
+}  // namespace
+
+Driver::Driver() {
+    posix::resetDesktop();
+    posix::setDisplay(std::make_unique<HeadlessDisplay>(*this));
+    posix::setToneOutput(std::make_unique<RecordedTones>(*this));
+}
+
+Driver::~Driver() {
+    posix::setDisplay(nullptr);
+    posix::setToneOutput(nullptr);
+}
+
+void Driver::setFailureReporter(std::function<void(const std::string&)> reporter) {
+    failureReporter() = std::move(reporter);
+}
+
+void Driver::fail(const std::string& message) { failureReporter()(message); }
+
+// Input goes to the window with the focus, or else the active window, and only
+// while its top-level window takes input (a modal box disables its owner).
+HWND Driver::keyTarget() const {
+    const HWND focus = posix::desktop().focus;
+    return posix::findWindow(focus) ? focus : posix::activeWindow();
+}
+
+bool Driver::acceptsInput(HWND target) const {
+    const posix::WindowRecord* top = posix::findWindow(posix::topLevelOf(target));
+    return top && top->enabled;
+}
+
+void Driver::postKey(int virtualKey, bool down, bool repeat) {
+    const HWND target = keyTarget();
+    if (!acceptsInput(target)) return;
+    const bool alt = heldKeys.count(VK_MENU) > 0;
+    const bool system = alt || virtualKey == VK_F10 || virtualKey == VK_MENU;
+    UINT message = down ? WM_KEYDOWN : WM_KEYUP;
+    if (system) message = down ? WM_SYSKEYDOWN : WM_SYSKEYUP;
+    LPARAM flags = 1;
+    if (alt) flags |= 1 << 29;
+    if (repeat || !down) flags |= 1 << 30;
+    if (!down) flags |= static_cast<LPARAM>(1u << 31);
+    PostMessageA(target, message, static_cast<WPARAM>(virtualKey), flags);
+}
+
+void Driver::holdKey(int virtualKey) {
+    const bool repeat = heldKeys.count(virtualKey) > 0;
+    heldKeys.insert(virtualKey);
+    postKey(virtualKey, true, repeat);
+}
+
+void Driver::releaseKey(int virtualKey) {
+    heldKeys.erase(virtualKey);
+    postKey(virtualKey, false, false);
+}
+
+void Driver::repeatKey(int virtualKey) {
+    if (heldKeys.count(virtualKey)) postKey(virtualKey, true, true);
+}
+
+void Driver::click(HWND control) {
+    if (!posix::findWindow(control)) return fail("click on a window that does not exist");
+    if (!acceptsInput(control)) return;
+    const posix::WindowRecord& record = window(control);
+    const LPARAM centre = MAKELPARAM(record.width / 2, record.height / 2);
+    PostMessageA(control, WM_LBUTTONDOWN, 1, centre);
+    PostMessageA(control, WM_LBUTTONUP, 0, centre);
+}
+
+void Driver::chooseMenuItem(HWND target, UINT commandId) {
+    const posix::Menu* menu = menuOf(target);
+    if (!menu || !menuHasCommand(menu->items, commandId))
+        return fail("the window's menu has no item " + std::to_string(commandId));
+    if (!acceptsInput(target)) return;
+    PostMessageA(target, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
+}
+
+void Driver::pressCloseBox(HWND target) {
+    if (!posix::findWindow(target)) return fail("close box of a window that does not exist");
+    if (!acceptsInput(target)) return;
+    PostMessageA(target, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+void Driver::moveMouse(HWND target) {
+    if (!posix::findWindow(target)) return fail("mouse over a window that does not exist");
+    PostMessageA(target, WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
+}
+
+void Driver::then(std::function<void()> step) { steps.push_back(std::move(step)); }
+
+void Driver::answerMessageBox(int answer) { boxAnswers.push_back(answer); }
+
+void Driver::chooseFile(const std::string& path) { dialogAnswers.emplace_back(path); }
+
+void Driver::cancelFileDialog() { dialogAnswers.emplace_back(std::nullopt); }
+
+void Driver::failNextCreation(const std::string& className) {
+    posix::desktop().failNextCreationOf = className;
+}
+
+std::vector<HWND> Driver::topLevelWindows() const { return posix::desktop().topLevelOrder; }
+
+HWND Driver::findTopLevel(const std::string& title) const {
+    for (HWND candidate : posix::desktop().topLevelOrder)
+        if (window(candidate).text == title) return candidate;
+    return nullptr;
+}
+
+HWND Driver::findControl(HWND parent, const std::string& text) const {
+    for (HWND child : window(parent).children)
+        if (window(child).text == text) return child;
+    return nullptr;
+}
+
+const posix::WindowRecord& Driver::window(HWND handle) const {
+    static const posix::WindowRecord none;
+    const posix::WindowRecord* record = posix::findWindow(handle);
+    return record ? *record : none;
+}
+
+const posix::Menu* Driver::menuOf(HWND handle) const {
+    return posix::menuFromHandle(window(handle).menu);
+}
+
+void Driver::recordTone(unsigned frequency, unsigned milliseconds) {
+    playedTones.push_back({frequency, milliseconds, clockMs});
+    clockMs += milliseconds;
+}
+
+bool Driver::isKeyDown(int virtualKey) const { return heldKeys.count(virtualKey) > 0; }
+
+void Driver::waitForInput() {
+    if (!steps.empty()) {
+        auto step = std::move(steps.front());
+        steps.pop_front();
+        step();
+        return;
+    }
+    // Nothing will ever arrive: fail, and end every loop so the test returns.
+    if (!reportedIdleLoop) {
+        reportedIdleLoop = true;
+        fail("a message loop waits for input, but the test has no step left and no quit is pending");
+    }
+    PostQuitMessage(0);
+}
+
+void Driver::openMessageBox(const posix::MessageBoxRequest& request,
+                            std::function<void(int)> answered) {
+    const posix::WindowRecord* owner = posix::findWindow(request.owner);
+    ShownMessageBox shown{request.owner, request.text, request.caption, request.style,
+                          owner && !owner->enabled, 0};
+    if (boxAnswers.empty()) {
+        fail("message box \"" + request.text + "\" shown with no answer ready");
+        shown.answer = (request.style & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
+    } else {
+        shown.answer = boxAnswers.front();
+        boxAnswers.pop_front();
+    }
+    shownBoxes.push_back(shown);
+    answered(shown.answer);
+}
+
+void Driver::openFileDialog(const posix::FileDialogRequest& request,
+                            std::function<void(std::optional<std::string>)> chosen) {
+    const posix::WindowRecord* owner = posix::findWindow(request.owner);
+    ShownFileDialog shown{request, owner && !owner->enabled, std::nullopt};
+    if (dialogAnswers.empty()) {
+        fail("file dialog \"" + request.title + "\" shown with no answer ready");
+    } else {
+        shown.answer = dialogAnswers.front();
+        dialogAnswers.pop_front();
+    }
+    shownDialogs.push_back(shown);
+    chosen(shown.answer);
+}
+
+}  // namespace headless

@@ -1,0 +1,107 @@
+// Plays the user for a test on the headless display: it holds keys, clicks,
+// chooses menu items, answers boxes and dialogs, and reads back every tone,
+// box, dialog and window. One Driver a test; it starts from an empty desktop.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "desktop.h"
+#include "display.h"
+#include "menus.h"
+
+namespace headless {
+
+struct PlayedTone {
+    unsigned frequency;
+    unsigned milliseconds;
+    std::uint64_t startMs;  // on the virtual clock
+};
+
+struct ShownMessageBox {
+    HWND owner;
+    std::string text;
+    std::string caption;
+    UINT style;
+    bool ownerDisabled;  // while it was shown
+    int answer;
+};
+
+struct ShownFileDialog {
+    posix::FileDialogRequest request;
+    bool ownerDisabled;
+    std::optional<std::string> answer;
+};
+
+class Driver {
+public:
+    Driver();
+    ~Driver();
+    Driver(const Driver&) = delete;
+    Driver& operator=(const Driver&) = delete;
+
+    // How a test learns of a failure (a box with no answer ready, a loop left
+    // waiting with nothing to do). By default it is printed and the process aborts.
+    static void setFailureReporter(std::function<void(const std::string&)> reporter);
+
+    // User actions, posted at once.
+    void holdKey(int virtualKey);
+    void releaseKey(int virtualKey);
+    void repeatKey(int virtualKey);  // the display's auto-repeat of a held key
+    void click(HWND control);
+    void chooseMenuItem(HWND window, UINT commandId);
+    void pressCloseBox(HWND window);
+    void moveMouse(HWND window);
+
+    // A step that runs when a message loop has nothing left to take.
+    void then(std::function<void()> step);
+
+    // Answers for the boxes and dialogs to come, in order.
+    void answerMessageBox(int answer);
+    void chooseFile(const std::string& path);
+    void cancelFileDialog();
+    // Makes the next CreateWindowExA of that class fail.
+    void failNextCreation(const std::string& className);
+
+    const std::vector<PlayedTone>& tones() const { return playedTones; }
+    const std::vector<ShownMessageBox>& messageBoxes() const { return shownBoxes; }
+    const std::vector<ShownFileDialog>& fileDialogs() const { return shownDialogs; }
+    std::uint64_t nowMs() const { return clockMs; }
+
+    std::vector<HWND> topLevelWindows() const;  // front first
+    HWND findTopLevel(const std::string& title) const;
+    HWND findControl(HWND parent, const std::string& text) const;
+    const posix::WindowRecord& window(HWND window) const;
+    const posix::Menu* menuOf(HWND window) const;
+
+    // Called by the headless display and tone output.
+    void recordTone(unsigned frequency, unsigned milliseconds);
+    bool isKeyDown(int virtualKey) const;
+    void waitForInput();
+    void openMessageBox(const posix::MessageBoxRequest& request, std::function<void(int)> answered);
+    void openFileDialog(const posix::FileDialogRequest& request,
+                        std::function<void(std::optional<std::string>)> chosen);
+
+private:
+    void fail(const std::string& message);
+    void postKey(int virtualKey, bool down, bool repeat);
+    HWND keyTarget() const;
+    bool acceptsInput(HWND window) const;
+
+    std::set<int> heldKeys;
+    std::deque<std::function<void()>> steps;
+    std::deque<int> boxAnswers;
+    std::deque<std::optional<std::string>> dialogAnswers;
+    std::vector<PlayedTone> playedTones;
+    std::vector<ShownMessageBox> shownBoxes;
+    std::vector<ShownFileDialog> shownDialogs;
+    std::uint64_t clockMs = 0;
+    bool reportedIdleLoop = false;
+};
+
+}  // namespace headless

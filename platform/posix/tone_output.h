@@ -1,0 +1,18 @@
+// Where Beep's tones go: the sound card, or a test's list of tones.
+#pragma once
+
+#include <memory>
+
+namespace posix {
+
+class ToneOutput {
+public:
+    virtual ~ToneOutput() = default;
+    // Plays a tone and returns when it has ended.
+    virtual void play(unsigned frequency, unsigned milliseconds) = 0;
+};
+
+ToneOutput& toneOutput();
+void setToneOutput(std::unique_ptr<ToneOutput> output);
+
+}  // namespace posix

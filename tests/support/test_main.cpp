@@ -1,0 +1,10 @@
+#include <gtest/gtest.h>
+
+#include "test_driver/driver.h"
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    headless::Driver::setFailureReporter(
+        [](const std::string& message) { ADD_FAILURE() << message; });
+    return RUN_ALL_TESTS();
+}
