@@ -80,7 +80,7 @@ private:
     std::int32_t menuHeight;
 
     void dispatchCommand(WPARAM wParam);
-    void runMessageHandlers(UINT message);
+    static void runMessageHandlers(UINT message);
     std::string showFileDialog(bool save, const std::string& title, const char* filter,
                                const std::string& initialDir, DWORD flags, DWORD pathSize);
 };

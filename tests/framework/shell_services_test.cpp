@@ -1,0 +1,115 @@
+// Menus, minimising, quitting and the two file dialogs of a Window.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "test_driver/driver.h"
+#include "window.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char filter[] = "Tunes (*.TPZ)\0*.TPZ\0All Files...\0*.*\0";
+
+class ShellServicesTest : public testing::Test {
+protected:
+    ShellServicesTest() : window(GetModuleHandleA(nullptr), 0, 0, "Shell") {
+        window.create("Shell", 305, 145, 0);
+        folder = fs::temp_directory_path() /
+                 ("pipalo-shell-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+    }
+    ~ShellServicesTest() override { fs::remove_all(folder); }
+
+    headless::Driver driver;
+    Window window;
+    fs::path folder;
+};
+
+TEST_F(ShellServicesTest, MenuIsLoadedFromTheResources) {
+    EXPECT_EQ(window.setMenu(300), 0);
+    const posix::Menu* menu = driver.menuOf(window.getHandle());
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->items.size(), 1u);
+    EXPECT_EQ(menu->items[0].text, "&File");
+    EXPECT_EQ(menu->items[0].popup.at(0).text, "&Exit\tAlt+F4");
+    EXPECT_EQ(menu->items[0].popup.at(0).id, 40002u);
+}
+
+TEST_F(ShellServicesTest, MissingMenuLeavesTheWindowWithout) {
+    EXPECT_EQ(window.setMenu(999), 0);
+    EXPECT_EQ(driver.menuOf(window.getHandle()), nullptr);
+}
+
+TEST_F(ShellServicesTest, MinimizeKeepsTheWindowAndSaysItWasVisible) {
+    EXPECT_TRUE(window.minimize());
+    EXPECT_TRUE(driver.window(window.getHandle()).minimized);
+    EXPECT_TRUE(IsWindow(window.getHandle()));
+}
+
+TEST_F(ShellServicesTest, SaveDialogIsAskedWithTheCallersTextsAndBothPrompts) {
+    const fs::path chosen = folder / "song";
+    driver.chooseFile(chosen.string());
+    driver.answerMessageBox(IDYES);  // create it
+    EXPECT_EQ(window.showSaveDialog("Save...", filter, "c:\\", 0), chosen.string());
+
+    ASSERT_EQ(driver.fileDialogs().size(), 1u);
+    const headless::ShownFileDialog& shown = driver.fileDialogs()[0];
+    EXPECT_TRUE(shown.request.save);
+    EXPECT_TRUE(shown.ownerDisabled);
+    EXPECT_EQ(shown.request.owner, window.getHandle());
+    EXPECT_EQ(shown.request.title, "Save...");
+    ASSERT_EQ(shown.request.filters.size(), 2u);
+    EXPECT_EQ(shown.request.filters[1].description, "All Files...");
+    EXPECT_EQ(shown.request.filters[1].pattern, "*.*");
+    // "c:\" is no directory here, so the dialog opens in the current one.
+    EXPECT_EQ(shown.request.initialDirectory, fs::current_path().string());
+    ASSERT_EQ(driver.messageBoxes().size(), 1u);
+    EXPECT_EQ(driver.messageBoxes()[0].text, "song does not exist.\nDo you want to create it?");
+    EXPECT_TRUE(driver.window(window.getHandle()).enabled);
+}
+
+TEST_F(ShellServicesTest, ExistingFileIsReturnedOnlyAfterTheReplaceQuestion) {
+    const fs::path existing = folder / "old.TPZ";
+    std::ofstream(existing) << "x";
+    driver.chooseFile(existing.string());
+    driver.answerMessageBox(IDNO);  // keep it: the dialog stays
+    driver.chooseFile(existing.string());
+    driver.answerMessageBox(IDYES);
+    EXPECT_EQ(window.showSaveDialog("Save...", filter, folder.string(), 0), existing.string());
+    EXPECT_EQ(driver.fileDialogs().size(), 2u);
+    EXPECT_EQ(driver.fileDialogs()[0].request.initialDirectory, folder.string());
+    EXPECT_EQ(driver.messageBoxes()[0].text, "old.TPZ already exists.\nDo you want to replace it?");
+}
+
+TEST_F(ShellServicesTest, CancelledDialogsGiveEmptyText) {
+    driver.cancelFileDialog();
+    EXPECT_EQ(window.showSaveDialog("Save...", filter, "", 0), "");
+    driver.cancelFileDialog();
+    EXPECT_EQ(window.showOpenDialog("Play...", filter, "C:\\", 0), "");
+}
+
+TEST_F(ShellServicesTest, OpenDialogGivesTheFullPathOfAnExistingFile) {
+    const fs::path tune = folder / "tune.TPZ";
+    std::ofstream(tune) << "263,230\n";
+    driver.chooseFile(tune.string());
+    EXPECT_EQ(window.showOpenDialog("Play...", filter, "C:\\", 0), tune.string());
+    EXPECT_FALSE(driver.fileDialogs()[0].request.save);
+    EXPECT_TRUE(driver.messageBoxes().empty());
+}
+
+TEST_F(ShellServicesTest, PathLongerThanTheBufferFailsTheDialog) {
+    const std::string longName = (folder / std::string(600, 'a')).string();
+    driver.chooseFile(longName);
+    driver.answerMessageBox(IDYES);
+    EXPECT_EQ(window.showOpenDialog("Play...", filter, "", 0), "");  // 512 characters
+    driver.chooseFile(longName);
+    driver.answerMessageBox(IDYES);
+    EXPECT_EQ(window.showSaveDialog("Save...", filter, "", 0), longName);  // 1024 characters
+}
+
+}  // namespace

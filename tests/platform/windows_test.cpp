@@ -1,0 +1,132 @@
+// Window classes and windows of the subset: what the framework relies on from user32.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "recorder.h"
+#include "test_driver/driver.h"
+
+namespace {
+
+bool contains(const std::vector<UINT>& messages, UINT message) {
+    return std::find(messages.begin(), messages.end(), message) != messages.end();
+}
+
+class WindowsTest : public testing::Test {
+protected:
+    WindowsTest() { registerRecordingClass("Recorder"); }
+    headless::Driver driver;
+};
+
+TEST_F(WindowsTest, ClassRegistrationChecksTheRecordAndTheName) {
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = recordingProcedure;
+    windowClass.lpszClassName = "RECORDER";
+    EXPECT_EQ(RegisterClassExA(&windowClass), 0) << "names compare without case";
+    windowClass.lpszClassName = "Other";
+    windowClass.cbSize = sizeof windowClass - 1;
+    EXPECT_EQ(RegisterClassExA(&windowClass), 0);
+    windowClass.cbSize = sizeof windowClass;
+    EXPECT_NE(RegisterClassExA(&windowClass), 0);
+}
+
+TEST_F(WindowsTest, ClassCannotBeUnregisteredWhileAWindowOfItExists) {
+    const HWND window = createRecordingWindow("Recorder", "one");
+    EXPECT_FALSE(UnregisterClassA("Recorder", nullptr));
+    DestroyWindow(window);
+    EXPECT_TRUE(UnregisterClassA("Recorder", nullptr));
+    EXPECT_FALSE(UnregisterClassA("Recorder", nullptr));
+}
+
+TEST_F(WindowsTest, CreationMessagesArriveBeforeTheHandleIsReturned) {
+    const HWND window = createRecordingWindow("Recorder", "one");
+    const std::vector<UINT> messages = messagesOf(window);
+    ASSERT_GE(messages.size(), 2u);
+    EXPECT_EQ(messages[0], static_cast<UINT>(WM_NCCREATE));
+    EXPECT_EQ(messages[1], static_cast<UINT>(WM_CREATE));
+    EXPECT_TRUE(contains(messages, WM_SHOWWINDOW));
+    EXPECT_TRUE(driver.window(window).isVisible());
+}
+
+TEST_F(WindowsTest, UnknownClassOrMissingParentCreatesNothing) {
+    EXPECT_EQ(createRecordingWindow("Nobody", "x"), nullptr);
+    EXPECT_EQ(CreateWindowExA(0, "Button", "orphan", WS_CHILD, 0, 0, 1, 1, nullptr, nullptr,
+                              nullptr, nullptr),
+              nullptr);
+}
+
+TEST_F(WindowsTest, DestroyingTellsTheWindowBeforeItsChildren) {
+    const HWND parent = createRecordingWindow("Recorder", "parent");
+    const HWND child = CreateWindowExA(0, "Recorder", "child", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10,
+                                       parent, nullptr, nullptr, nullptr);
+    received.clear();
+    EXPECT_TRUE(DestroyWindow(parent));
+    std::vector<std::pair<HWND, UINT>> destroys;
+    for (const ReceivedMessage& message : received)
+        if (message.message == WM_DESTROY) destroys.emplace_back(message.window, message.message);
+    EXPECT_EQ(destroys, (std::vector<std::pair<HWND, UINT>>{{parent, WM_DESTROY}, {child, WM_DESTROY}}));
+    EXPECT_FALSE(IsWindow(parent));
+    EXPECT_FALSE(IsWindow(child));
+    EXPECT_FALSE(DestroyWindow(parent));
+}
+
+TEST_F(WindowsTest, CloseBoxAndAltF4CloseThroughTheSystemCommand) {
+    const HWND window = createRecordingWindow("Recorder", "closing");
+    driver.holdKey(VK_MENU);
+    driver.holdKey(VK_F4);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) && IsWindow(window)) DispatchMessageA(&message);
+    const std::vector<UINT> messages = messagesOf(window);
+    const auto at = [&](UINT wanted) {
+        return std::find(messages.begin(), messages.end(), wanted) - messages.begin();
+    };
+    EXPECT_LT(at(WM_SYSKEYDOWN), at(WM_SYSCOMMAND));
+    EXPECT_LT(at(WM_SYSCOMMAND), at(WM_CLOSE));
+    EXPECT_LT(at(WM_CLOSE), at(WM_DESTROY));
+    EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(WindowsTest, ShowWindowMinimisesAndTellsWhetherItWasVisible) {
+    const HWND window = createRecordingWindow("Recorder", "shown");
+    EXPECT_TRUE(ShowWindow(window, SW_SHOWMINIMIZED));
+    EXPECT_TRUE(driver.window(window).minimized);
+    EXPECT_TRUE(ShowWindow(window, SW_HIDE));
+    EXPECT_FALSE(ShowWindow(window, SW_SHOWNORMAL));
+    EXPECT_FALSE(driver.window(window).minimized);
+}
+
+TEST_F(WindowsTest, FindWindowLooksAtTopLevelWindowsByClassAndTitle) {
+    const HWND first = createRecordingWindow("Recorder", "first");
+    const HWND second = createRecordingWindow("Recorder", "second");
+    EXPECT_EQ(FindWindowA("recorder", "first"), first);
+    EXPECT_EQ(FindWindowA(nullptr, "second"), second);
+    EXPECT_EQ(FindWindowA("Recorder", nullptr), second) << "the frontmost";
+    EXPECT_EQ(FindWindowA("Button", nullptr), nullptr);
+    EXPECT_TRUE(SetForegroundWindow(first));
+    EXPECT_EQ(driver.topLevelWindows().front(), first);
+}
+
+TEST_F(WindowsTest, ButtonClickTellsItsParentAndPictureTakesItsBitmapsSize) {
+    const HWND parent = createRecordingWindow("Recorder", "parent");
+    const HWND button = CreateWindowExA(0, "Button", "Do", WS_CHILD | WS_VISIBLE, 1, 2, 30, 30,
+                                        parent, reinterpret_cast<HMENU>(1005), nullptr, nullptr);
+    received.clear();
+    SendMessageA(button, BM_CLICK, 0, 0);
+    ASSERT_EQ(messagesOf(parent), (std::vector<UINT>{WM_COMMAND}));
+    EXPECT_EQ(received.back().wParam, MAKEWPARAM(1005, BN_CLICKED));
+    EXPECT_EQ(received.back().lParam, reinterpret_cast<LPARAM>(button));
+}
+
+TEST_F(WindowsTest, BeepRefusesWhatWindowsRefuses) {
+    EXPECT_FALSE(Beep(36, 230));
+    EXPECT_FALSE(Beep(32768, 230));
+    EXPECT_TRUE(Beep(37, 10));
+    EXPECT_TRUE(Beep(32767, 20));
+    ASSERT_EQ(driver.tones().size(), 2u);
+    EXPECT_EQ(driver.tones()[1].frequency, 32767u);
+    EXPECT_EQ(driver.tones()[1].startMs, 10u);
+    EXPECT_EQ(driver.nowMs(), 30u);
+}
+
+}  // namespace
