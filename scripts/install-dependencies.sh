@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that Pipalo needs and the machine lacks.
+# Usage: scripts/install-dependencies.sh GROUP...   (build, desktop, test, windows)
+set -euo pipefail
+
+packages_of() {
+    case "$1" in
+        build) echo cmake make g++ pkgconf binutils-mingw-w64-i686 libgtest-dev libgmock-dev \
+                    libfltk1.3-dev libasound2-dev ;;
+        desktop) echo alsa-utils ;;
+        test) echo clang libclang-rt-14-dev xvfb xauth xdotool x11-utils imagemagick sox \
+                   alsa-utils icoutils ;;
+        windows) echo g++-mingw-w64-i686 wine wine32:i386 ;;
+        *) echo "unknown group: $1" >&2; exit 2 ;;
+    esac
+}
+
+wanted=()
+for group in "$@"; do
+    for package in $(packages_of "$group"); do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+            wanted+=("$package")
+    done
+done
+[ ${#wanted[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing: ${wanted[*]}"
+if printf '%s\n' "${wanted[@]}" | grep -q ':i386$' &&
+    ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $sudo dpkg --add-architecture i386
+fi
+$sudo apt-get update -q
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${wanted[@]}"

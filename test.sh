@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Builds Pipalo and runs every test: unit and scenario tests on the headless
+# platform, and the end-to-end runs of the Linux and Windows builds.
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/install-dependencies.sh build test windows
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$(nproc)"
+ctest --test-dir build --output-on-failure -j"$(nproc)"
