@@ -1,0 +1,14 @@
+// Tune files on disk: bytes with the line ends of Windows' text mode, translated
+// here so that both platforms read and write the same bytes.
+#pragma once
+
+#include <string>
+
+// The text of the file: each CR LF read as one line feed, ending at a byte 26,
+// at a byte 255 (not kept) or at the end of the file. Empty when it cannot be read.
+std::string readTuneFile(const std::string& path);
+
+// Writes the text with each line feed as CR LF. The file is written beside its
+// final name and renamed over it once complete, so an existing file is never left
+// half-written. Returns the reason when it could not be written, else empty text.
+std::string writeTuneFile(const std::string& path, const std::string& text);
