@@ -23,7 +23,6 @@ void registerF3(Window* window) {
 }
 void onCreateMessage(Window* window) { record("create", window); }
 void onClose(Window* window) { record("close", window); }
-void quitNow(Window* window) { window->quit(); }
 
 class WindowTest : public testing::Test {
 protected:

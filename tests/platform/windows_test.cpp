@@ -76,7 +76,7 @@ TEST_F(WindowsTest, CloseBoxAndAltF4CloseThroughTheSystemCommand) {
     driver.holdKey(VK_MENU);
     driver.holdKey(VK_F4);
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) && IsWindow(window)) DispatchMessageA(&message);
+    while (IsWindow(window) && GetMessageA(&message, nullptr, 0, 0)) DispatchMessageA(&message);
     const std::vector<UINT> messages = messagesOf(window);
     const auto at = [&](UINT wanted) {
         return std::find(messages.begin(), messages.end(), wanted) - messages.begin();
