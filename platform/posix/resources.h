@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -43,5 +45,56 @@ std::span<const std::uint8_t> moduleResourceFile();
 
 // The module's resource of that type and name in any language; nullopt when absent.
 std::optional<Resource> findModuleResource(const ResourceKey& type, const ResourceKey& name);
+
+// Reads the little-endian values of resource data in order. A read past the end
+// gives zeros and marks the reader failed, so a parser checks once per step.
+class ResourceReader {
+public:
+    explicit ResourceReader(std::span<const std::uint8_t> data) : data(data) {}
+
+    std::uint8_t byte();
+    WORD word();
+    DWORD dword();
+    std::span<const std::uint8_t> bytes(std::size_t count);
+    // A NUL-terminated UTF-16 string as 8-bit text; '?' for what Latin-1 lacks.
+    std::string text();
+    void skipTo(std::size_t offset);
+    void alignTo(std::size_t boundary);
+
+    std::size_t offset() const { return position; }
+    bool failed() const { return hasFailed; }
+
+private:
+    std::span<const std::uint8_t> data;
+    std::size_t position = 0;
+    bool hasFailed = false;
+};
+
+// Objects made from the module's resources, one per resource and kept for the
+// process: their addresses serve as handles, and loading again gives the same one.
+template <typename Object>
+class LoadedResources {
+public:
+    // The object made by make(data) on first use; null when make fails.
+    template <typename Make>
+    const Object* load(std::span<const std::uint8_t> data, Make make) {
+        auto found = objects.find(data.data());
+        if (found != objects.end()) return found->second.get();
+        std::optional<Object> made = make(data);
+        if (!made) return nullptr;
+        return objects.emplace(data.data(), std::make_unique<Object>(std::move(*made)))
+            .first->second.get();
+    }
+
+    // The object whose address a handle holds; null for any other value.
+    const Object* find(const void* handle) const {
+        for (const auto& [source, object] : objects)
+            if (object.get() == handle) return object.get();
+        return nullptr;
+    }
+
+private:
+    std::map<const std::uint8_t*, std::unique_ptr<Object>> objects;
+};
 
 }  // namespace posix

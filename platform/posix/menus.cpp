@@ -1,0 +1,78 @@
+#include "menus.h"
+
+#include "desktop.h"
+#include "display.h"
+#include "resources.h"
+
+namespace posix {
+
+namespace {
+
+constexpr WORD popupFlag = 0x0010;   // MF_POPUP
+constexpr WORD endFlag = 0x0080;     // MF_END: the last item of its level
+constexpr WORD separatorFlag = 0x0800;  // MF_SEPARATOR
+// Deeper than any real menu; it bounds the recursion on hostile data.
+constexpr int deepestNesting = 16;
+
+bool readItems(ResourceReader& reader, std::vector<MenuItem>& items, int depth) {
+    if (depth > deepestNesting) return false;
+    WORD flags = 0;
+    do {
+        flags = reader.word();
+        MenuItem item;
+        const bool popup = (flags & popupFlag) != 0;
+        if (!popup) item.id = reader.word();
+        item.text = reader.text();
+        if (reader.failed()) return false;
+        if (popup) {
+            if (!readItems(reader, item.popup, depth + 1)) return false;
+        } else {
+            item.separator = (flags & separatorFlag) != 0 || (item.id == 0 && item.text.empty());
+        }
+        items.push_back(std::move(item));
+    } while ((flags & endFlag) == 0);
+    return true;
+}
+
+LoadedResources<Menu>& loadedMenus() {
+    static LoadedResources<Menu> menus;
+    return menus;
+}
+
+}  // namespace
+
+std::optional<Menu> parseMenuTemplate(std::span<const std::uint8_t> menuTemplate) {
+    ResourceReader reader(menuTemplate);
+    const WORD version = reader.word();
+    const WORD headerExtra = reader.word();
+    if (reader.failed() || version != 0) return std::nullopt;
+    reader.skipTo(reader.offset() + headerExtra);
+    Menu menu;
+    if (!readItems(reader, menu.items, 0)) return std::nullopt;
+    return menu;
+}
+
+const Menu* menuFromHandle(HMENU menu) { return loadedMenus().find(menu); }
+
+}  // namespace posix
+
+HMENU WINAPI LoadMenuA(HINSTANCE, LPCSTR name) {
+    const auto resource =
+        posix::findModuleResource(posix::resourceTypeMenu, posix::resourceKey(name));
+    if (!resource) return nullptr;
+    const posix::Menu* menu = posix::loadedMenus().load(resource->data, posix::parseMenuTemplate);
+    return reinterpret_cast<HMENU>(const_cast<posix::Menu*>(menu));
+}
+
+BOOL WINAPI SetMenu(HWND window, HMENU menu) {
+    posix::WindowRecord* record = posix::findWindow(window);
+    if (!record) return FALSE;
+    record->menu = menu;
+    posix::display().windowChanged(window);
+    return TRUE;
+}
+
+HMENU WINAPI GetMenu(HWND window) {
+    const posix::WindowRecord* record = posix::findWindow(window);
+    return record ? record->menu : nullptr;
+}
