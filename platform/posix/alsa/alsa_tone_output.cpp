@@ -1,0 +1,126 @@
+#include "alsa/alsa_tone_output.h"
+
+#include <alsa/asoundlib.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <thread>
+
+namespace posix {
+
+namespace {
+
+constexpr snd_pcm_uframes_t longestBuffer = ToneSamples::sampleRate / 100;  // 10 ms
+constexpr snd_pcm_uframes_t periodsPerBuffer = 4;
+
+// ALSA prints its own errors on standard error; ours says it once, in one line.
+void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+}  // namespace
+
+AlsaToneOutput::AlsaToneOutput() {
+    snd_lib_error_set_handler(ignoreAlsaError);
+    // Opened without blocking: a busy card must not hold up the start of the program.
+    if (int error = snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK); error < 0) {
+        pcm = nullptr;
+        giveUp("cannot be opened", error);
+        return;
+    }
+    if (int error = configure(); error < 0) giveUp("cannot play 16-bit mono at 48 kHz", error);
+}
+
+AlsaToneOutput::~AlsaToneOutput() {
+    if (!pcm) return;
+    // Lets the end of the last tone play out instead of cutting it off.
+    snd_pcm_drain(pcm);
+    snd_pcm_close(pcm);
+}
+
+int AlsaToneOutput::configure() {
+    snd_pcm_hw_params_t* hardware;
+    snd_pcm_hw_params_alloca(&hardware);
+    int error;
+    if ((error = snd_pcm_nonblock(pcm, 0)) < 0 ||
+        (error = snd_pcm_hw_params_any(pcm, hardware)) < 0 ||
+        (error = snd_pcm_hw_params_set_access(pcm, hardware, SND_PCM_ACCESS_RW_INTERLEAVED)) < 0 ||
+        (error = snd_pcm_hw_params_set_format(pcm, hardware, SND_PCM_FORMAT_S16)) < 0 ||
+        (error = snd_pcm_hw_params_set_channels(pcm, hardware, 1)) < 0 ||
+        (error = snd_pcm_hw_params_set_rate(pcm, hardware, ToneSamples::sampleRate, 0)) < 0)
+        return error;
+    // A device whose buffers are all longer is still used, with its shortest one.
+    snd_pcm_uframes_t bufferFrames = longestBuffer;
+    snd_pcm_hw_params_set_buffer_size_max(pcm, hardware, &bufferFrames);
+    bufferFrames = longestBuffer;
+    snd_pcm_uframes_t periodFrames = longestBuffer / periodsPerBuffer;
+    if ((error = snd_pcm_hw_params_set_buffer_size_near(pcm, hardware, &bufferFrames)) < 0 ||
+        (error = snd_pcm_hw_params_set_period_size_near(pcm, hardware, &periodFrames, nullptr)) < 0 ||
+        (error = snd_pcm_hw_params(pcm, hardware)) < 0 ||
+        (error = snd_pcm_get_params(pcm, &bufferFrames, &periodFrames)) < 0)
+        return error;
+
+    snd_pcm_sw_params_t* software;
+    snd_pcm_sw_params_alloca(&software);
+    snd_pcm_uframes_t boundary;
+    if ((error = snd_pcm_sw_params_current(pcm, software)) < 0 ||
+        (error = snd_pcm_sw_params_get_boundary(software, &boundary)) < 0 ||
+        // The stream starts once a buffer is full: see send().
+        (error = snd_pcm_sw_params_set_start_threshold(pcm, software, bufferFrames)) < 0 ||
+        (error = snd_pcm_sw_params_set_avail_min(pcm, software, periodFrames)) < 0 ||
+        // Between tones the stream runs dry and stops. Zeroing each period once played means that
+        // what the card may play past the end before it stops is silence, not an echo of the tone.
+        (error = snd_pcm_sw_params_set_silence_threshold(pcm, software, 0)) < 0 ||
+        (error = snd_pcm_sw_params_set_silence_size(pcm, software, boundary)) < 0 ||
+        (error = snd_pcm_sw_params(pcm, software)) < 0)
+        return error;
+
+    block.resize(bufferFrames);
+    schedule = ToneSchedule(std::chrono::microseconds(1'000'000 * bufferFrames / ToneSamples::sampleRate));
+    return 0;
+}
+
+void AlsaToneOutput::play(unsigned frequency, unsigned milliseconds) {
+    ToneSchedule::Slot slot = schedule.next(ToneSchedule::Clock::now(), std::chrono::milliseconds(milliseconds));
+    if (pcm) {
+        if (int error = send(ToneSamples(frequency, milliseconds), slot.followsPrevious); error < 0)
+            giveUp("failed", error);
+    }
+    // Devices that take samples faster than they play them, and no device, still give the tone its time.
+    std::this_thread::sleep_until(slot.end);
+}
+
+int AlsaToneOutput::send(const ToneSamples& tone, bool followsPrevious) {
+    // A stream starting from empty gets a buffer of silence first. Filling the buffer starts it, and
+    // keeps the device that far ahead of the clock, so that the next tone, asked for when this one
+    // ends on the clock, arrives while the device still plays this one and follows it without a gap.
+    std::uint64_t silenceDue = followsPrevious ? 0 : block.size();
+    std::uint64_t sent = 0;
+    while (silenceDue > 0 || sent < tone.count()) {
+        std::span<std::int16_t> chunk(block.data(), silenceDue > 0 ? silenceDue
+                                                                   : std::min<std::uint64_t>(block.size(), tone.count() - sent));
+        if (silenceDue > 0)
+            std::ranges::fill(chunk, 0);
+        else
+            tone.render(sent, chunk);
+        snd_pcm_sframes_t written = snd_pcm_writei(pcm, chunk.data(), chunk.size());
+        if (written < 0) {
+            if (int error = snd_pcm_recover(pcm, static_cast<int>(written), 1); error < 0) return error;
+            // After an underrun or a suspend the stream starts from empty again.
+            if (written != -EINTR) silenceDue = block.size();
+        } else if (silenceDue > 0) {
+            silenceDue -= static_cast<std::uint64_t>(written);
+        } else {
+            sent += static_cast<std::uint64_t>(written);
+        }
+    }
+    return 0;
+}
+
+void AlsaToneOutput::giveUp(const char* failure, int error) {
+    std::fprintf(stderr, "Pipalo: ALSA's default sound device %s (%s); tones are silent.\n", failure,
+                 snd_strerror(error));
+    if (pcm) snd_pcm_close(pcm);
+    pcm = nullptr;
+}
+
+}  // namespace posix
