@@ -8,12 +8,14 @@ function(pipalo_add_resources target script)
     get_filename_component(scriptPath ${script} ABSOLUTE)
     get_filename_component(scriptDir ${scriptPath} DIRECTORY)
     set(dir ${CMAKE_CURRENT_BINARY_DIR}/${target}_resources)
+    # The script's images and manifest sit beside it.
+    file(GLOB inputs CONFIGURE_DEPENDS ${scriptDir}/*.ico ${scriptDir}/*.bmp ${scriptDir}/*.manifest)
     if(WIN32)
         set(object ${dir}/${name}.o)
         add_custom_command(OUTPUT ${object}
             COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}
             COMMAND ${PIPALO_WINDRES} -I ${scriptDir} -O coff -i ${scriptPath} -o ${object}
-            DEPENDS ${scriptPath} ${ARGN}
+            DEPENDS ${scriptPath} ${inputs}
             WORKING_DIRECTORY ${scriptDir}
             VERBATIM)
         target_sources(${target} PRIVATE ${object})
@@ -25,7 +27,7 @@ function(pipalo_add_resources target script)
             COMMAND ${PIPALO_WINDRES} -I ${scriptDir} -O res -i ${scriptPath} -o ${res}
             COMMAND ${CMAKE_COMMAND} -DINPUT=${res} -DOUTPUT=${source}
                     -P ${PROJECT_SOURCE_DIR}/cmake/EmbedResourceFile.cmake
-            DEPENDS ${scriptPath} ${PROJECT_SOURCE_DIR}/cmake/EmbedResourceFile.cmake ${ARGN}
+            DEPENDS ${scriptPath} ${PROJECT_SOURCE_DIR}/cmake/EmbedResourceFile.cmake ${inputs}
             WORKING_DIRECTORY ${scriptDir}
             VERBATIM)
         target_sources(${target} PRIVATE ${source})

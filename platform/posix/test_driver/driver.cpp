@@ -176,8 +176,8 @@ void Driver::waitForInput() {
 void Driver::openMessageBox(const posix::MessageBoxRequest& request,
                             std::function<void(int)> answered) {
     const posix::WindowRecord* owner = posix::findWindow(request.owner);
-    ShownMessageBox shown{request.owner, request.text, request.caption, request.style,
-                          owner && !owner->enabled, 0};
+    ShownMessageBox shown{request.owner, request.text,           request.caption,
+                          request.style, owner && !owner->enabled, 0, playedTones.size()};
     if (boxAnswers.empty()) {
         fail("message box \"" + request.text + "\" shown with no answer ready");
         shown.answer = (request.style & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;

@@ -30,6 +30,7 @@ struct ShownMessageBox {
     UINT style;
     bool ownerDisabled;  // while it was shown
     int answer;
+    std::size_t tonesBefore;  // how many tones had been played when it was shown
 };
 
 struct ShownFileDialog {

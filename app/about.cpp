@@ -1,0 +1,39 @@
+#include "app.h"
+
+const std::string versionText = "2";
+
+namespace {
+
+const std::string webAddress = "www.tarnwell.example";
+const std::string thankedName = "Jan Klankmaker";
+
+// The About window while it is open: a second one cannot be made, its class is taken.
+Window* openAboutWindow = nullptr;
+
+}  // namespace
+
+void exitProgram(Window* window) { window->quit(); }
+
+void showAbout(Window* window) {
+    if (openAboutWindow) {
+        ShowWindow(openAboutWindow->getHandle(), SW_RESTORE);
+        SetForegroundWindow(openAboutWindow->getHandle());
+        return;
+    }
+    Window about(window->getInstance(), mainIconId, smallIconId, "About");
+    openAboutWindow = &about;
+    about.create("About...", 320, 210, 0);
+    about.addLabel("", 0, 0, 0, 0);
+    about.setLabelBitmap(0, aboutPictureId);
+    about.addLabel("This program was downloaded from " + webAddress +
+                       ", look there for much more free programs!\n\nSpecial thanks go to " +
+                       thankedName + ".",
+                   5, 75, 300, 100);
+    about.addStatusLine("Pipalo " + versionText + " - " + webAddress);
+    about.addMessageHandler(WM_CLOSE, exitProgram);
+    about.run();
+    openAboutWindow = nullptr;
+    // Closing the About window destroys it before its loop ends; a quit that finds
+    // it still open came from the main window and is meant for the whole program.
+    if (IsWindow(about.getHandle())) window->quit();
+}

@@ -1,0 +1,59 @@
+#include "app.h"
+#include "notes.h"
+#include "playback.h"
+#include "recording.h"
+
+namespace {
+
+struct Binding {
+    int id;  // a command id, or the key held with Ctrl
+    Callback callback;
+};
+
+constexpr Binding menuCommands[] = {
+    {40002, exitProgram},
+    {40001, hideInterface},
+    {40009, startRecording},
+    {40010, stopRecording},
+    {40011, resetRecording},
+    {40007, playTuneFile},
+    {40003, showHelp},
+    {40004, showAbout},
+};
+
+// Each is tested on its own, in this order, on every pass while Ctrl is down.
+constexpr Binding ctrlShortcuts[] = {
+    {'R', startRecording},
+    {'S', stopRecording},
+    {'P', playTuneFile},
+    {'H', hideInterface},
+    {'T', resetRecording},
+    {VK_F1, showHelp},
+    {VK_F2, showAbout},
+};
+
+const char* const closeQuestion = "The program is recording, would you like to save?";
+
+}  // namespace
+
+void addCommands(Window& window) {
+    window.addKeyHandler(VK_CONTROL, onCtrlShortcuts);
+    window.addMessageHandler(WM_CLOSE, onClose);
+    window.setMenu(englishMenuId);
+    for (const Binding& command : menuCommands) window.addCommand(command.id, command.callback);
+}
+
+void onCtrlShortcuts(Window* window) {
+    for (const Binding& shortcut : ctrlShortcuts)
+        if (window->isKeyDown(shortcut.id)) shortcut.callback(window);
+}
+
+// Closing cannot be cancelled: the question only decides whether to save first.
+void onClose(Window* window) {
+    if (isRecording &&
+        MessageBoxA(window->getHandle(), closeQuestion, closeQuestion, MB_YESNO) != IDNO)
+        saveRecording(window);
+    window->quit();
+}
+
+void hideInterface(Window* window) { window->minimize(); }

@@ -1,0 +1,91 @@
+// Runs the whole program from WinMain on the headless platform, under a script
+// of user actions.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "notes.h"
+#include "test_driver/driver.h"
+
+class ProgramTest : public testing::Test {
+protected:
+    static constexpr const char* mainTitle = "Pipalo 4 - TarnWell Dev.";
+
+    ProgramTest() {
+        isRecording = false;
+        recordingBuffer.clear();
+        folder = std::filesystem::temp_directory_path() /
+                 ("pipalo-program-" +
+                  std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+    }
+    ~ProgramTest() override { std::filesystem::remove_all(folder); }
+
+    int runProgram() {
+        char commandLine[] = "";
+        return WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL);
+    }
+
+    HWND mainWindow() const { return driver.findTopLevel(mainTitle); }
+    HWND aboutWindow() const { return driver.findTopLevel("About..."); }
+    HWND button(const std::string& label) const { return driver.findControl(mainWindow(), label); }
+
+    // A user action, once the program waits for input.
+    void then(std::function<void()> action) { driver.then(std::move(action)); }
+
+    // Presses a key (held for one message) with the modifiers held around it.
+    void press(int virtualKey, std::vector<int> modifiers = {}) {
+        then([this, virtualKey, modifiers] {
+            withModifiers(modifiers, [&] {
+                driver.holdKey(virtualKey);
+                driver.releaseKey(virtualKey);
+            });
+        });
+    }
+
+    void click(const std::string& label, std::vector<int> modifiers = {}) {
+        then([this, label, modifiers] { withModifiers(modifiers, [&] { driver.click(button(label)); }); });
+    }
+
+    void withModifiers(const std::vector<int>& modifiers, const std::function<void()>& action) {
+        for (int modifier : modifiers) driver.holdKey(modifier);
+        action();
+        for (int modifier : modifiers) driver.releaseKey(modifier);
+    }
+
+    void choose(UINT commandId) {
+        then([this, commandId] { driver.chooseMenuItem(mainWindow(), commandId); });
+    }
+
+    void closeMainWindow() {
+        then([this] { driver.pressCloseBox(mainWindow()); });
+    }
+
+    std::vector<unsigned> frequencies() const {
+        std::vector<unsigned> result;
+        for (const headless::PlayedTone& tone : driver.tones()) result.push_back(tone.frequency);
+        return result;
+    }
+
+    std::vector<std::string> boxTexts() const {
+        std::vector<std::string> result;
+        for (const headless::ShownMessageBox& box : driver.messageBoxes()) result.push_back(box.text);
+        return result;
+    }
+
+    static std::string fileBytes(const std::filesystem::path& path) {
+        std::ifstream file(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    }
+
+    headless::Driver driver;
+    std::filesystem::path folder;
+};

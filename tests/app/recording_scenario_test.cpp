@@ -1,0 +1,119 @@
+// Recording, saving, playing back and closing, as a user does them.
+#include "program.h"
+
+namespace {
+
+const std::string header = "// Read this as frequenty, length in milliseconds\r\n";
+const std::string closeQuestion = "The program is recording, would you like to save?";
+const std::string startedText =
+    "Recording has started, when you end the recording, \nyou will be asked to select a filename.";
+
+class RecordingScenarioTest : public ProgramTest {
+protected:
+    // Ctrl+R and the box that says the recording has started.
+    void startRecording() {
+        driver.answerMessageBox(IDOK);
+        press('R', {VK_CONTROL});
+    }
+    // Answers the Save dialog with a new name and its create question.
+    void saveAs(const std::string& name) {
+        driver.chooseFile((folder / name).string());
+        driver.answerMessageBox(IDYES);
+    }
+};
+
+TEST_F(RecordingScenarioTest, RecordingMadeWithKeysAndAButtonIsSavedByteForByte) {
+    startRecording();
+    press(VK_F1);
+    click("Sol");
+    driver.answerMessageBox(IDYES);  // would you like to save?
+    saveAs("song");
+    press('S', {VK_CONTROL});
+    closeMainWindow();
+    EXPECT_EQ(runProgram(), 0);
+
+    EXPECT_EQ(fileBytes(folder / "song.TPZ"), header + "263,230\r\n394,230\r\n");
+    EXPECT_EQ(fileBytes(folder / "song.TPZ").size(), 69u);
+    EXPECT_EQ(boxTexts(), (std::vector<std::string>{startedText, "Would you like to save?",
+                                                    "song does not exist.\nDo you want to create it?"}));
+    EXPECT_EQ(driver.fileDialogs().at(0).request.title, "Save...");
+}
+
+TEST_F(RecordingScenarioTest, CtrlRHeldOverTwoPassesFindsTheRecordingRunning) {
+    driver.answerMessageBox(IDOK);
+    driver.answerMessageBox(IDOK);
+    then([this] {
+        driver.holdKey(VK_CONTROL);
+        driver.holdKey('R');
+        driver.releaseKey('R');
+        driver.releaseKey(VK_CONTROL);
+    });
+    closeMainWindow();
+    driver.answerMessageBox(IDNO);  // closing while recording: do not save
+    EXPECT_EQ(runProgram(), 0);
+    EXPECT_EQ(boxTexts(), (std::vector<std::string>{
+                              startedText, "Er loopt al een opname, gelieve deze eerst stop te zetten.",
+                              closeQuestion}));
+    EXPECT_EQ(driver.messageBoxes()[1].caption, "Opname loopt.");
+}
+
+TEST_F(RecordingScenarioTest, SavedTunePlaysBackTheSameTones) {
+    startRecording();
+    press(VK_F1);
+    click("Sol");
+    press(VK_NUMPAD0 + 9);
+    driver.answerMessageBox(IDYES);
+    saveAs("tune");
+    choose(40010);
+    then([this] { driver.chooseFile((folder / "tune.TPZ").string()); });
+    press('P', {VK_CONTROL});
+    closeMainWindow();
+    EXPECT_EQ(runProgram(), 0);
+    const std::vector<unsigned> played = {263, 394, 662};
+    std::vector<unsigned> expected = played;
+    expected.insert(expected.end(), played.begin(), played.end());
+    EXPECT_EQ(frequencies(), expected);
+    EXPECT_EQ(driver.fileDialogs().at(1).request.title, "Play...");
+}
+
+TEST_F(RecordingScenarioTest, ClosingWhileRecordingAsksAndSavesOnYes) {
+    startRecording();
+    press(VK_F7);
+    closeMainWindow();
+    driver.answerMessageBox(IDYES);
+    saveAs("closing");
+    EXPECT_EQ(runProgram(), 0);
+    EXPECT_EQ(fileBytes(folder / "closing.TPZ"), header + "496,230\r\n");
+    EXPECT_EQ(driver.messageBoxes().at(1).text, closeQuestion);
+    EXPECT_EQ(driver.messageBoxes().at(1).caption, closeQuestion);
+    EXPECT_EQ(driver.messageBoxes().at(1).style, static_cast<UINT>(MB_YESNO));
+    EXPECT_EQ(driver.messageBoxes().at(1).owner, driver.messageBoxes().at(0).owner);
+    EXPECT_TRUE(driver.topLevelWindows().empty());
+}
+
+TEST_F(RecordingScenarioTest, ClosingWhileRecordingEndsAfterACancelledSaveDialog) {
+    startRecording();
+    closeMainWindow();
+    driver.answerMessageBox(IDYES);
+    driver.cancelFileDialog();
+    EXPECT_EQ(runProgram(), 0);
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+    EXPECT_TRUE(driver.topLevelWindows().empty());
+}
+
+TEST_F(RecordingScenarioTest, ClosingWithoutARecordingAsksNothing) {
+    closeMainWindow();
+    EXPECT_EQ(runProgram(), 0);
+    EXPECT_TRUE(driver.messageBoxes().empty());
+}
+
+TEST_F(RecordingScenarioTest, ExitDuringARecordingAsksNothingAndSavesNothing) {
+    startRecording();
+    press(VK_F1);
+    choose(40002);
+    EXPECT_EQ(runProgram(), 0);
+    EXPECT_EQ(driver.messageBoxes().size(), 1u);
+    EXPECT_TRUE(driver.fileDialogs().empty());
+}
+
+}  // namespace
