@@ -1,0 +1,95 @@
+#include "alsa/alsa_tone_output.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "alsa_configuration.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using posix::AlsaToneOutput;
+using posix::ToneSamples;
+using Clock = std::chrono::steady_clock;
+
+struct Tone {
+    unsigned frequency;
+    unsigned milliseconds;
+};
+
+// Each tone must be in the capture sample for sample, in order, and nothing but silence beside them.
+testing::AssertionResult holdsOnly(std::vector<std::int16_t> captured, std::initializer_list<Tone> tones) {
+    auto searchFrom = captured.begin();
+    for (Tone tone : tones) {
+        ToneSamples samples(tone.frequency, tone.milliseconds);
+        std::vector<std::int16_t> expected(samples.count());
+        samples.render(0, expected);
+        auto found = std::search(searchFrom, captured.end(), expected.begin(), expected.end());
+        if (found == captured.end())
+            return testing::AssertionFailure() << "the tone of " << tone.frequency << " Hz, " << tone.milliseconds
+                                               << " ms is not whole in the capture after sample "
+                                               << searchFrom - captured.begin();
+        searchFrom = std::fill_n(found, expected.size(), 0);
+    }
+    auto stray = std::ranges::find_if(captured, [](std::int16_t sample) { return sample != 0; });
+    if (stray != captured.end())
+        return testing::AssertionFailure() << "sample " << stray - captured.begin() << " belongs to no tone";
+    return testing::AssertionSuccess();
+}
+
+class AlsaToneOutputCapture : public testing::Test {
+protected:
+    AlsaConfiguration alsa{AlsaDefault::capturedToWav};
+};
+
+TEST_F(AlsaToneOutputCapture, ConsecutiveTonesReachTheDeviceWholeAndTakeTheirTime) {
+    Clock::time_point start = Clock::now(), firstEnded, secondEnded;
+    {
+        AlsaToneOutput output;
+        output.play(440, 120);
+        firstEnded = Clock::now();
+        output.play(660, 80);
+        secondEnded = Clock::now();
+    }
+    EXPECT_GE(firstEnded - start, 120ms);
+    EXPECT_GE(secondEnded - start, 200ms);
+    AlsaConfiguration::Capture capture = alsa.capture();
+    EXPECT_EQ(capture.sampleRate, 48'000);
+    EXPECT_EQ(capture.channels, 1);
+    EXPECT_TRUE(holdsOnly(capture.samples, {{440, 120}, {660, 80}}));
+}
+
+TEST_F(AlsaToneOutputCapture, ToneAfterAnIdlePauseStillComesWholeInTheSameCapture) {
+    Clock::time_point secondAsked, secondEnded;
+    {
+        AlsaToneOutput output;
+        output.play(523, 40);
+        std::this_thread::sleep_for(60ms);
+        secondAsked = Clock::now();
+        output.play(784, 40);
+        secondEnded = Clock::now();
+    }
+    EXPECT_GE(secondEnded - secondAsked, 40ms);
+    EXPECT_TRUE(holdsOnly(alsa.capture().samples, {{523, 40}, {784, 40}}));
+}
+
+TEST(AlsaToneOutputWithoutDevice, SaysSoOnceAndStillTakesEachTonesTime) {
+    AlsaConfiguration alsa(AlsaDefault::missingCard);
+    testing::internal::CaptureStderr();
+    Clock::time_point start = Clock::now();
+    {
+        AlsaToneOutput output;
+        output.play(440, 30);
+        output.play(440, 30);
+    }
+    Clock::duration taken = Clock::now() - start;
+    std::string told = testing::internal::GetCapturedStderr();
+    EXPECT_GE(taken, 60ms);
+    EXPECT_EQ(std::ranges::count(told, '\n'), 1) << told;
+    EXPECT_TRUE(told.starts_with("Pipalo: ")) << told;
+}
+
+}  // namespace
