@@ -1,0 +1,90 @@
+// The note a white key gives under the modifier keys, and what playing a note records.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "notes.h"
+#include "tone_fixture.h"
+
+namespace tone_test {
+namespace {
+
+struct WhiteKey {
+    const char* name;
+    Callback press;
+    unsigned plain, withCtrl, withShift, withCtrlAndShift;  // Hz
+};
+
+const WhiteKey whiteKeys[] = {
+    {"Do", pressDo, 263, 278, 526, 557},
+    {"Re", pressRe, 295, 313, 590, 625},
+    {"Mi", pressMi, 331, 331, 662, 662},
+    {"Fa", pressFa, 351, 372, 702, 743},
+    {"Sol", pressSol, 394, 417, 788, 834},
+    {"La", pressLa, 442, 468, 884, 937},
+    {"Si", pressSi, 496, 496, 992, 992},
+};
+
+class NotesTest : public ToneTest {};
+
+TEST_F(NotesTest, WhiteKeyPlaysTheNoteItsModifiersChoose) {
+    for (const WhiteKey& key : whiteKeys) {
+        SCOPED_TRACE(key.name);
+        const std::vector<Tone> before = tonesPlayed();
+        key.press(&window);
+        driver.holdKey(VK_CONTROL);
+        key.press(&window);
+        driver.holdKey(VK_SHIFT);
+        key.press(&window);
+        driver.releaseKey(VK_CONTROL);
+        key.press(&window);
+        driver.releaseKey(VK_SHIFT);
+
+        std::vector<Tone> expected = before;
+        for (unsigned frequency : {key.plain, key.withCtrl, key.withCtrlAndShift, key.withShift})
+            expected.emplace_back(frequency, 230);
+        EXPECT_EQ(tonesPlayed(), expected);
+    }
+}
+
+TEST_F(NotesTest, BoundNoteHandlerIgnoresTheModifiers) {
+    driver.holdKey(VK_CONTROL);
+    driver.holdKey(VK_SHIFT);
+    noteHandler<NoteId::DoSharp4>(&window);
+    noteHandler<NoteId::Si5>(&window);
+    EXPECT_EQ(tonesPlayed(), (std::vector<Tone>{{278, 230}, {992, 230}}));
+}
+
+TEST_F(NotesTest, NothingIsRecordedWhileIdle) {
+    playNote(NoteId::La4);
+    EXPECT_EQ(tonesPlayed(), (std::vector<Tone>{{442, 230}}));
+    EXPECT_EQ(recordingBuffer, "");
+}
+
+TEST_F(NotesTest, EveryNoteRecordsTheFrequencyItPlayed) {
+    isRecording = true;
+    recordingBuffer = "kept";
+    std::string expected = "kept";
+    for (int row = 0; row < 24; ++row) {
+        const NoteId note = static_cast<NoteId>(row);
+        const std::size_t tonesBefore = driver.tones().size();
+        playNote(note);
+        ASSERT_EQ(driver.tones().size(), tonesBefore + 1);
+        const unsigned played = driver.tones().back().frequency;
+        EXPECT_EQ(played, noteFrequency(note));
+        expected += std::to_string(played) + ",230\n";
+    }
+    EXPECT_EQ(recordingBuffer.size(), 4u + 24 * 8);
+    EXPECT_EQ(recordingBuffer, expected);
+}
+
+TEST_F(NotesTest, RecordsFollowEachOtherInPlayingOrder) {
+    isRecording = true;
+    playNote(NoteId::Do4);
+    playNote(NoteId::Si5);
+    EXPECT_EQ(recordingBuffer, "263,230\n992,230\n");
+}
+
+}  // namespace
+}  // namespace tone_test

@@ -1,0 +1,82 @@
+// A main window on the headless platform, a clean recording state and a fresh
+// directory for the tune files of one test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "notes.h"
+#include "test_driver/driver.h"
+#include "window.h"
+
+namespace tone_test {
+
+namespace fs = std::filesystem;
+
+constexpr char headerLine[] = "// Read this as frequenty, length in milliseconds\n";
+constexpr char headerLineOnDisk[] = "// Read this as frequenty, length in milliseconds\r\n";
+
+using Tone = std::pair<unsigned, unsigned>;  // frequency, milliseconds
+
+inline std::string bytesOf(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+inline std::ptrdiff_t entriesIn(const fs::path& folder) {
+    return std::distance(fs::directory_iterator(folder), fs::directory_iterator());
+}
+
+inline void writeBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class ToneTest : public testing::Test {
+protected:
+    ToneTest() : window(GetModuleHandleA(nullptr), 0, 0, "ToneTest") {
+        window.create("Pipalo", 305, 145, 0);
+        std::string pattern = (fs::temp_directory_path() / "pipalo-tone-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) ADD_FAILURE() << "no temporary directory";
+        folder = pattern;
+    }
+    ~ToneTest() override {
+        std::error_code error;
+        fs::remove_all(folder, error);
+    }
+    void SetUp() override {
+        isRecording = false;
+        recordingBuffer.clear();
+    }
+
+    std::vector<Tone> tonesPlayed() const {
+        std::vector<Tone> tones;
+        for (const headless::PlayedTone& tone : driver.tones())
+            tones.emplace_back(tone.frequency, tone.milliseconds);
+        return tones;
+    }
+
+    // A box owned by the main window, which it held disabled while shown.
+    void expectOwnedBox(std::size_t index, const std::string& text, const std::string& caption,
+                        UINT style) const {
+        ASSERT_LT(index, driver.messageBoxes().size());
+        const headless::ShownMessageBox& box = driver.messageBoxes()[index];
+        EXPECT_EQ(box.text, text);
+        EXPECT_EQ(box.caption, caption);
+        EXPECT_EQ(box.style, style);
+        EXPECT_EQ(box.owner, window.getHandle());
+        EXPECT_TRUE(box.ownerDisabled);
+    }
+
+    headless::Driver driver;
+    Window window;
+    fs::path folder;
+};
+
+}  // namespace tone_test

@@ -1,0 +1,68 @@
+// The bytes of tune files: text mode's line ends, its end-of-text byte, and a
+// file that is either written whole or left as it was.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tone_fixture.h"
+#include "tune_file.h"
+
+namespace tone_test {
+namespace {
+
+class TuneFileTest : public ToneTest {
+protected:
+    std::string readBack(const std::string& bytes) {
+        writeBytes(folder / "tune.TPZ", bytes);
+        return readTuneFile((folder / "tune.TPZ").string());
+    }
+};
+
+TEST_F(TuneFileTest, ReadingTurnsEachCarriageReturnLineFeedIntoOneLineFeed) {
+    EXPECT_EQ(readBack("263,230\r\n394,230\r\n"), "263,230\n394,230\n");
+    EXPECT_EQ(readBack("a\rb\r\r\nc\n\r"), "a\rb\r\nc\n\r");
+}
+
+TEST_F(TuneFileTest, ReadingStopsAtByte26OrAtByte255) {
+    EXPECT_EQ(readBack(std::string("263,230\r\n\x1a" "394,230\r\n")), "263,230\n");
+    EXPECT_EQ(readBack(std::string("263,230\r\n\xff" "394,230\r\n")), "263,230\n");
+    EXPECT_EQ(readBack(std::string("263,230\r\xff\n")), "263,230\r");
+}
+
+TEST_F(TuneFileTest, FileThatCannotBeReadGivesEmptyText) {
+    EXPECT_EQ(readTuneFile((folder / "missing.TPZ").string()), "");
+    EXPECT_EQ(readTuneFile(folder.string()), "");
+}
+
+TEST_F(TuneFileTest, WritingPutsCarriageReturnBeforeEachLineFeed) {
+    const fs::path path = folder / "song.TPZ";
+    EXPECT_EQ(writeTuneFile(path.string(), std::string(headerLine) + "263,230\n"), "");
+    EXPECT_EQ(bytesOf(path), std::string(headerLineOnDisk) + "263,230\r\n");
+}
+
+// A second link to the old file still holds the old bytes: the new file took the name
+// only once written, the old one was never opened for writing.
+TEST_F(TuneFileTest, WritingPutsANewFileInThePlaceOfTheOld) {
+    const fs::path path = folder / "song.TPZ";
+    const std::string old(1000, 'x');
+    writeBytes(path, old);
+    fs::create_hard_link(path, folder / "old link");
+    writeBytes(folder / "song.TPZ.partial0", "someone else's");
+    EXPECT_EQ(writeTuneFile(path.string(), "496,230\n"), "");
+    EXPECT_EQ(bytesOf(path), "496,230\r\n");
+    EXPECT_EQ(bytesOf(folder / "old link"), old);
+    EXPECT_EQ(bytesOf(folder / "song.TPZ.partial0"), "someone else's");
+    EXPECT_EQ(entriesIn(folder), 3);
+}
+
+TEST_F(TuneFileTest, FailureGivesTheSystemsReasonAndLeavesNoFileBehind) {
+    EXPECT_EQ(writeTuneFile((folder / "missing" / "song.TPZ").string(), "263,230\n"),
+              "No such file or directory");
+    fs::create_directory(folder / "taken.TPZ");
+    EXPECT_EQ(writeTuneFile((folder / "taken.TPZ").string(), "263,230\n"), "Is a directory");
+    EXPECT_TRUE(fs::is_directory(folder / "taken.TPZ"));
+    EXPECT_EQ(entriesIn(folder), 1);
+}
+
+}  // namespace
+}  // namespace tone_test
