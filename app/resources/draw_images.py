@@ -86,6 +86,7 @@ def keyboard(canvas, x0, y0, key_width, key_count, height, first_key=0, black_wi
     """White keys with a one-pixel gap, and the black keys over them."""
     black_width = black_width or max(2, key_width * 3 // 5)
     black_height = black_height or height * 3 // 5
+    canvas.rect(x0 - 1, y0, x0, y0 + height, DEEP_BROWN)
     for key in range(key_count):
         left = x0 + key * key_width
         canvas.rect(left, y0, left + key_width - 1, y0 + height, IVORY)
@@ -119,7 +120,7 @@ def eighth_notes(canvas, x, y, spacing, stem, colour, head=(3.2, 2.2)):
 def app_icon(size):
     """The application icon: a warm rounded tile with a keyboard and two notes."""
     canvas = Canvas(size, size)
-    radius = size / 6
+    radius = size / 5
 
     def tile_colour(_x, y):
         return mix(AMBER, TERRACOTTA, y / (size - 1))
