@@ -15,17 +15,20 @@ std::filesystem::path makeTemporaryFolder() {
     return pattern;
 }
 
-std::filesystem::path wavPath(const std::filesystem::path& folder) { return folder / "capture.wav"; }
+std::filesystem::path wavPath(const std::filesystem::path& folder) {
+    return folder / "capture.wav";
+}
 
 }  // namespace
 
 AlsaConfiguration::AlsaConfiguration(AlsaDefault device) : folder(makeTemporaryFolder()) {
     std::filesystem::path configuration = folder / "asound.conf";
-    std::ofstream(configuration)
-        << (device == AlsaDefault::capturedToWav
-                ? "pcm.!default { type file slave.pcm { type null } file \"" + wavPath(folder).string() +
-                      "\" format \"wav\" perm 0644 }\n"
-                : std::string("pcm.!default { type hw card 31 }\n"));
+    std::ofstream text(configuration);
+    if (device == AlsaDefault::capturedToWav)
+        text << "pcm.!default { type file slave.pcm { type null } file \"" << wavPath(folder).string()
+             << "\" format \"wav\" perm 0644 }\n";
+    else
+        text << "pcm.!default { type hw card 31 }\n";
     setenv("ALSA_CONFIG_PATH", configuration.c_str(), 1);
 }
 
@@ -41,7 +44,8 @@ AlsaConfiguration::Capture AlsaConfiguration::capture() const {
     if (!file) throw std::runtime_error(std::string("the capture cannot be read: ") + sf_strerror(nullptr));
     Capture capture{format.samplerate, format.channels,
                     std::vector<std::int16_t>(static_cast<std::size_t>(format.frames * format.channels))};
-    sf_count_t read = sf_read_short(file, capture.samples.data(), static_cast<sf_count_t>(capture.samples.size()));
+    sf_count_t read =
+        sf_read_short(file, capture.samples.data(), static_cast<sf_count_t>(capture.samples.size()));
     sf_close(file);
     capture.samples.resize(static_cast<std::size_t>(read));
     return capture;

@@ -7,32 +7,23 @@
 #include <thread>
 
 #include "alsa_configuration.h"
+#include "tone_search.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using posix::AlsaToneOutput;
-using posix::ToneSamples;
 using Clock = std::chrono::steady_clock;
 
-struct Tone {
-    unsigned frequency;
-    unsigned milliseconds;
-};
-
 // Each tone must be in the capture sample for sample, in order, and nothing but silence beside them.
-testing::AssertionResult holdsOnly(std::vector<std::int16_t> captured, std::initializer_list<Tone> tones) {
-    auto searchFrom = captured.begin();
-    for (Tone tone : tones) {
-        ToneSamples samples(tone.frequency, tone.milliseconds);
-        std::vector<std::int16_t> expected(samples.count());
-        samples.render(0, expected);
-        auto found = std::search(searchFrom, captured.end(), expected.begin(), expected.end());
-        if (found == captured.end())
-            return testing::AssertionFailure() << "the tone of " << tone.frequency << " Hz, " << tone.milliseconds
-                                               << " ms is not whole in the capture after sample "
-                                               << searchFrom - captured.begin();
-        searchFrom = std::fill_n(found, expected.size(), 0);
+testing::AssertionResult holdsOnly(std::vector<std::int16_t> captured, const std::vector<Tone>& tones) {
+    std::vector<std::optional<std::size_t>> starts = findInOrder(captured, tones);
+    for (std::size_t i = 0; i < tones.size(); ++i) {
+        if (!starts[i])
+            return testing::AssertionFailure()
+                   << "the tone of " << tones[i].frequency << " Hz, " << tones[i].milliseconds
+                   << " ms is not whole in the capture after the ones before it";
+        std::fill_n(captured.begin() + static_cast<long>(*starts[i]), samplesOf(tones[i]).size(), 0);
     }
     auto stray = std::ranges::find_if(captured, [](std::int16_t sample) { return sample != 0; });
     if (stray != captured.end())

@@ -39,12 +39,4 @@ TEST(ToneSchedule, RunOfTonesAskedForLateKeepsItsRhythm) {
     EXPECT_EQ(askedAt, start + 1'000 * 230ms + 50us);
 }
 
-TEST(ToneSchedule, WithoutADeviceEachToneTakesItsWholeLength) {
-    ToneSchedule schedule;
-    schedule.next(start, 230ms);
-    ToneSchedule::Slot slot = schedule.next(start + 230ms + 1us, 230ms);
-    EXPECT_FALSE(slot.followsPrevious);
-    EXPECT_EQ(slot.end, start + 460ms + 1us);
-}
-
 }  // namespace

@@ -27,7 +27,7 @@ AlsaToneOutput::AlsaToneOutput() {
         giveUp("cannot be opened", error);
         return;
     }
-    if (int error = configure(); error < 0) giveUp("cannot play 16-bit mono at 48 kHz", error);
+    if (int error = configure(); error < 0) giveUp("cannot be set up", error);
 }
 
 AlsaToneOutput::~AlsaToneOutput() {
@@ -41,7 +41,7 @@ int AlsaToneOutput::configure() {
     snd_pcm_hw_params_t* hardware;
     snd_pcm_hw_params_alloca(&hardware);
     int error;
-    if ((error = snd_pcm_nonblock(pcm, 0)) < 0 ||
+    if ((error = snd_pcm_nonblock(pcm, 0)) < 0 ||  // writes wait for room
         (error = snd_pcm_hw_params_any(pcm, hardware)) < 0 ||
         (error = snd_pcm_hw_params_set_access(pcm, hardware, SND_PCM_ACCESS_RW_INTERLEAVED)) < 0 ||
         (error = snd_pcm_hw_params_set_format(pcm, hardware, SND_PCM_FORMAT_S16)) < 0 ||
@@ -49,9 +49,9 @@ int AlsaToneOutput::configure() {
         (error = snd_pcm_hw_params_set_rate(pcm, hardware, ToneSamples::sampleRate, 0)) < 0)
         return error;
     // A device whose buffers are all longer is still used, with its shortest one.
+    snd_pcm_uframes_t atMost = longestBuffer;
+    snd_pcm_hw_params_set_buffer_size_max(pcm, hardware, &atMost);
     snd_pcm_uframes_t bufferFrames = longestBuffer;
-    snd_pcm_hw_params_set_buffer_size_max(pcm, hardware, &bufferFrames);
-    bufferFrames = longestBuffer;
     snd_pcm_uframes_t periodFrames = longestBuffer / periodsPerBuffer;
     if ((error = snd_pcm_hw_params_set_buffer_size_near(pcm, hardware, &bufferFrames)) < 0 ||
         (error = snd_pcm_hw_params_set_period_size_near(pcm, hardware, &periodFrames, nullptr)) < 0 ||
@@ -80,7 +80,8 @@ int AlsaToneOutput::configure() {
 }
 
 void AlsaToneOutput::play(unsigned frequency, unsigned milliseconds) {
-    ToneSchedule::Slot slot = schedule.next(ToneSchedule::Clock::now(), std::chrono::milliseconds(milliseconds));
+    ToneSchedule::Slot slot =
+        schedule.next(ToneSchedule::Clock::now(), std::chrono::milliseconds(milliseconds));
     if (pcm) {
         if (int error = send(ToneSamples(frequency, milliseconds), slot.followsPrevious); error < 0)
             giveUp("failed", error);
@@ -96,8 +97,9 @@ int AlsaToneOutput::send(const ToneSamples& tone, bool followsPrevious) {
     std::uint64_t silenceDue = followsPrevious ? 0 : block.size();
     std::uint64_t sent = 0;
     while (silenceDue > 0 || sent < tone.count()) {
-        std::span<std::int16_t> chunk(block.data(), silenceDue > 0 ? silenceDue
-                                                                   : std::min<std::uint64_t>(block.size(), tone.count() - sent));
+        std::uint64_t length =
+            silenceDue > 0 ? silenceDue : std::min<std::uint64_t>(block.size(), tone.count() - sent);
+        std::span<std::int16_t> chunk(block.data(), length);
         if (silenceDue > 0)
             std::ranges::fill(chunk, 0);
         else

@@ -15,7 +15,8 @@ ToneSamples::ToneSamples(unsigned frequency, unsigned milliseconds)
 double ToneSamples::gain(std::uint64_t index) const {
     std::uint64_t fromEdge = std::min(index, sampleCount - 1 - index);
     if (fromEdge >= fade) return 1.0;
-    return (1.0 - std::cos(std::numbers::pi * static_cast<double>(fromEdge) / static_cast<double>(fade))) / 2.0;
+    double progress = static_cast<double>(fromEdge) / static_cast<double>(fade);
+    return (1.0 - std::cos(std::numbers::pi * progress)) / 2.0;
 }
 
 void ToneSamples::render(std::uint64_t first, std::span<std::int16_t> out) const {
