@@ -8,7 +8,7 @@ packages_of() {
         build) echo cmake make g++ pkgconf binutils-mingw-w64-i686 libgtest-dev libgmock-dev \
                     libfltk1.3-dev libasound2-dev ;;
         desktop) echo alsa-utils ;;
-        test) echo clang libclang-rt-14-dev xvfb xauth xdotool x11-utils imagemagick sox \
+        test) echo clang libclang-rt-14-dev libsndfile1-dev xvfb xauth xdotool x11-utils imagemagick sox \
                    alsa-utils icoutils ;;
         windows) echo g++-mingw-w64-i686 wine wine32:i386 ;;
         *) echo "unknown group: $1" >&2; exit 2 ;;
