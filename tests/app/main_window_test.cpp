@@ -121,8 +121,8 @@ TEST_F(MainWindowTest, HeldKeyPlaysOnceForEveryMessage) {
         driver.holdKey(VK_F1);
         for (int move = 0; move < 3; ++move) driver.moveMouse(mainWindow());
         driver.repeatKey(VK_F1);
-        driver.releaseKey(VK_F1);
     });
+    then([this] { driver.releaseKey(VK_F1); });
     closeMainWindow();
     EXPECT_EQ(runProgram(), 0);
     // The key's own message, three mouse moves and one repeat; not the release.

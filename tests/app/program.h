@@ -41,24 +41,23 @@ protected:
     // A user action, once the program waits for input.
     void then(std::function<void()> action) { driver.then(std::move(action)); }
 
-    // Presses a key (held for one message) with the modifiers held around it.
+    // Presses a key as a person does: the modifiers go down first, then the key, each
+    // its own event, and the key is down while the program takes its message.
     void press(int virtualKey, std::vector<int> modifiers = {}) {
-        then([this, virtualKey, modifiers] {
-            withModifiers(modifiers, [&] {
-                driver.holdKey(virtualKey);
-                driver.releaseKey(virtualKey);
-            });
+        withModifiers(modifiers, [this, virtualKey] {
+            then([this, virtualKey] { driver.holdKey(virtualKey); });
+            then([this, virtualKey] { driver.releaseKey(virtualKey); });
         });
     }
 
     void click(const std::string& label, std::vector<int> modifiers = {}) {
-        then([this, label, modifiers] { withModifiers(modifiers, [&] { driver.click(button(label)); }); });
+        withModifiers(modifiers, [this, label] { then([this, label] { driver.click(button(label)); }); });
     }
 
-    void withModifiers(const std::vector<int>& modifiers, const std::function<void()>& action) {
-        for (int modifier : modifiers) driver.holdKey(modifier);
-        action();
-        for (int modifier : modifiers) driver.releaseKey(modifier);
+    void withModifiers(const std::vector<int>& modifiers, const std::function<void()>& actions) {
+        for (int modifier : modifiers) then([this, modifier] { driver.holdKey(modifier); });
+        actions();
+        for (int modifier : modifiers) then([this, modifier] { driver.releaseKey(modifier); });
     }
 
     void choose(UINT commandId) {

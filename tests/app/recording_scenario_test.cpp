@@ -45,6 +45,8 @@ TEST_F(RecordingScenarioTest, CtrlRHeldOverTwoPassesFindsTheRecordingRunning) {
     then([this] {
         driver.holdKey(VK_CONTROL);
         driver.holdKey('R');
+    });
+    then([this] {
         driver.releaseKey('R');
         driver.releaseKey(VK_CONTROL);
     });
