@@ -1,9 +1,11 @@
 // The note a white key gives under the modifier keys, and what playing a note records.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "headless/headless_display.h"
 #include "notes.h"
 #include "tone_fixture.h"
 
@@ -45,6 +47,47 @@ TEST_F(NotesTest, WhiteKeyPlaysTheNoteItsModifiersChoose) {
         for (unsigned frequency : {key.plain, key.withCtrl, key.withCtrlAndShift, key.withShift})
             expected.emplace_back(frequency, 230);
         EXPECT_EQ(tonesPlayed(), expected);
+    }
+}
+
+// The headless display, noting each key the program asks about.
+class KeyQueryLog : public headless::HeadlessDisplay {
+public:
+    KeyQueryLog(headless::Driver& driver, std::vector<int>& asked) : HeadlessDisplay(driver), asked(asked) {}
+    bool isKeyDown(int virtualKey) override {
+        asked.push_back(virtualKey);
+        return HeadlessDisplay::isKeyDown(virtualKey);
+    }
+
+private:
+    std::vector<int>& asked;
+};
+
+struct KeyQuestions {
+    const char* name;
+    std::vector<int> held;
+    Callback press;
+    std::vector<int> asked;
+};
+
+TEST_F(NotesTest, EachTestAsksTheKeysAfreshCtrlFirstAndShiftWithItOnlyWhileCtrlIsDown) {
+    const KeyQuestions cases[] = {
+        {"Do", {}, pressDo, {VK_CONTROL, VK_CONTROL, VK_SHIFT}},
+        {"Do with Ctrl", {VK_CONTROL}, pressDo, {VK_CONTROL, VK_SHIFT, VK_CONTROL}},
+        {"Do with Ctrl and Shift", {VK_CONTROL, VK_SHIFT}, pressDo, {VK_CONTROL, VK_SHIFT}},
+        {"Do with Shift", {VK_SHIFT}, pressDo, {VK_CONTROL, VK_CONTROL, VK_SHIFT}},
+        {"Mi with Ctrl and Shift", {VK_CONTROL, VK_SHIFT}, pressMi, {VK_SHIFT}},
+        {"Si with Ctrl", {VK_CONTROL}, pressSi, {VK_SHIFT}},
+    };
+    std::vector<int> asked;
+    posix::setDisplay(std::make_unique<KeyQueryLog>(driver, asked));
+    for (const KeyQuestions& question : cases) {
+        SCOPED_TRACE(question.name);
+        for (int key : question.held) driver.holdKey(key);
+        asked.clear();
+        question.press(&window);
+        EXPECT_EQ(asked, question.asked);
+        for (int key : question.held) driver.releaseKey(key);
     }
 }
 
