@@ -1,27 +1,14 @@
-#include <cstdio>
-#include <cstdlib>
-
+#include "installed.h"
 #include "tone_output.h"
 #include "win32_subset.h"
 
 namespace posix {
 
-namespace {
-std::unique_ptr<ToneOutput>& installedOutput() {
-    static std::unique_ptr<ToneOutput> theOutput;
-    return theOutput;
-}
-}  // namespace
+ToneOutput& toneOutput() { return Installed<ToneOutput>::get("tone output"); }
 
-ToneOutput& toneOutput() {
-    if (!installedOutput()) {
-        std::fputs("Pipalo: no tone output was installed before the first Beep\n", stderr);
-        std::abort();
-    }
-    return *installedOutput();
+void setToneOutput(std::unique_ptr<ToneOutput> output) {
+    Installed<ToneOutput>::set(std::move(output));
 }
-
-void setToneOutput(std::unique_ptr<ToneOutput> output) { installedOutput() = std::move(output); }
 
 }  // namespace posix
 

@@ -1,25 +1,11 @@
 #include "display.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include "installed.h"
 
 namespace posix {
 
-namespace {
-std::unique_ptr<Display>& installedDisplay() {
-    static std::unique_ptr<Display> theDisplay;
-    return theDisplay;
-}
-}  // namespace
+Display& display() { return Installed<Display>::get("display"); }
 
-Display& display() {
-    if (!installedDisplay()) {
-        std::fputs("Pipalo: no display was installed before the first window call\n", stderr);
-        std::abort();
-    }
-    return *installedDisplay();
-}
-
-void setDisplay(std::unique_ptr<Display> display) { installedDisplay() = std::move(display); }
+void setDisplay(std::unique_ptr<Display> display) { Installed<Display>::set(std::move(display)); }
 
 }  // namespace posix
