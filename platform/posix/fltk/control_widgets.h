@@ -1,0 +1,64 @@
+// The built-in controls, "Button" and "Static", as FLTK widgets that draw what
+// their window records say. They take no input themselves: the top-level
+// window turns input into messages, and the controls' window procedures answer.
+#pragma once
+
+#include <FL/Fl_RGB_Image.H>
+#include <FL/Fl_Widget.H>
+
+#include <memory>
+#include <string>
+
+#include "desktop.h"
+
+namespace posix {
+
+class ControlWidget : public Fl_Widget {
+public:
+    ControlWidget(HWND control, const WindowRecord& record);
+
+    HWND control() const { return controlHandle; }
+    // Takes the record's text, style, visibility and image; the owner places the widget.
+    virtual void follow(const WindowRecord& record);
+    // Buttons take mouse messages; other controls let them through to the window.
+    virtual bool takesMouse() const { return false; }
+
+protected:
+    const HWND controlHandle;
+    std::string text;
+    DWORD style = 0;
+};
+
+// A push button, drawn pressed while the mouse holds it down.
+class PushButton : public ControlWidget {
+public:
+    using ControlWidget::ControlWidget;
+    bool takesMouse() const override { return true; }
+    void showPressed(bool pressed);
+
+protected:
+    void draw() override;
+
+private:
+    bool pressed = false;
+};
+
+// Left-aligned text, a sunken status line or a picture, as its style says.
+class StaticControl : public ControlWidget {
+public:
+    using ControlWidget::ControlWidget;
+    void follow(const WindowRecord& record) override;
+
+protected:
+    void draw() override;
+
+private:
+    HANDLE shownBitmap = nullptr;
+    std::unique_ptr<Fl_RGB_Image> picture;
+};
+
+// The widget of a control of that class; null for a class this display does not draw.
+// The window that adds it to itself owns it, as FLTK groups own their children.
+std::unique_ptr<ControlWidget> makeControlWidget(HWND control, const WindowRecord& record);
+
+}  // namespace posix

@@ -1,0 +1,45 @@
+// The desktop display: the subset's windows, controls, menus, message boxes
+// and file dialogs shown with FLTK, and FLTK's input posted as messages.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "display.h"
+#include "fltk/keyboard.h"
+#include "fltk/modal_view.h"
+#include "fltk/top_level_window.h"
+
+namespace posix {
+
+class FltkDisplay : public Display {
+public:
+    // The display on the X server that DISPLAY names; null, with the reason, when there is none.
+    static std::unique_ptr<FltkDisplay> open(std::string& failure);
+    ~FltkDisplay() override;
+
+    void windowCreated(HWND window) override;
+    void windowChanged(HWND window) override;
+    void windowDestroyed(HWND window) override;
+    void raiseWindow(HWND window) override;
+
+    void waitForInput() override;
+    bool isKeyDown(int virtualKey) override;
+
+    void openMessageBox(const MessageBoxRequest& request, std::function<void(int)> answered) override;
+    void openFileDialog(const FileDialogRequest& request,
+                        std::function<void(std::optional<std::string>)> chosen) override;
+    void cancelModal() override;
+
+private:
+    FltkDisplay();
+    TopLevelWindow* windowOf(HWND window) const;
+
+    std::map<HWND, std::unique_ptr<TopLevelWindow>> windows;
+    std::vector<std::unique_ptr<ModalView>> modals;  // oldest first
+    KeyTransitions keyTransitions;
+};
+
+}  // namespace posix

@@ -1,0 +1,61 @@
+// A top-level window of the subset as an FLTK window: its client area, menu
+// bar, icons, title and close box, and the controls placed on it. FLTK acts
+// on nothing by itself here: every input event becomes a posted message, and
+// the window procedures decide what follows.
+#pragma once
+
+#include <FL/Fl_Double_Window.H>
+
+#include <map>
+#include <memory>
+
+#include "desktop.h"
+#include "fltk/control_widgets.h"
+#include "fltk/keyboard.h"
+#include "fltk/menu_bar.h"
+
+namespace posix {
+
+class TopLevelWindow : public Fl_Double_Window {
+public:
+    TopLevelWindow(HWND window, const WindowRecord& record, KeyTransitions& keyTransitions);
+    ~TopLevelWindow() override;
+
+    // Takes the record's title, menu, visibility and minimised state.
+    void follow(const WindowRecord& record);
+    void addControl(HWND control, const WindowRecord& record);
+    void followControl(HWND control, const WindowRecord& record);
+    void removeControl(HWND control);
+    // Brings the window to the front, unless it is there already with the focus.
+    void raise();
+
+    int handle(int event) override;
+
+protected:
+    // Each expose is a WM_PAINT for the window.
+    void flush() override;
+
+private:
+    bool takesInput() const;
+    int handleMouse(int event);
+    bool overMenuBar() const;
+    PushButton* buttonAt(int x, int y) const;
+    // Where client coordinates start: below the menu bar when there is one.
+    int clientTop() const;
+    void place(ControlWidget& widget, const WindowRecord& record);
+    void followMenu(const WindowRecord& record);
+    void followVisibility(const WindowRecord& record);
+    void becomeActive();
+    static void closeBoxPressed(Fl_Widget* window, void*);
+
+    const HWND handleOfWindow;
+    KeyTransitions& keyTransitions;
+    MenuBar* menuBar = nullptr;  // owned by the FLTK group, like the controls
+    std::map<HWND, ControlWidget*> controls;
+    HWND mouseCapture = nullptr;  // the button or window that a held left button went down on
+    bool minimizedHere = false;
+    bool hasFocus = false;
+    bool changingVisibility = false;
+};
+
+}  // namespace posix

@@ -1,0 +1,11 @@
+// The connection to the X server that FLTK draws through.
+#pragma once
+
+#include <string>
+
+namespace posix {
+
+// Opens the display named by DISPLAY for FLTK; false, with the reason, when there is none.
+bool connectToXServer(std::string& failure);
+
+}  // namespace posix

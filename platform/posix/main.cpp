@@ -1,0 +1,35 @@
+// The program's start on Linux: the desktop display and the sound card go
+// behind the Win32 subset, and then the program's own entry runs, as Windows
+// would start it.
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "alsa/alsa_tone_output.h"
+#include "display.h"
+#include "fltk/fltk_display.h"
+#include "tone_output.h"
+
+int main(int argc, char** argv) {
+    std::string failure;
+    std::unique_ptr<posix::FltkDisplay> display = posix::FltkDisplay::open(failure);
+    if (!display) {
+        std::fprintf(stderr, "Pipalo: %s.\n", failure.c_str());
+        return 1;
+    }
+    posix::setDisplay(std::move(display));
+    posix::setToneOutput(std::make_unique<posix::AlsaToneOutput>());
+
+    // Windows hands the program its arguments without its own name.
+    std::string commandLine;
+    for (int index = 1; index < argc; ++index) {
+        if (index > 1) commandLine += ' ';
+        commandLine += argv[index];
+    }
+    const int exitCode = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOWNORMAL);
+
+    // The last tone plays out and the windows go before the process's own teardown.
+    posix::setToneOutput(nullptr);
+    posix::setDisplay(nullptr);
+    return exitCode;
+}
