@@ -7,3 +7,5 @@ scripts/install-dependencies.sh build test windows
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"
 ctest --test-dir build --output-on-failure -j"$(nproc)"
+./windows.sh
+tests/windows/run_under_wine.sh build-windows
