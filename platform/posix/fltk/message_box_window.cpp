@@ -172,7 +172,9 @@ MessageBoxWindow::MessageBoxWindow(const MessageBoxRequest& request, int centreX
         buttonX += buttonWidth + buttonGap;
     }
     window->end();
-    window->position(centreX - width / 2, centreY - height / 2);
+    // Centred, but wholly on the screen, as Windows keeps its boxes.
+    window->position(std::clamp(centreX - width / 2, Fl::x(), std::max(Fl::x(), Fl::x() + Fl::w() - width)),
+                     std::clamp(centreY - height / 2, Fl::y(), std::max(Fl::y(), Fl::y() + Fl::h() - height)));
     window->set_non_modal();
     window->show();
     buttons.front()->take_focus();
