@@ -1,5 +1,9 @@
 #include "fltk/file_dialog.h"
 
+#include <FL/Fl.H>
+#include <FL/Fl_File_Input.H>
+#include <FL/Fl_Group.H>
+
 #include <algorithm>
 
 namespace posix {
@@ -37,6 +41,16 @@ std::string descriptionWithoutPattern(std::string description) {
     return description;
 }
 
+Fl_File_Input* fileInputIn(Fl_Group& group) {
+    for (int index = 0; index < group.children(); ++index) {
+        Fl_Widget* child = group.child(index);
+        if (auto* input = dynamic_cast<Fl_File_Input*>(child)) return input;
+        if (Fl_Group* inner = child->as_group())
+            if (Fl_File_Input* input = fileInputIn(*inner)) return input;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 std::string chooserFilter(const std::vector<FileFilter>& filters) {
@@ -51,11 +65,23 @@ std::string chooserFilter(const std::vector<FileFilter>& filters) {
 FileDialog::FileDialog(const FileDialogRequest& request,
                        std::function<void(std::optional<std::string>)> chosen)
     : title(request.title),
+      // A name that does not exist is handed on in both dialogs: whether to accept it is asked
+      // afterwards, as the flags of the caller say.
       chooser(request.initialDirectory.c_str(), chooserFilter(request.filters).c_str(),
-              request.save ? Fl_File_Chooser::CREATE : Fl_File_Chooser::SINGLE, title.c_str()),
+              Fl_File_Chooser::CREATE, title.c_str()),
       chosen(std::move(chosen)) {
     chooser.ok_label(request.save ? "Save" : "Open");
     chooser.show();
+    // The chooser starts with the folder's name selected, so a name typed would replace it and be
+    // taken as relative to the program's current folder. Typed after the folder, it belongs there.
+    // Its interface does not reach the name field; its window is the one shown last.
+    Fl_Window* window = Fl::first_window();
+    if (Fl_File_Input* name = window ? fileInputIn(*window) : nullptr) {
+        std::string folder = request.initialDirectory;
+        if (folder.empty() || folder.back() != '/') folder += '/';
+        name->value(folder.c_str());
+        name->position(name->size());
+    }
 }
 
 bool FileDialog::reportAnswer() {
