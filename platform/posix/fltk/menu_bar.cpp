@@ -2,6 +2,8 @@
 
 #include <FL/Fl.H>
 
+#include <cctype>
+
 #include "fltk/control_text.h"
 #include "fltk/frame_metrics.h"
 
@@ -25,6 +27,16 @@ std::string shortcutPart(const char* label) {
     const std::string text = label ? label : "";
     const std::size_t tab = text.find('\t');
     return tab == std::string::npos ? "" : text.substr(tab + 1);
+}
+
+// The letter after the label's '&' ("&&" is a plain '&'), in lower case as FLTK names keys.
+int mnemonicOf(const char* label) {
+    for (const char* at = label; at && *at; ++at) {
+        if (*at != '&') continue;
+        if (at[1] != '&') return std::tolower(static_cast<unsigned char>(at[1]));
+        ++at;
+    }
+    return 0;
 }
 
 void drawMenuLabel(const Fl_Label* label, int x, int y, int width, int height, Fl_Align) {
@@ -94,8 +106,13 @@ void MenuBar::addItems(const std::vector<MenuItem>& menuItems) {
 }
 
 bool MenuBar::openByMnemonic() {
-    // Items carry no shortcut keys, so only the '&' letters of the bar's menus can match.
-    return handle(FL_SHORTCUT) != 0;
+    const int key = Fl::event_key();
+    for (const Fl_Menu_Item* item = menu(); item && item->text; item = item->next()) {
+        if (!item->submenu() || mnemonicOf(item->text) != key) continue;
+        picked(menu()->pulldown(x(), y(), w(), h(), item, this, nullptr, 1));
+        return true;
+    }
+    return false;
 }
 
 void MenuBar::chosen(Fl_Widget* bar, void* commandId) {
