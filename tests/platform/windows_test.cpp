@@ -107,7 +107,7 @@ TEST_F(WindowsTest, FindWindowLooksAtTopLevelWindowsByClassAndTitle) {
     EXPECT_EQ(driver.topLevelWindows().front(), first);
 }
 
-TEST_F(WindowsTest, ButtonClickTellsItsParentAndPictureTakesItsBitmapsSize) {
+TEST_F(WindowsTest, ButtonClickTellsItsParentOnlyWhenReleasedOverIt) {
     const HWND parent = createRecordingWindow("Recorder", "parent");
     const HWND button = CreateWindowExA(0, "Button", "Do", WS_CHILD | WS_VISIBLE, 1, 2, 30, 30,
                                         parent, reinterpret_cast<HMENU>(1005), nullptr, nullptr);
@@ -116,6 +116,16 @@ TEST_F(WindowsTest, ButtonClickTellsItsParentAndPictureTakesItsBitmapsSize) {
     ASSERT_EQ(messagesOf(parent), (std::vector<UINT>{WM_COMMAND}));
     EXPECT_EQ(received.back().wParam, MAKEWPARAM(1005, BN_CLICKED));
     EXPECT_EQ(received.back().lParam, reinterpret_cast<LPARAM>(button));
+
+    // Pressed, then released away from it: no click.
+    received.clear();
+    SendMessageA(button, WM_LBUTTONDOWN, 1, MAKELPARAM(5, 5));
+    SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(-3, 5));
+    SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));  // no longer pressed
+    EXPECT_TRUE(messagesOf(parent).empty());
+    SendMessageA(button, WM_LBUTTONDOWN, 1, MAKELPARAM(29, 29));
+    SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(29, 29));
+    EXPECT_EQ(messagesOf(parent), (std::vector<UINT>{WM_COMMAND}));
 }
 
 TEST_F(WindowsTest, BeepRefusesWhatWindowsRefuses) {
