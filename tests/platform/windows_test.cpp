@@ -118,14 +118,18 @@ TEST_F(WindowsTest, ButtonClickTellsItsParentOnlyWhenReleasedOverIt) {
     EXPECT_EQ(received.back().lParam, reinterpret_cast<LPARAM>(button));
 
     // Pressed, then released away from it: no click.
+    const auto clicks = [&] {
+        const std::vector<UINT> messages = messagesOf(parent);
+        return std::count(messages.begin(), messages.end(), static_cast<UINT>(WM_COMMAND));
+    };
     received.clear();
     SendMessageA(button, WM_LBUTTONDOWN, 1, MAKELPARAM(5, 5));
     SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(-3, 5));
     SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));  // no longer pressed
-    EXPECT_TRUE(messagesOf(parent).empty());
+    EXPECT_EQ(clicks(), 0);
     SendMessageA(button, WM_LBUTTONDOWN, 1, MAKELPARAM(29, 29));
     SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(29, 29));
-    EXPECT_EQ(messagesOf(parent), (std::vector<UINT>{WM_COMMAND}));
+    EXPECT_EQ(clicks(), 1);
 }
 
 TEST_F(WindowsTest, BeepRefusesWhatWindowsRefuses) {
