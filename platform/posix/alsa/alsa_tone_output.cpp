@@ -14,6 +14,11 @@ namespace {
 constexpr snd_pcm_uframes_t longestBuffer = ToneSamples::sampleRate / 100;  // 10 ms
 constexpr snd_pcm_uframes_t periodsPerBuffer = 4;
 
+// Half the buffer: enough to ride out a late write, and it is all the delay a key press sees.
+snd_pcm_uframes_t leadFrames(snd_pcm_uframes_t bufferFrames, snd_pcm_uframes_t periodFrames) {
+    return std::max(periodFrames, bufferFrames / 2);
+}
+
 // ALSA prints its own errors on standard error; ours says it once, in one line.
 void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
@@ -64,8 +69,8 @@ int AlsaToneOutput::configure() {
     snd_pcm_uframes_t boundary;
     if ((error = snd_pcm_sw_params_current(pcm, software)) < 0 ||
         (error = snd_pcm_sw_params_get_boundary(software, &boundary)) < 0 ||
-        // The stream starts once a buffer is full: see send().
-        (error = snd_pcm_sw_params_set_start_threshold(pcm, software, bufferFrames)) < 0 ||
+        // The stream starts once its lead of silence is written: see send().
+        (error = snd_pcm_sw_params_set_start_threshold(pcm, software, leadFrames(bufferFrames, periodFrames))) < 0 ||
         (error = snd_pcm_sw_params_set_avail_min(pcm, software, periodFrames)) < 0 ||
         // Between tones the stream runs dry and stops. Zeroing each period once played means that
         // what the card may play past the end before it stops is silence, not an echo of the tone.
@@ -75,7 +80,8 @@ int AlsaToneOutput::configure() {
         return error;
 
     block.resize(bufferFrames);
-    schedule = ToneSchedule(std::chrono::microseconds(1'000'000 * bufferFrames / ToneSamples::sampleRate));
+    lead = leadFrames(bufferFrames, periodFrames);
+    schedule = ToneSchedule(std::chrono::microseconds(1'000'000 * lead / ToneSamples::sampleRate));
     return 0;
 }
 
@@ -91,10 +97,10 @@ void AlsaToneOutput::play(unsigned frequency, unsigned milliseconds) {
 }
 
 int AlsaToneOutput::send(const ToneSamples& tone, bool followsPrevious) {
-    // A stream starting from empty gets a buffer of silence first. Filling the buffer starts it, and
-    // keeps the device that far ahead of the clock, so that the next tone, asked for when this one
-    // ends on the clock, arrives while the device still plays this one and follows it without a gap.
-    std::uint64_t silenceDue = followsPrevious ? 0 : block.size();
+    // A stream starting from empty gets its lead of silence first. That starts it, and keeps the
+    // device that far ahead of the clock, so that the next tone, asked for when this one ends on
+    // the clock, arrives while the device still plays this one and follows it without a gap.
+    std::uint64_t silenceDue = followsPrevious ? 0 : lead;
     std::uint64_t sent = 0;
     while (silenceDue > 0 || sent < tone.count()) {
         std::uint64_t length =
@@ -108,7 +114,7 @@ int AlsaToneOutput::send(const ToneSamples& tone, bool followsPrevious) {
         if (written < 0) {
             if (int error = snd_pcm_recover(pcm, static_cast<int>(written), 1); error < 0) return error;
             // After an underrun or a suspend the stream starts from empty again.
-            if (written != -EINTR) silenceDue = block.size();
+            if (written != -EINTR) silenceDue = lead;
         } else if (silenceDue > 0) {
             silenceDue -= static_cast<std::uint64_t>(written);
         } else {

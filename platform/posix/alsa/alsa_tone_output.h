@@ -31,8 +31,10 @@ private:
     void giveUp(const char* failure, int error);
 
     snd_pcm_t* pcm = nullptr;
-    // One device buffer: what is written at a time, and the silence that starts the stream.
+    // One device buffer: what is written at a time.
     std::vector<std::int16_t> block;
+    // The silence that starts the stream, in frames.
+    std::uint64_t lead = 0;
     ToneSchedule schedule;
 };
 
