@@ -81,8 +81,7 @@ def wait_for_window(title_start):
 
 
 def wait_until_gone(window, what):
-    wait_for(lambda: window not in xdotool("search", "--onlyvisible", "--name", "").split(),
-             f"{what} to close")
+    wait_for(lambda: window not in visible_windows(""), f"{what} to close")
 
 
 def window_name(window):
@@ -157,10 +156,9 @@ class Program:
         xdotool("mousemove", "--sync", *self.probe(title)["closebox"], "click", "1")
 
     def wait_for_exit(self):
-        code = wait_for(lambda: self.process.poll() is not None and (self.process.returncode,),
-                        "the program to end")[0]
+        wait_for(lambda: self.process.poll() is not None, "the program to end")
         self.trace.close()
-        return code
+        return self.process.returncode
 
 
 def hold_keys_until(keys, condition, what):
@@ -185,11 +183,14 @@ def choose_file(dialog_title, wine_path, target):
     xdotool("type", "--delay", "20", wine_path)
     xdotool("key", "Return")
 
+    answered = {dialog}
+
     def settled():
-        questions = [window for window in visible_windows(dialog_title) if window != dialog]
-        for question in questions:  # e.g. whether to create the file: Yes is the default
+        for question in set(visible_windows(dialog_title)) - answered:
+            # e.g. whether to create the file: Yes is the default
             focus(question)
             xdotool("key", "Return")
+            answered.add(question)
         return not visible_windows(dialog_title) and target.exists()
     wait_for(settled, f'the {dialog_title} dialog to end with "{target.name}"')
 
@@ -237,7 +238,8 @@ class Scenario:
         answer_box(RECORDING_STARTED, "Return")
 
         focus(self.main)
-        hold_keys_until(["F1"], self.program.tones, "the tone of F1")
+        hold_keys_until(["F1"], lambda: len(self.program.tones()) > len(self.expected_tones),
+                        "the tone of F1")
         self.program.click_client(MAIN_TITLE, 170 + BUTTON_SIZE // 2, 10 + BUTTON_SIZE // 2)
         self.recorded = [(frequency, NOTE_MS) for frequency in F1_TONES + [SOL4]]
         self.expect_tones(self.recorded, "tones of F1 and Sol")
