@@ -46,6 +46,20 @@ TEST_F(RecordingTest, StartAddsTheHeaderOnceAndRecordsFromThen) {
     EXPECT_EQ(recordingBuffer, headerLine);
 }
 
+TEST_F(RecordingTest, RecordingRunsOnlyOnceItsStartBoxIsClosed) {
+    bool recordingWhileShown = true;
+    std::string bufferWhileShown;
+    driver.answerMessageBox([&] {
+        recordingWhileShown = isRecording;
+        bufferWhileShown = recordingBuffer;
+        return IDOK;
+    });
+    startRecording(&window);
+    EXPECT_FALSE(recordingWhileShown);
+    EXPECT_EQ(bufferWhileShown, headerLine);
+    EXPECT_TRUE(isRecording);
+}
+
 TEST_F(RecordingTest, StopWhileIdleOnlySaysSo) {
     driver.answerMessageBox(IDOK);
     stopRecording(&window);

@@ -117,7 +117,11 @@ void Driver::moveMouse(HWND target) {
 
 void Driver::then(std::function<void()> step) { steps.push_back(std::move(step)); }
 
-void Driver::answerMessageBox(int answer) { boxAnswers.push_back(answer); }
+void Driver::answerMessageBox(int answer) {
+    boxAnswers.push_back([answer] { return answer; });
+}
+
+void Driver::answerMessageBox(std::function<int()> answer) { boxAnswers.push_back(std::move(answer)); }
 
 void Driver::chooseFile(const std::string& path) { dialogAnswers.emplace_back(path); }
 
@@ -182,8 +186,9 @@ void Driver::openMessageBox(const posix::MessageBoxRequest& request,
         fail("message box \"" + request.text + "\" shown with no answer ready");
         shown.answer = (request.style & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
     } else {
-        shown.answer = boxAnswers.front();
+        const std::function<int()> answer = std::move(boxAnswers.front());
         boxAnswers.pop_front();
+        shown.answer = answer();
     }
     shownBoxes.push_back(shown);
     answered(shown.answer);

@@ -64,6 +64,8 @@ public:
 
     // Answers for the boxes and dialogs to come, in order.
     void answerMessageBox(int answer);
+    // An answer worked out while the box is shown, so a test can look at the program then.
+    void answerMessageBox(std::function<int()> answer);
     void chooseFile(const std::string& path);
     void cancelFileDialog();
     // Makes the next CreateWindowExA of that class fail.
@@ -96,7 +98,7 @@ private:
 
     std::set<int> heldKeys;
     std::deque<std::function<void()>> steps;
-    std::deque<int> boxAnswers;
+    std::deque<std::function<int()>> boxAnswers;
     std::deque<std::optional<std::string>> dialogAnswers;
     std::vector<PlayedTone> playedTones;
     std::vector<ShownMessageBox> shownBoxes;
