@@ -72,6 +72,16 @@ TEST_F(WindowTest, CreatesAVisibleOverlappedWindowWithTheStoredTitleAndSize) {
     EXPECT_EQ(driver.window(handle).text, "Shown title");
 }
 
+TEST_F(WindowTest, ClassIconsComeFromTheResourcesOrTheSystem) {
+    Window missing(instance, 998, 999, "MissingIcons");
+    missing.create("Missing", 100, 100, 0);
+    EXPECT_EQ(driver.window(missing.getHandle()).icon, nullptr) << "no such icon: none of its own";
+    EXPECT_EQ(driver.window(missing.getHandle()).smallIcon, nullptr);
+    Window system(instance, 0, 0, "SystemIcons");
+    system.create("System", 100, 100, 0);
+    EXPECT_EQ(driver.window(system.getHandle()).icon, LoadIconA(nullptr, IDI_APPLICATION));
+}
+
 TEST_F(WindowTest, StyleMaskFlipsTheDefaultBits) {
     Window window(instance, 0, 0, "Styled");
     window.create("Styled", 100, 100, WS_MAXIMIZEBOX | WS_THICKFRAME);
