@@ -6,6 +6,7 @@
 
 #include "images.h"
 #include "menus.h"
+#include "module_resource_keys.h"
 #include "resources.h"
 
 namespace {
@@ -20,13 +21,7 @@ std::span<const std::uint8_t> resourceData(WORD type, WORD id) {
 }
 
 TEST(ProgramResources, HoldExactlyTheProgramsResourcesAllInDutchBelgian) {
-    const auto entries = posix::parseResourceFile(posix::moduleResourceFile());
-    ASSERT_TRUE(entries);
-    std::vector<std::pair<ResourceKey, ResourceKey>> keys;
-    for (const posix::Resource& entry : *entries) {
-        keys.emplace_back(entry.type, entry.name);
-        EXPECT_EQ(entry.language, 0x0813);
-    }
+    const auto keys = moduleResourceKeysInDutchBelgian();
     const std::vector<std::pair<ResourceKey, ResourceKey>> expected = {
         {WORD{2}, WORD{119}},  {WORD{3}, WORD{1}},   {WORD{3}, WORD{2}},
         {WORD{4}, WORD{101}},  {WORD{4}, WORD{102}}, {WORD{14}, WORD{116}},

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "module_resource_keys.h"
 #include "resources.h"
 
 namespace {
@@ -24,13 +25,7 @@ std::string text(std::span<const std::uint8_t> data) { return {data.begin(), dat
 constexpr std::size_t firstEntry = 32;
 
 TEST(ResourceFile, ReadsEveryEntryOfTheScriptInDutchBelgian) {
-    const auto entries = posix::parseResourceFile(posix::moduleResourceFile());
-    ASSERT_TRUE(entries);
-    std::vector<std::pair<ResourceKey, ResourceKey>> keys;
-    for (const posix::Resource& entry : *entries) {
-        keys.emplace_back(entry.type, entry.name);
-        EXPECT_EQ(entry.language, 0x0813);
-    }
+    const auto keys = moduleResourceKeysInDutchBelgian();
     const std::vector<std::pair<ResourceKey, ResourceKey>> expected = {
         {"TUNEDATA", WORD{5}},  {WORD{2}, WORD{20}},  {WORD{2}, WORD{21}},
         {WORD{2}, WORD{22}},    {WORD{3}, WORD{1}},   {WORD{3}, WORD{2}},
@@ -38,7 +33,7 @@ TEST(ResourceFile, ReadsEveryEntryOfTheScriptInDutchBelgian) {
         {WORD{14}, WORD{31}},
     };
     EXPECT_EQ(keys, expected);
-    EXPECT_EQ(text(entries->front().data), "tune");
+    EXPECT_EQ(text(posix::parseResourceFile(posix::moduleResourceFile())->front().data), "tune");
 }
 
 TEST(ResourceFile, FindsByTypeAndNameWithNamesIgnoringCase) {
