@@ -5,13 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "notes.h"
+#include "temporary_folder.h"
 #include "test_driver/driver.h"
 
 class ProgramTest : public testing::Test {
@@ -21,13 +20,7 @@ protected:
     ProgramTest() {
         isRecording = false;
         recordingBuffer.clear();
-        folder = std::filesystem::temp_directory_path() /
-                 ("pipalo-program-" +
-                  std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
     }
-    ~ProgramTest() override { std::filesystem::remove_all(folder); }
 
     int runProgram() {
         char commandLine[] = "";
@@ -80,11 +73,7 @@ protected:
         return result;
     }
 
-    static std::string fileBytes(const std::filesystem::path& path) {
-        std::ifstream file(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(file), {});
-    }
-
     headless::Driver driver;
-    std::filesystem::path folder;
+    TemporaryFolder scratch;
+    const std::filesystem::path folder = scratch.path();
 };

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <string>
 
+#include "temporary_folder.h"
 #include "test_driver/driver.h"
 #include "window.h"
 
@@ -18,16 +19,12 @@ class ShellServicesTest : public testing::Test {
 protected:
     ShellServicesTest() : window(GetModuleHandleA(nullptr), 0, 0, "Shell") {
         window.create("Shell", 305, 145, 0);
-        folder = fs::temp_directory_path() /
-                 ("pipalo-shell-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
     }
-    ~ShellServicesTest() override { fs::remove_all(folder); }
 
     headless::Driver driver;
     Window window;
-    fs::path folder;
+    TemporaryFolder scratch;
+    const fs::path folder = scratch.path();
 };
 
 TEST_F(ShellServicesTest, MenuIsLoadedFromTheResources) {

@@ -119,7 +119,7 @@ TEST_P(SavedRecordingTest, FileHoldsTheWholeBufferWithCarriageReturns) {
     const std::string buffer = recordingBuffer;
     stopAndSaveAsNew(folder / "song");
 
-    const std::string written = bytesOf(folder / "song.TPZ");
+    const std::string written = fileBytes(folder / "song.TPZ");
     EXPECT_EQ(written, recording.bytes);
     EXPECT_EQ(written.size(), recording.size);
     EXPECT_EQ(entriesIn(folder), 1);
@@ -146,8 +146,8 @@ TEST_F(RecordingTest, SecondRecordingOfARunSavesTheFirstOneToo) {
     start();
     playNote(NoteId::Sol4);
     stopAndSaveAsNew(folder / "second");
-    EXPECT_EQ(bytesOf(folder / "first.TPZ"), std::string(headerLineOnDisk) + "263,230\r\n");
-    EXPECT_EQ(bytesOf(folder / "second.TPZ"),
+    EXPECT_EQ(fileBytes(folder / "first.TPZ"), std::string(headerLineOnDisk) + "263,230\r\n");
+    EXPECT_EQ(fileBytes(folder / "second.TPZ"),
               std::string(headerLineOnDisk) + "263,230\r\n" + headerLineOnDisk + "394,230\r\n");
 }
 
@@ -167,7 +167,7 @@ TEST_F(RecordingTest, ResetWhileIdleKeepsTheBufferAndTellsWithoutOwner) {
     start();
     playNote(NoteId::Fa5);
     stopAndSaveAsNew(folder / "second");
-    EXPECT_EQ(bytesOf(folder / "second.TPZ"),
+    EXPECT_EQ(fileBytes(folder / "second.TPZ"),
               std::string(headerLineOnDisk) + "263,230\r\n" + headerLineOnDisk + "702,230\r\n");
 }
 
@@ -184,7 +184,7 @@ TEST_P(ChosenNameTest, GetsTheExtensionUnlessItEndsInIt) {
     start();
     playNote(NoteId::Re5);
     stopAndSaveAsNew(folder / GetParam().chosen);
-    EXPECT_EQ(bytesOf(folder / GetParam().written), std::string(headerLineOnDisk) + "590,230\r\n");
+    EXPECT_EQ(fileBytes(folder / GetParam().written), std::string(headerLineOnDisk) + "590,230\r\n");
     EXPECT_EQ(entriesIn(folder), 1);
 }
 
@@ -204,7 +204,7 @@ TEST_F(RecordingTest, ExistingFileChosenWithItsExtensionIsReplacedAfterTheDialog
     driver.chooseFile((folder / "song.TPZ").string());
     driver.answerMessageBox(IDYES);  // the dialog's question: replace it?
     stopRecording(&window);
-    EXPECT_EQ(bytesOf(folder / "song.TPZ"), std::string(headerLineOnDisk) + "263,230\r\n");
+    EXPECT_EQ(fileBytes(folder / "song.TPZ"), std::string(headerLineOnDisk) + "263,230\r\n");
     EXPECT_EQ(driver.messageBoxes().size(), 3u);
     EXPECT_FALSE(isRecording);
 }
@@ -221,7 +221,7 @@ TEST_F(RecordingTest, FileTheExtensionNamesIsReplacedOnlyWhenTheUserSaysYes) {
     driver.answerMessageBox(IDNO);
     stopRecording(&window);
     expectOwnedBox(3, question, "Save...", MB_YESNO);
-    EXPECT_EQ(bytesOf(existing), "old");
+    EXPECT_EQ(fileBytes(existing), "old");
     EXPECT_TRUE(isRecording);
     EXPECT_EQ(recordingBuffer, buffer);
 
@@ -229,7 +229,7 @@ TEST_F(RecordingTest, FileTheExtensionNamesIsReplacedOnlyWhenTheUserSaysYes) {
     driver.answerMessageBox(IDYES);
     stopRecording(&window);
     expectOwnedBox(6, question, "Save...", MB_YESNO);
-    EXPECT_EQ(bytesOf(existing), std::string(headerLineOnDisk) + "263,230\r\n");
+    EXPECT_EQ(fileBytes(existing), std::string(headerLineOnDisk) + "263,230\r\n");
     EXPECT_FALSE(isRecording);
 }
 
@@ -249,7 +249,7 @@ TEST_F(RecordingTest, FileThatCannotBeWrittenIsReportedAndTheRecordingGoesOn) {
 
     playNote(NoteId::Sol4);
     stopAndSaveAsNew(folder / "song");
-    EXPECT_EQ(bytesOf(folder / "song.TPZ"), std::string(headerLineOnDisk) + "263,230\r\n394,230\r\n");
+    EXPECT_EQ(fileBytes(folder / "song.TPZ"), std::string(headerLineOnDisk) + "263,230\r\n394,230\r\n");
     EXPECT_FALSE(isRecording);
 }
 

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "notes.h"
+#include "temporary_folder.h"
 #include "test_driver/driver.h"
 #include "window.h"
 
@@ -24,11 +24,6 @@ constexpr char headerLine[] = "// Read this as frequenty, length in milliseconds
 constexpr char headerLineOnDisk[] = "// Read this as frequenty, length in milliseconds\r\n";
 
 using Tone = std::pair<unsigned, unsigned>;  // frequency, milliseconds
-
-inline std::string bytesOf(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 inline std::ptrdiff_t entriesIn(const fs::path& folder) {
     return std::distance(fs::directory_iterator(folder), fs::directory_iterator());
@@ -42,13 +37,6 @@ class ToneTest : public testing::Test {
 protected:
     ToneTest() : window(GetModuleHandleA(nullptr), 0, 0, "ToneTest") {
         window.create("Pipalo", 305, 145, 0);
-        std::string pattern = (fs::temp_directory_path() / "pipalo-tone-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) ADD_FAILURE() << "no temporary directory";
-        folder = pattern;
-    }
-    ~ToneTest() override {
-        std::error_code error;
-        fs::remove_all(folder, error);
     }
     void SetUp() override {
         isRecording = false;
@@ -76,7 +64,8 @@ protected:
 
     headless::Driver driver;
     Window window;
-    fs::path folder;
+    TemporaryFolder scratch;
+    const fs::path folder = scratch.path();
 };
 
 }  // namespace tone_test

@@ -37,7 +37,7 @@ TEST_F(TuneFileTest, FileThatCannotBeReadGivesEmptyText) {
 TEST_F(TuneFileTest, WritingPutsCarriageReturnBeforeEachLineFeed) {
     const fs::path path = folder / "song.TPZ";
     EXPECT_EQ(writeTuneFile(path.string(), std::string(headerLine) + "263,230\n"), "");
-    EXPECT_EQ(bytesOf(path), std::string(headerLineOnDisk) + "263,230\r\n");
+    EXPECT_EQ(fileBytes(path), std::string(headerLineOnDisk) + "263,230\r\n");
 }
 
 // A second link to the old file still holds the old bytes: the new file took the name
@@ -49,9 +49,9 @@ TEST_F(TuneFileTest, WritingPutsANewFileInThePlaceOfTheOld) {
     fs::create_hard_link(path, folder / "old link");
     writeBytes(folder / "song.TPZ.partial0", "someone else's");
     EXPECT_EQ(writeTuneFile(path.string(), "496,230\n"), "");
-    EXPECT_EQ(bytesOf(path), "496,230\r\n");
-    EXPECT_EQ(bytesOf(folder / "old link"), old);
-    EXPECT_EQ(bytesOf(folder / "song.TPZ.partial0"), "someone else's");
+    EXPECT_EQ(fileBytes(path), "496,230\r\n");
+    EXPECT_EQ(fileBytes(folder / "old link"), old);
+    EXPECT_EQ(fileBytes(folder / "song.TPZ.partial0"), "someone else's");
     EXPECT_EQ(entriesIn(folder), 3);
 }
 
