@@ -106,7 +106,7 @@ int Window::run() {
         }
         // A key callback may register more keys, so the size is read at every step.
         for (std::size_t i = 0; i < keyCodes.size(); ++i)
-            if (GetAsyncKeyState(keyCodes[i]) & 0x8000) keyCallbacks[i](this);
+            if (isKeyDown(keyCodes[i])) keyCallbacks[i](this);
         if (currentMessage.message == WM_CLOSE) return 0;
     }
 }
