@@ -12,13 +12,13 @@
 #include "playback.h"
 #include "tone_output.h"
 #include "tune_file.h"
+#include "tune_text.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 constexpr unsigned largestField = 999;
-constexpr std::size_t recordStride = 8;
 
 void require(bool holds, const char* what) {
     if (holds) return;
