@@ -7,8 +7,9 @@
 namespace {
 
 constexpr std::string_view commentStart = "//";
-// A fragment shorter than this has no duration digit left to play.
-constexpr std::size_t shortestPlayedFragment = durationOffset + 1;
+// A fragment reaching the duration field plays, the field read from whatever of it is
+// there; a shorter one would have its duration field start past the end of the text.
+constexpr std::size_t shortestPlayedFragment = durationOffset;
 
 // The field read as atoi reads it, cut at the end of the text. A negative value counts as
 // 0, so that no file can hold the program inside Beep for days.
