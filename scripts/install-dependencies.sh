@@ -10,7 +10,7 @@ packages_of() {
         desktop) echo alsa-utils ;;
         test) echo clang libclang-rt-14-dev libsndfile1-dev xvfb xauth xdotool x11-utils imagemagick sox \
                    alsa-utils icoutils python3 python3-mido ;;
-        package) echo dpkg-dev file lintian desktop-file-utils shared-mime-info ;;
+        package) echo dpkg-dev file lintian desktop-file-utils shared-mime-info xvfb xauth xdotool ;;
         windows) echo cmake make g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 wine wine32:i386 \
                       fonts-wine xvfb xdotool imagemagick icoutils python3 ;;
         *) echo "unknown group: $1" >&2; exit 2 ;;
