@@ -7,7 +7,10 @@ if(WIN32)
     set(zip Pipalo-${PROJECT_VERSION}-windows-${CMAKE_SYSTEM_PROCESSOR}.zip)
     set(readMe ${PIPALO_PACKAGING}/windows/README.txt)
     add_custom_command(OUTPUT ${zip}
-        COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Pipalo> ${readMe} ${CMAKE_CURRENT_BINARY_DIR}/zip/
+        COMMAND ${CMAKE_COMMAND} -E make_directory zip
+        COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Pipalo> ${readMe} zip
+        # The runtime linked in brings its debugging sections, which users do not need.
+        COMMAND ${CMAKE_STRIP} zip/Pipalo.exe
         COMMAND ${CMAKE_COMMAND} -E chdir zip ${CMAKE_COMMAND} -E tar cf ../${zip} --format=zip Pipalo.exe README.txt
         DEPENDS Pipalo ${readMe}
         VERBATIM)
