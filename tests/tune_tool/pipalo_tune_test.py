@@ -87,6 +87,20 @@ class PipaloTuneTest(unittest.TestCase):
                 measured = 48000 * (len(rising) - 1) / (rising[-1] - rising[0])
                 self.assertAlmostEqual(measured, frequency, delta=0.1)
 
+    def test_play_sounds_the_samples_of_the_wav_without_gaps(self):
+        exported = self.path('song.wav')
+        self.assertEqual(run('wav', self.tune, '-o', exported).returncode, 0)
+        # ALSA's default device written to a file instead of a sound card.
+        captured, configuration = self.path('capture.wav'), self.path('asound.conf')
+        with open(configuration, 'w') as text:
+            text.write('pcm.!default { type file slave.pcm { type null } file "%s" format "wav" }\n' % captured)
+        result = subprocess.run([TOOL, 'play', self.tune], capture_output=True, text=True, timeout=60,
+                                env=dict(os.environ, ALSA_CONFIG_PATH=configuration))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        with wave.open(exported) as wav, wave.open(captured) as capture:
+            self.assertEqual(capture.getframerate(), 48000)
+            self.assertIn(wav.readframes(wav.getnframes()), capture.readframes(capture.getnframes()))
+
     def test_midi_reads_back_as_the_nearest_notes_bent_with_their_lengths(self):
         out = self.path('song.mid')
         result = run('midi', self.tune, '-o', out)
