@@ -14,7 +14,7 @@ void setToneOutput(std::unique_ptr<ToneOutput> output) {
 
 BOOL WINAPI Beep(DWORD frequency, DWORD duration) {
     // Windows refuses these at once, without sound and without waiting.
-    if (frequency < 37 || frequency > 32767) return FALSE;
+    if (frequency < posix::lowestBeepFrequency || frequency > posix::highestBeepFrequency) return FALSE;
     posix::toneOutput().play(frequency, duration);
     return TRUE;
 }
