@@ -79,7 +79,9 @@ void FltkDisplay::waitForInput() {
         if (modals[index]->reportAnswer()) modals.erase(modals.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
-bool FltkDisplay::isKeyDown(int virtualKey) { return isFltkKeyDown(virtualKey); }
+bool FltkDisplay::isKeyDown(int virtualKey) { return keyboard.isDown(virtualKey); }
+
+void FltkDisplay::keysMayHaveChanged() { keyboard.drop(); }
 
 void FltkDisplay::openMessageBox(const MessageBoxRequest& request, std::function<void(int)> answered) {
     // Over its owner, or in the middle of the screen.

@@ -27,6 +27,7 @@ public:
 
     void waitForInput() override;
     bool isKeyDown(int virtualKey) override;
+    void keysMayHaveChanged() override;
 
     void openMessageBox(const MessageBoxRequest& request, std::function<void(int)> answered) override;
     void openFileDialog(const FileDialogRequest& request,
@@ -40,6 +41,7 @@ private:
     std::map<HWND, std::unique_ptr<TopLevelWindow>> windows;
     std::vector<std::unique_ptr<ModalView>> modals;  // oldest first
     KeyTransitions keyTransitions;
+    KeyboardReading keyboard;
 };
 
 }  // namespace posix
