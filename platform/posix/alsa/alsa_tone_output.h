@@ -33,8 +33,6 @@ private:
     snd_pcm_t* pcm = nullptr;
     // One device buffer: what is written at a time.
     std::vector<std::int16_t> block;
-    // The silence that starts the stream, in frames.
-    std::uint64_t lead = 0;
     ToneSchedule schedule;
 };
 
