@@ -9,6 +9,7 @@
 
 #include "display.h"
 #include "fltk/keyboard.h"
+#include "fltk/minimized_keys.h"
 #include "fltk/modal_view.h"
 #include "fltk/top_level_window.h"
 
@@ -42,6 +43,7 @@ private:
     std::vector<std::unique_ptr<ModalView>> modals;  // oldest first
     KeyTransitions keyTransitions;
     KeyboardReading keyboard;
+    MinimizedKeys minimizedKeys{keyTransitions};
 };
 
 }  // namespace posix
