@@ -8,7 +8,7 @@ packages_of() {
         build) echo cmake make g++ pkgconf binutils-mingw-w64-i686 libgtest-dev libgmock-dev \
                     libfltk1.3-dev libasound2-dev libpng-dev ;;
         desktop) echo alsa-utils ;;
-        test) echo clang libclang-rt-14-dev libsndfile1-dev xvfb xauth xdotool x11-utils imagemagick sox \
+        test) echo clang libclang-rt-14-dev libsndfile1-dev xvfb xauth xdotool x11-utils openbox imagemagick sox \
                    alsa-utils icoutils python3 ;;
         windows) echo cmake make g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 wine wine32:i386 \
                       fonts-wine xvfb xdotool imagemagick icoutils python3 ;;
