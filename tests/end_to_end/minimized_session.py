@@ -21,7 +21,7 @@ import sys
 import time
 
 from linux_session import (DO4, MAIN_TITLE, SOL4, Capture, Failure, check_capture, hold, press_close_box,
-                           screenshot, wait_for, window_titled, xdotool)
+                           run_from_command_line, screenshot, sound_captured_in, wait_for, window_titled, xdotool)
 
 QUIET_SECONDS = 1.5  # a key that is Pipalo's sounds within milliseconds; this is long enough to tell
 
@@ -73,13 +73,9 @@ def session(pipalo, artifacts):
     work = os.path.join(artifacts, "work")
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
-    wav = os.path.join(work, "capture.wav")
-    configuration = os.path.join(work, "asound.conf")
-    with open(configuration, "w") as text:
-        text.write('pcm.!default { type file slave.pcm { type null } file "%s" format "wav" perm 0644 }\n'
-                   % wav)
+    wav, environment = sound_captured_in(work)
     manager = start_window_manager()
-    program = subprocess.Popen([pipalo], cwd=work, env=dict(os.environ, ALSA_CONFIG_PATH=configuration))
+    program = subprocess.Popen([pipalo], cwd=work, env=environment)
     other = None
     capture = Capture(wav)
     try:
@@ -126,18 +122,6 @@ def session(pipalo, artifacts):
     check_capture(wav, [DO4, SOL4, DO4])
 
 
-def main():
-    pipalo, artifacts = sys.argv[1], sys.argv[2]
-    os.makedirs(artifacts, exist_ok=True)
-    try:
-        session(os.path.abspath(pipalo), os.path.abspath(artifacts))
-    except Failure as failure:
-        print("FAILED: %s" % failure)
-        return 1
-    print("passed: framed with title bar and icon, keys heard while minimised until another window was "
-          "active, and after restoring")
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_from_command_line(session, "framed with title bar and icon, keys heard while minimised until "
+                                            "another window was active, and after restoring"))
