@@ -1,15 +1,61 @@
 // The desktop display on a real X server (ctest runs this under xvfb-run).
+// Google Test first: X's headers define names such as None and Bool as macros.
+#include <gtest/gtest.h>
+
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
-#include <gtest/gtest.h>
+#include <FL/x.H>
+#include <X11/extensions/XTest.h>
 
 #include <set>
 #include <string>
 
 #include "fltk/control_widgets.h"
 #include "fltk/fltk_display.h"
+#include "fltk/x_connection.h"
 
 namespace {
+
+// One display for the whole run, as the program has.
+void openDisplay() {
+    static bool opened = false;
+    if (opened) return;
+    std::string failure;
+    std::unique_ptr<posix::FltkDisplay> display = posix::FltkDisplay::open(failure);
+    ASSERT_TRUE(display) << failure;
+    posix::setDisplay(std::move(display));
+    opened = true;
+}
+
+bool isDown(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }
+
+void takeAMessage() {
+    PostMessageA(nullptr, WM_USER, 0, 0);
+    MSG message;
+    GetMessageA(&message, nullptr, 0, 0);
+}
+
+void pressOnTheServer(KeySym key, bool down) {
+    XTestFakeKeyEvent(fl_display, XKeysymToKeycode(fl_display, key), down ? True : False, 0);
+    XSync(fl_display, False);
+}
+
+TEST(FltkDisplayOnX, KeysAreReadOnceAfterEachMessageAndAnswerAsTheServerHasThem) {
+    openDisplay();
+    takeAMessage();
+    EXPECT_FALSE(isDown(VK_F5));
+    pressOnTheServer(XK_F5, true);
+    EXPECT_FALSE(isDown(VK_F5)) << "answered from the reading made after the message";
+    takeAMessage();
+    const unsigned long requestsBefore = posix::requestsSentToXServer();
+    EXPECT_TRUE(isDown(VK_F5));
+    for (int key = VK_F1; key <= VK_F9; ++key) EXPECT_EQ(isDown(key), key == VK_F5);
+    EXPECT_FALSE(isDown(VK_CONTROL));
+    EXPECT_EQ(posix::requestsSentToXServer() - requestsBefore, 1u);
+    pressOnTheServer(XK_F5, false);
+    takeAMessage();
+    EXPECT_FALSE(isDown(VK_F5));
+}
 
 HWND madeInCreate = nullptr;
 
@@ -29,10 +75,7 @@ std::set<HWND> controlsShownIn(Fl_Window& window) {
 }
 
 TEST(FltkDisplayOnX, ControlsMadeDuringWmCreateAreShownLikeLaterOnes) {
-    std::string failure;
-    std::unique_ptr<posix::FltkDisplay> display = posix::FltkDisplay::open(failure);
-    ASSERT_TRUE(display) << failure;
-    posix::setDisplay(std::move(display));
+    openDisplay();
 
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
@@ -53,7 +96,6 @@ TEST(FltkDisplayOnX, ControlsMadeDuringWmCreateAreShownLikeLaterOnes) {
     EXPECT_EQ(controlsShownIn(*shown), (std::set<HWND>{madeInCreate, madeLater}));
 
     DestroyWindow(window);
-    posix::setDisplay(nullptr);
 }
 
 }  // namespace
