@@ -30,9 +30,13 @@ def xprop(*arguments):
     return subprocess.run(["xprop", *map(str, arguments)], capture_output=True, text=True).stdout
 
 
-def start_window_manager():
-    manager = subprocess.Popen(["openbox", "--sm-disable"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    wait_for(lambda: "window id" in xprop("-root", "_NET_SUPPORTING_WM_CHECK"), "openbox to manage the screen")
+def start_window_manager(log):
+    with open(log, "w") as output:
+        manager = subprocess.Popen(["openbox", "--sm-disable"], stdout=output, stderr=output)
+    wait_for(lambda: manager.poll() is not None or "window id" in xprop("-root", "_NET_SUPPORTING_WM_CHECK"),
+             "openbox to manage the screen")
+    if manager.poll() is not None:
+        raise Failure("openbox ended at once; see " + log)
     return manager
 
 
@@ -74,7 +78,7 @@ def session(pipalo, artifacts):
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
     wav, environment = sound_captured_in(work)
-    manager = start_window_manager()
+    manager = start_window_manager(os.path.join(artifacts, "openbox.log"))
     program = subprocess.Popen([pipalo], cwd=work, env=environment)
     other = None
     capture = Capture(wav)
