@@ -3,6 +3,10 @@
 // and a capture of the whole run holds every tone. Each tone takes its full
 // time on the clock, even on a device that takes samples faster than it plays
 // them, or with no usable device at all.
+//
+// Differs from Windows: a tone's call returns 20 ms before the tone has played
+// out on the device, so that the next one joins it without a gap even when the
+// caller comes back late on a busy machine.
 #pragma once
 
 #include <cstdint>

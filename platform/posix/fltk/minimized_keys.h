@@ -7,6 +7,10 @@
 // restored or destroyed, or when the window manager names another active window
 // (_NET_ACTIVE_WINDOW). Each grabbed press or release is posted to the window
 // as its keyboard message, so the program's key pass follows it.
+//
+// Differs from Windows: there every key reaches the minimised active window, as
+// WM_SYSKEYDOWN and WM_SYSKEYUP; here only the keys the program has polled do,
+// as the messages of a focused window.
 #pragma once
 
 #include <map>
