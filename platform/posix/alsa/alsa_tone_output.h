@@ -1,8 +1,8 @@
 // Beep's tones on ALSA's default device. The device is opened once and kept
 // open for the life of the program, so tones follow each other without a gap
-// and a capture of the whole run holds every tone. Each tone takes its full
-// time on the clock, even on a device that takes samples faster than it plays
-// them, or with no usable device at all.
+// and a capture of the whole run holds every tone. Each tone is paced by the
+// clock as well, so it takes its time even on a device that takes samples
+// faster than it plays them; with no usable device at all it takes its full time.
 //
 // Differs from Windows: a tone's call returns 20 ms before the tone has played
 // out on the device, so that the next one joins it without a gap even when the
