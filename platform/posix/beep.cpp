@@ -1,3 +1,4 @@
+#include "display.h"
 #include "installed.h"
 #include "tone_output.h"
 #include "win32_subset.h"
@@ -16,5 +17,6 @@ BOOL WINAPI Beep(DWORD frequency, DWORD duration) {
     // Windows refuses these at once, without sound and without waiting.
     if (frequency < posix::lowestBeepFrequency || frequency > posix::highestBeepFrequency) return FALSE;
     posix::toneOutput().play(frequency, duration);
+    posix::display().keysMayHaveChanged();
     return TRUE;
 }

@@ -10,6 +10,7 @@ Taken pollMessage(MSG& message) {
     if (!state.posted.empty()) {
         message = state.posted.front();
         state.posted.pop_front();
+        display().keysMayHaveChanged();
         return Taken::message;
     }
     // The quit request waits behind every posted message, as on Windows.

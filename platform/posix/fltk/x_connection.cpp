@@ -22,4 +22,6 @@ bool connectToXServer(std::string& failure) {
     return true;
 }
 
+unsigned long requestsSentToXServer() { return XNextRequest(fl_display) - 1; }
+
 }  // namespace posix
