@@ -31,6 +31,10 @@ function(pipalo_add_resources target script)
             WORKING_DIRECTORY ${scriptDir}
             VERBATIM)
         target_sources(${target} PRIVATE ${source})
+        # The embedded bytes are handed to the subset's resource reader, one of its internals.
+        set_source_files_properties(${source} PROPERTIES
+            INCLUDE_DIRECTORIES ${PROJECT_SOURCE_DIR}/platform/posix
+            COMPILE_DEFINITIONS PIPALO_WIN32_INTERNALS)
         set_property(TARGET ${target} APPEND PROPERTY PIPALO_RES_FILE ${res})
     endif()
 endfunction()

@@ -1,6 +1,8 @@
 // The window procedures of the built-in control classes.
 #pragma once
 
+#include "internal.h"
+
 #include "desktop.h"
 
 namespace posix {

@@ -2,6 +2,8 @@
 // the thread's message queue and the keyboard focus.
 #pragma once
 
+#include "internal.h"
+
 #include <deque>
 #include <map>
 #include <string>

@@ -5,6 +5,8 @@
 // them, or with no usable device at all.
 #pragma once
 
+#include "internal.h"
+
 #include <cstdint>
 #include <vector>
 

@@ -4,6 +4,8 @@
 // run of tones keeps its rhythm however long it goes on.
 #pragma once
 
+#include "internal.h"
+
 #include <chrono>
 
 namespace posix {

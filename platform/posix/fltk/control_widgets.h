@@ -3,6 +3,8 @@
 // window turns input into messages, and the controls' window procedures answer.
 #pragma once
 
+#include "internal.h"
+
 #include <FL/Fl_RGB_Image.H>
 #include <FL/Fl_Widget.H>
 

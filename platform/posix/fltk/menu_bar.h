@@ -3,6 +3,8 @@
 // right as a label only, so no key chooses an item behind the program's back.
 #pragma once
 
+#include "internal.h"
+
 #include <FL/Fl_Menu_Bar.H>
 #include <FL/Fl_Menu_Item.H>
 

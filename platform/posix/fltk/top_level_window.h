@@ -4,6 +4,8 @@
 // the window procedures decide what follows.
 #pragma once
 
+#include "internal.h"
+
 #include <FL/Fl_Double_Window.H>
 
 #include <map>
