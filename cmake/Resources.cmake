@@ -8,8 +8,9 @@ function(pipalo_add_resources target script)
     get_filename_component(scriptPath ${script} ABSOLUTE)
     get_filename_component(scriptDir ${scriptPath} DIRECTORY)
     set(dir ${CMAKE_CURRENT_BINARY_DIR}/${target}_resources)
-    # The script's images and manifest sit beside it.
-    file(GLOB inputs CONFIGURE_DEPENDS ${scriptDir}/*.ico ${scriptDir}/*.bmp ${scriptDir}/*.manifest)
+    # The script's images, manifest and id header sit beside it.
+    file(GLOB inputs CONFIGURE_DEPENDS ${scriptDir}/*.ico ${scriptDir}/*.bmp ${scriptDir}/*.manifest
+                                          ${scriptDir}/*.h)
     if(WIN32)
         set(object ${dir}/${name}.o)
         add_custom_command(OUTPUT ${object}
