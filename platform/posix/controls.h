@@ -10,7 +10,4 @@ namespace posix {
 LRESULT CALLBACK buttonProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK staticProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// The classes every process has: "Button" and "Static".
-std::vector<WindowClass> builtInClasses();
-
 }  // namespace posix

@@ -52,6 +52,7 @@ struct WindowRecord {
     bool isVisible() const { return (style & WS_VISIBLE) != 0; }
 };
 
+// The classes every process has: "Button" and "Static".
 std::vector<WindowClass> builtInClasses();
 
 struct Desktop {
