@@ -53,9 +53,9 @@ void FltkDisplay::windowChanged(HWND window) {
     TopLevelWindow* topLevel = windowOf(window);
     if (!record || !topLevel) return;
     if (record->isTopLevel())
-        topLevel->follow(*record);
+        topLevel->showRecord(*record);
     else
-        topLevel->followControl(window, *record);
+        topLevel->showControlRecord(window, *record);
 }
 
 void FltkDisplay::windowDestroyed(HWND window) {
