@@ -1,3 +1,4 @@
+// The built-in controls as FLTK widgets.
 #include "fltk/control_widgets.h"
 
 #include <FL/Fl.H>

@@ -1,3 +1,4 @@
+// The desktop display: the subset's windows, menus, boxes and dialogs on FLTK.
 #include "fltk/fltk_display.h"
 
 #include <FL/Fl.H>

@@ -1,3 +1,4 @@
+// A window's menu bar as an FLTK menu bar.
 #include "fltk/menu_bar.h"
 
 #include <FL/Fl.H>

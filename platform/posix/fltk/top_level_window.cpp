@@ -1,3 +1,4 @@
+// A top-level window of the subset as an FLTK window.
 #include "fltk/top_level_window.h"
 
 #include <FL/Fl.H>
