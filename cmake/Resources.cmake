@@ -34,8 +34,8 @@ function(pipalo_add_resources target script)
         target_sources(${target} PRIVATE ${source})
         # The embedded bytes are handed to the subset's resource reader, one of its internals.
         set_source_files_properties(${source} PROPERTIES
-            INCLUDE_DIRECTORIES ${PROJECT_SOURCE_DIR}/platform/posix
-            COMPILE_DEFINITIONS PIPALO_WIN32_INTERNALS)
+            INCLUDE_DIRECTORIES $<TARGET_PROPERTY:pipalo_win32_internals,INTERFACE_INCLUDE_DIRECTORIES>
+            COMPILE_DEFINITIONS $<TARGET_PROPERTY:pipalo_win32_internals,INTERFACE_COMPILE_DEFINITIONS>)
         set_property(TARGET ${target} APPEND PROPERTY PIPALO_RES_FILE ${res})
     endif()
 endfunction()
