@@ -15,7 +15,7 @@ cmake --build build-release -j"$(nproc)"
 package=$(ls build-release/pipalo_*.deb)
 
 lintian --allow-root --fail-on error "$package"
-desktop-file-validate platform/posix/fltk/desktop_entry/pipalo.desktop
+desktop-file-validate platform/posix/desktop_entry/pipalo.desktop
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --reinstall "./$package"
 
 scratch=$(mktemp -d)

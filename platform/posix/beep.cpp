@@ -1,3 +1,4 @@
+// kernel32's Beep, and the tone output it plays through.
 #include "display.h"
 #include "installed.h"
 #include "tone_output.h"

@@ -2,6 +2,8 @@
 // nothing at all in the headless mode of the tests.
 #pragma once
 
+#include "internal.h"
+
 #include <functional>
 #include <memory>
 #include <optional>

@@ -2,6 +2,8 @@
 // the tone output. Using one before it is installed is a programming error.
 #pragma once
 
+#include "internal.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <memory>

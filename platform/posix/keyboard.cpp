@@ -1,3 +1,4 @@
+// GetAsyncKeyState, answered by the display at the moment of the call.
 #include "display.h"
 
 SHORT WINAPI GetAsyncKeyState(int virtualKey) {

@@ -1,6 +1,8 @@
 // Where Beep's tones go: the sound card, or a test's list of tones.
 #pragma once
 
+#include "internal.h"
+
 #include <memory>
 
 namespace posix {

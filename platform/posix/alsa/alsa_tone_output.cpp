@@ -1,3 +1,4 @@
+// Beep's tones on ALSA's default device, paced by the clock as well as by the device.
 #include "alsa/alsa_tone_output.h"
 
 #include <alsa/asoundlib.h>

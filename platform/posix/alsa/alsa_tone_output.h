@@ -9,6 +9,8 @@
 // caller comes back late on a busy machine.
 #pragma once
 
+#include "internal.h"
+
 #include <cstdint>
 #include <vector>
 

@@ -1,3 +1,4 @@
+// When each tone ends on the clock.
 #include "alsa/tone_schedule.h"
 
 namespace posix {

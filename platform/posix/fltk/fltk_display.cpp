@@ -1,3 +1,4 @@
+// The desktop display: the subset's windows, menus, boxes and dialogs on FLTK.
 #include "fltk/fltk_display.h"
 
 #include <FL/Fl.H>
@@ -57,11 +58,11 @@ void FltkDisplay::windowChanged(HWND window) {
     TopLevelWindow* topLevel = windowOf(window);
     if (!record || !topLevel) return;
     if (record->isTopLevel()) {
-        topLevel->follow(*record);
+        topLevel->showRecord(*record);
         minimizedKeys.follow(window, topLevel->shown() ? fl_xid(topLevel) : 0,
                              record->isVisible() && record->minimized);
     } else
-        topLevel->followControl(window, *record);
+        topLevel->showControlRecord(window, *record);
 }
 
 void FltkDisplay::windowDestroyed(HWND window) {

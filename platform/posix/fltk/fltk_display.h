@@ -2,6 +2,8 @@
 // and file dialogs shown with FLTK, and FLTK's input posted as messages.
 #pragma once
 
+#include "internal.h"
+
 #include <map>
 #include <memory>
 #include <string>

@@ -1,3 +1,4 @@
+// FLTK's keys as Windows' virtual keys, and their keyboard messages.
 #include "fltk/keyboard.h"
 
 #include <FL/Enumerations.H>

@@ -2,6 +2,8 @@
 // Windows posts for a key going down or up.
 #pragma once
 
+#include "internal.h"
+
 #include <array>
 #include <set>
 #include <vector>

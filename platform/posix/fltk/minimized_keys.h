@@ -13,6 +13,8 @@
 // as the messages of a focused window.
 #pragma once
 
+#include "internal.h"
+
 #include <map>
 #include <set>
 

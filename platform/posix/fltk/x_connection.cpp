@@ -1,3 +1,4 @@
+// The connection to the X server.
 #include "fltk/x_connection.h"
 
 #include <FL/x.H>

@@ -1,6 +1,8 @@
 // The connection to the X server that FLTK draws through.
 #pragma once
 
+#include "internal.h"
+
 #include <string>
 
 namespace posix {
