@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
 
     PerMessage withKeys, withoutKeys;
     {
-        Window mainWindow(instance, mainIconId, smallIconId, "Classname");
+        Window mainWindow(instance, IDI_PIPALO, IDI_PIPALO_SMALL, "Classname");
         mainWindow.create("Pipalo 4 - TarnWell Dev.", 305, 145, 0);
         addNoteButtons(mainWindow);
         addNoteKeys(mainWindow);
@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
         withKeys = loopCost(mainWindow, messages);
     }
     {
-        Window plainWindow(instance, mainIconId, smallIconId, "Plain");
+        Window plainWindow(instance, IDI_PIPALO, IDI_PIPALO_SMALL, "Plain");
         plainWindow.create("No keys", 305, 145, 0);
         addNoteButtons(plainWindow);
         withoutKeys = loopCost(plainWindow, messages);
