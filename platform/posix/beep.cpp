@@ -18,6 +18,8 @@ BOOL WINAPI Beep(DWORD frequency, DWORD duration) {
     // Windows refuses these at once, without sound and without waiting.
     if (frequency < posix::lowestBeepFrequency || frequency > posix::highestBeepFrequency) return FALSE;
     posix::toneOutput().play(frequency, duration);
-    posix::display().keysMayHaveChanged();
+    // A tone takes long enough for the keys to change; a program without a display
+    // (pipalo-tune) has no key state to refresh.
+    if (posix::Installed<posix::Display>::has()) posix::display().keysMayHaveChanged();
     return TRUE;
 }

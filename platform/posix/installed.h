@@ -20,6 +20,7 @@ public:
         }
         return *slot();
     }
+    static bool has() { return slot() != nullptr; }
     static void set(std::unique_ptr<Interface> implementation) { slot() = std::move(implementation); }
 
 private:
