@@ -2,12 +2,14 @@
 """Drives Pipalo.exe under Wine as a user would, through the X server with xdotool.
 
 Runs in the environment that run_under_wine.sh prepares: DISPLAY names a bare X
-server, WINEPREFIX a fresh prefix that traces every call of kernel32's Beep. Wine's
+server, WINEPREFIX a fresh prefix that traces every call of kernel32's Beep, and
+WINELOADER the Wine loader of the executable's architecture. Wine's
 Beep is silent, so that trace is how the tones are heard.
 
 Usage: wine_scenario.py PIPALO_EXE PROBE_EXE ARTIFACT_FOLDER
 """
 
+import os
 import pathlib
 import re
 import subprocess
@@ -118,7 +120,7 @@ class Program:
         self.probe_exe = probe
         self.trace_path = folder / "wine-trace.log"
         self.trace = self.trace_path.open("w")
-        self.process = subprocess.Popen(["wine", exe], cwd=folder, stdout=self.trace,
+        self.process = subprocess.Popen([os.environ["WINELOADER"], exe], cwd=folder, stdout=self.trace,
                                         stderr=subprocess.STDOUT)
 
     def tones(self):
@@ -135,7 +137,7 @@ class Program:
 
     def probe(self, title):
         """The probe's report on a window: frame, client, closebox, menubar and controls."""
-        output = subprocess.run(["wine", self.probe_exe, title], capture_output=True,
+        output = subprocess.run([os.environ["WINELOADER"], self.probe_exe, title], capture_output=True,
                                 text=True, check=True).stdout
         report = {"control": []}
         for line in output.splitlines():
