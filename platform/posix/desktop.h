@@ -52,11 +52,16 @@ struct WindowRecord {
 
 std::vector<WindowClass> builtInClasses();
 
+struct QueuedMessage {
+    MSG message;
+    bool input;  // made by the keyboard or mouse, not by PostMessageA
+};
+
 struct Desktop {
     std::vector<WindowClass> classes = builtInClasses();
     std::map<HWND, WindowRecord> windows;
     std::vector<HWND> topLevelOrder;  // front first
-    std::deque<MSG> posted;
+    std::deque<QueuedMessage> posted;
     bool quitPending = false;
     int quitCode = 0;
     HWND focus = nullptr;
@@ -76,6 +81,9 @@ WindowRecord* findWindow(HWND window);
 WindowClass* findClass(const std::string& name);
 HWND activeWindow();
 HWND topLevelOf(HWND window);
+
+// Posts a message of the keyboard or mouse, as the display does for the user's input.
+void postInputMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 enum class Taken { message, quit, nothing };
 // Takes the next posted message, or else the pending quit request, without waiting.
