@@ -97,5 +97,5 @@ wineserver -w
 cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"  # caption buttons
 echo "prefix ready after $((SECONDS - started)) s"
 
-WINEDEBUG=-all,+relay python3 "$here/wine_scenario.py" "$exe" "$run/probe.exe" "$artifacts"
+WINEDEBUG=-all,+relay python3 "$here/wine_session.py" "$exe" "$run/probe.exe" "$artifacts"
 echo "Wine run ($WINEARCH) took $((SECONDS - started)) s; screenshots in $artifacts"
