@@ -65,6 +65,21 @@ struct MSG {
 };
 typedef MSG* LPMSG;
 
+// Keyboard input made by the program itself; mouse input is not needed.
+struct KEYBDINPUT {
+    WORD wVk;
+    WORD wScan;
+    DWORD dwFlags;
+    DWORD time;
+    ULONG_PTR dwExtraInfo;
+};
+struct INPUT {
+    DWORD type;
+    KEYBDINPUT ki;
+};
+#define INPUT_KEYBOARD 1
+#define KEYEVENTF_KEYUP 0x0002
+
 // What DefWindowProcA tells a window with WM_HELP when F1 asks for help.
 struct HELPINFO {
     UINT cbSize;
@@ -271,6 +286,7 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 // user32: keyboard, resources, menus, message boxes
 SHORT WINAPI GetAsyncKeyState(int virtualKey);
+UINT WINAPI SendInput(UINT count, INPUT* inputs, int size);
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
 HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int width, int height,

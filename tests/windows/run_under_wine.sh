@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Checks a cross-built Pipalo.exe, 32-bit or x86-64: the DLLs it imports, its
-# resources, and a run of the whole program under Wine of the same architecture
-# in a bare X server, driven with xdotool. A 32-bit program is not run where the
-# machine runs no 32-bit programs (its files are checked all the same).
+# resources, then, under Wine of the same architecture in a bare X server, the
+# conformance cases of tests/conformance built for that architecture, and the
+# user's session of tests/end_to_end/session.py played with xdotool. Nothing is run
+# under 32-bit Wine where the machine runs no 32-bit programs (the files are
+# checked all the same).
 # Usage: tests/windows/run_under_wine.sh [BUILD_FOLDER]   (default: build-windows)
 # Leaves the screenshots, the saved tune and Wine's trace in BUILD_FOLDER/artifacts.
 set -euo pipefail
@@ -58,7 +60,7 @@ cmp <(script_manifest) <(wrestool -x --raw --type=24 "$exe") ||
     fail "the manifest is not the resource script's for $manifest_architecture"
 
 if [ "$WINEARCH" = win32 ] && ! "$root/scripts/runs-32-bit-code.sh"; then
-    echo "== SKIPPED the Wine run of $exe: this machine runs no 32-bit programs"
+    echo "== SKIPPED the conformance cases and the session under 32-bit Wine: this machine runs no 32-bit programs"
     exit 0
 fi
 
@@ -97,5 +99,14 @@ wineserver -w
 cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"  # caption buttons
 echo "prefix ready after $((SECONDS - started)) s"
 
+echo "== conformance cases under Wine ($WINEARCH)"
+"$triplet-g++-win32" -std=c++20 -O2 -Wall -Wextra -Werror -static -I "$root/platform" \
+    -o "$run/conformance.exe" "$root/tests/conformance/main.cpp" "$root/tests/conformance/cases.cpp" \
+    -lcomdlg32
+conformance=passed
+"$loader" "$run/conformance.exe" || conformance=failed
+
+echo "== the user's session under Wine ($WINEARCH)"
 WINEDEBUG=-all,+relay python3 "$here/wine_session.py" "$exe" "$run/probe.exe" "$artifacts"
+[ "$conformance" = passed ] || fail "conformance cases under Wine"
 echo "Wine run ($WINEARCH) took $((SECONDS - started)) s; screenshots in $artifacts"
