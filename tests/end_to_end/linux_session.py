@@ -163,12 +163,15 @@ def check_capture(path, expected):
 
 
 def start_window_manager(artifacts):
-    """Starts openbox and waits until it manages the screen."""
-    manager = subprocess.Popen(["openbox", "--sm-disable"], stdout=subprocess.DEVNULL,
+    """Starts openbox and waits until it has finished starting: it runs its startup
+    command only then. A window mapped earlier may be left unmanaged and unseen."""
+    ready = os.path.join(artifacts, "openbox-ready")
+    if os.path.exists(ready):
+        os.remove(ready)
+    manager = subprocess.Popen(["openbox", "--sm-disable", "--startup", "touch " + ready],
+                               stdout=subprocess.DEVNULL,
                                stderr=open(os.path.join(artifacts, "openbox.log"), "w"))
-    wait_for(lambda: "_NET_SUPPORTING_WM_CHECK(WINDOW)" in subprocess.run(
-        ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], capture_output=True, text=True).stdout,
-        "openbox to manage the screen")
+    wait_for(lambda: os.path.exists(ready), "openbox to start")
     return manager
 
 
