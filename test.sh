@@ -8,4 +8,7 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"
 ctest --test-dir build --output-on-failure -j"$(nproc)"
 ./windows.sh
+echo "== the Windows builds: the conformance cases and the session under Wine"
+# 64-bit Wine starts on every x86-64 host; 32-bit Wine only where 32-bit programs run.
+tests/windows/run_under_wine.sh build-windows-x86_64
 tests/windows/run_under_wine.sh build-windows

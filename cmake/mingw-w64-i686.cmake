@@ -1,20 +1,6 @@
-# Cross-compiles Pipalo for 32-bit Windows with Debian's mingw-w64:
+# Cross-compiles Pipalo for 32-bit Windows with Debian's mingw-w64: the program we ship.
 #   cmake -S . -B build-windows --toolchain cmake/mingw-w64-i686.cmake
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
-
 set(PIPALO_MINGW_TRIPLET i686-w64-mingw32)
-# The program has one thread, so the win32 thread model serves, and it pulls in
-# no winpthread library.
-set(CMAKE_C_COMPILER ${PIPALO_MINGW_TRIPLET}-gcc-win32)
-set(CMAKE_CXX_COMPILER ${PIPALO_MINGW_TRIPLET}-g++-win32)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${PIPALO_MINGW_TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# The executable must need no DLL beyond the system's: the C and C++ runtimes
-# are linked in.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(PIPALO_MANIFEST_ARCHITECTURE x86)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

@@ -11,27 +11,42 @@ packages_of() {
         test) echo clang libclang-rt-14-dev libsndfile1-dev xvfb xauth xdotool x11-utils openbox imagemagick sox \
                    alsa-utils icoutils python3 python3-mido ;;
         package) echo dpkg-dev file lintian desktop-file-utils shared-mime-info xvfb xauth xdotool ;;
-        windows) echo cmake make g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 wine wine32:i386 \
-                      fonts-wine xvfb xdotool imagemagick icoutils python3 ;;
+        # binutils: the host's assembler and linker find out whether 32-bit programs run.
+        windows) echo cmake make g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 \
+                      g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine wine64 \
+                      fonts-wine xvfb xdotool imagemagick icoutils python3 binutils ;;
+        # 32-bit Wine, for the 32-bit Pipalo.exe: installed only where 32-bit programs run.
+        windows32) echo wine32:i386 ;;
         *) echo "unknown group: $1" >&2; exit 2 ;;
     esac
 }
 
-wanted=()
-for group in "$@"; do
-    for package in $(packages_of "$group"); do
-        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
-            wanted+=("$package")
+install_missing() {
+    local wanted=() group package
+    for group in "$@"; do
+        for package in $(packages_of "$group"); do
+            dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+                wanted+=("$package")
+        done
     done
-done
-[ ${#wanted[@]} -eq 0 ] && exit 0
+    [ ${#wanted[@]} -eq 0 ] && return 0
 
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-echo "Installing: ${wanted[*]}"
-if printf '%s\n' "${wanted[@]}" | grep -q ':i386$' &&
-    ! dpkg --print-foreign-architectures | grep -qx i386; then
-    $sudo dpkg --add-architecture i386
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    echo "Installing: ${wanted[*]}"
+    if printf '%s\n' "${wanted[@]}" | grep -q ':i386$' &&
+        ! dpkg --print-foreign-architectures | grep -qx i386; then
+        $sudo dpkg --add-architecture i386
+    fi
+    $sudo apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${wanted[@]}"
+}
+
+install_missing "$@"
+if [[ " $* " == *" windows "* ]]; then
+    if "$(dirname "$0")/runs-32-bit-code.sh"; then
+        install_missing windows32
+    else
+        echo "This machine runs no 32-bit programs: 32-bit Wine (wine32:i386) is left out."
+    fi
 fi
-$sudo apt-get update -q
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${wanted[@]}"

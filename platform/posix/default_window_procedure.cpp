@@ -23,6 +23,21 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM l
             break;
         }
         return 0;
+    case WM_KEYF1: {
+        HELPINFO help{};
+        help.cbSize = sizeof help;
+        help.iContextType = HELPINFO_WINDOW;
+        help.iCtrlId = findWindow(window) ? findWindow(window)->id : 0;
+        help.hItemHandle = window;
+        SendMessageA(window, WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
+        return 0;
+    }
+    case WM_HELP:
+        // A control's request for help goes up to its parent. Top-level windows have
+        // no owner here, so theirs ends with them.
+        if (const WindowRecord* record = findWindow(window); record && record->parent)
+            SendMessageA(record->parent, WM_HELP, wParam, lParam);
+        return 0;
     case WM_SYSKEYDOWN:
         // Alt+F4 closes the top-level window through its system command.
         if (wParam == VK_F4 && (lParam & (1 << 29)))

@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -55,14 +56,20 @@ struct WindowRecord {
 // The classes every process has: "Button" and "Static".
 std::vector<WindowClass> builtInClasses();
 
+struct QueuedMessage {
+    MSG message;
+    bool input;  // made by the keyboard or mouse, not by PostMessageA
+};
+
 struct Desktop {
     std::vector<WindowClass> classes = builtInClasses();
     std::map<HWND, WindowRecord> windows;
     std::vector<HWND> topLevelOrder;  // front first
-    std::deque<MSG> posted;
+    std::deque<QueuedMessage> posted;
     bool quitPending = false;
     int quitCode = 0;
     HWND focus = nullptr;
+    std::set<int> sentKeys;  // held down by SendInput
     std::string failNextCreationOf;  // a test's request that the next window of this class fails
     std::uintptr_t nextHandle = 0x10000;
     DWORD lastCommonDialogError = 0;
@@ -79,6 +86,9 @@ WindowRecord* findWindow(HWND window);
 WindowClass* findClass(const std::string& name);
 HWND activeWindow();
 HWND topLevelOf(HWND window);
+
+// Posts a message of the keyboard or mouse, as the display does for the user's input.
+void postInputMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 enum class Taken { message, quit, nothing };
 // Takes the next posted message, or else the pending quit request, without waiting.

@@ -1,6 +1,33 @@
-// GetAsyncKeyState, answered by the display at the moment of the call.
+// Keyboard state and keyboard input: the display's keys, answered at the moment of the
+// call, and those that SendInput holds.
+#include "desktop.h"
 #include "display.h"
 
+using namespace posix;
+
 SHORT WINAPI GetAsyncKeyState(int virtualKey) {
-    return posix::display().isKeyDown(virtualKey) ? static_cast<SHORT>(0x8000) : 0;
+    const bool down = display().isKeyDown(virtualKey) || desktop().sentKeys.count(virtualKey) > 0;
+    return down ? static_cast<SHORT>(0x8000) : 0;
+}
+
+// Differs from Windows: keyboard input only, and no WM_SYSKEYDOWN for keys sent with Alt.
+UINT WINAPI SendInput(UINT count, INPUT* inputs, int size) {
+    if (size != static_cast<int>(sizeof(INPUT))) return 0;
+    for (UINT index = 0; index < count; ++index) {
+        if (inputs[index].type != INPUT_KEYBOARD) return index;
+        const KEYBDINPUT& key = inputs[index].ki;
+        const bool up = (key.dwFlags & KEYEVENTF_KEYUP) != 0;
+        const bool wasDown = desktop().sentKeys.count(key.wVk) > 0;
+        if (up)
+            desktop().sentKeys.erase(key.wVk);
+        else
+            desktop().sentKeys.insert(key.wVk);
+        // The repeat count, the previous state and the transition, as Windows sets them.
+        LPARAM flags = 1;
+        if (wasDown) flags |= 1 << 30;
+        if (up) flags |= static_cast<LPARAM>(1u << 31);
+        const HWND target = findWindow(desktop().focus) ? desktop().focus : activeWindow();
+        if (target) postInputMessage(target, up ? WM_KEYUP : WM_KEYDOWN, key.wVk, flags);
+    }
+    return count;
 }

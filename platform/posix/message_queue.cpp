@@ -6,12 +6,39 @@
 
 namespace posix {
 
+namespace {
+
+BOOL post(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool input) {
+    if (window && !findWindow(window)) return FALSE;
+    MSG posted{};
+    posted.hwnd = window;
+    posted.message = message;
+    posted.wParam = wParam;
+    posted.lParam = lParam;
+    posted.time = static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                         std::chrono::steady_clock::now().time_since_epoch())
+                                         .count());
+    desktop().posted.push_back({posted, input});
+    return TRUE;
+}
+
+}  // namespace
+
+void postInputMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    post(window, message, wParam, lParam, true);
+}
+
 Taken pollMessage(MSG& message) {
     Desktop& state = desktop();
     if (!state.posted.empty()) {
-        message = state.posted.front();
+        const QueuedMessage taken = state.posted.front();
         state.posted.pop_front();
+        message = taken.message;
         display().keysMayHaveChanged();
+        // Taking F1 from the keyboard asks the window for help, as Windows does: the
+        // key-down is followed by a posted WM_KEYF1, whatever the window makes of it.
+        if (taken.input && message.message == WM_KEYDOWN && message.wParam == VK_F1)
+            PostMessageA(message.hwnd, WM_KEYF1, 0, 0);
         return Taken::message;
     }
     // The quit request waits behind every posted message, as on Windows.
@@ -43,17 +70,7 @@ bool takeMessage(MSG& message) {
 using namespace posix;
 
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (window && !findWindow(window)) return FALSE;
-    MSG posted{};
-    posted.hwnd = window;
-    posted.message = message;
-    posted.wParam = wParam;
-    posted.lParam = lParam;
-    posted.time = static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                         std::chrono::steady_clock::now().time_since_epoch())
-                                         .count());
-    desktop().posted.push_back(posted);
-    return TRUE;
+    return post(window, message, wParam, lParam, false);
 }
 
 LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

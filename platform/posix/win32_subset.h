@@ -28,6 +28,7 @@ typedef std::intptr_t LRESULT;
 typedef std::intptr_t LONG_PTR;
 typedef std::uintptr_t UINT_PTR;
 typedef std::uintptr_t ULONG_PTR;
+typedef ULONG_PTR DWORD_PTR;
 
 #define DECLARE_HANDLE(name) \
     struct name##__;         \
@@ -63,6 +64,33 @@ struct MSG {
     POINT pt;
 };
 typedef MSG* LPMSG;
+
+// Keyboard input made by the program itself; mouse input is not needed.
+struct KEYBDINPUT {
+    WORD wVk;
+    WORD wScan;
+    DWORD dwFlags;
+    DWORD time;
+    ULONG_PTR dwExtraInfo;
+};
+struct INPUT {
+    DWORD type;
+    KEYBDINPUT ki;
+};
+#define INPUT_KEYBOARD 1
+#define KEYEVENTF_KEYUP 0x0002
+
+// What DefWindowProcA tells a window with WM_HELP when F1 asks for help.
+struct HELPINFO {
+    UINT cbSize;
+    int iContextType;
+    int iCtrlId;
+    HANDLE hItemHandle;
+    DWORD_PTR dwContextId;
+    POINT MousePos;
+};
+typedef HELPINFO* LPHELPINFO;
+#define HELPINFO_WINDOW 0x0001
 
 struct WNDCLASSEXA {
     UINT cbSize;
@@ -128,7 +156,9 @@ typedef OPENFILENAMEA* LPOPENFILENAMEA;
 #define WM_CLOSE 0x0010
 #define WM_QUIT 0x0012
 #define WM_SHOWWINDOW 0x0018
+#define WM_KEYF1 0x004D
 #define WM_NOTIFY 0x004E
+#define WM_HELP 0x0053
 #define WM_NCCREATE 0x0081
 #define WM_NCDESTROY 0x0082
 #define WM_KEYDOWN 0x0100
@@ -256,6 +286,7 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 // user32: keyboard, resources, menus, message boxes
 SHORT WINAPI GetAsyncKeyState(int virtualKey);
+UINT WINAPI SendInput(UINT count, INPUT* inputs, int size);
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
 HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int width, int height,

@@ -67,7 +67,7 @@ TEST_F(HelpAndAboutTest, WhileAboutIsOpenButtonsPlayAndKeysAreSilent) {
         EXPECT_NE(aboutWindow(), nullptr);
         driver.pressCloseBox(aboutWindow());
     });
-    press(VK_F1);  // the main loop polls again
+    press(VK_F1);  // the main loop polls again, for the key-down and for its WM_KEYF1
     choose(IDM_ABOUT);
     then([this] {
         EXPECT_NE(aboutWindow(), nullptr) << "a fresh About window";
@@ -75,7 +75,7 @@ TEST_F(HelpAndAboutTest, WhileAboutIsOpenButtonsPlayAndKeysAreSilent) {
     });
     closeMainWindow();
     EXPECT_EQ(runProgram(), 0);
-    EXPECT_EQ(frequencies(), (std::vector<unsigned>{313, 331, 263}));
+    EXPECT_EQ(frequencies(), (std::vector<unsigned>{313, 331, 263, 263}));
 }
 
 TEST_F(HelpAndAboutTest, SecondAboutRequestBringsTheOpenOneToTheFront) {

@@ -24,6 +24,8 @@ protected:
 
 TEST_F(RecordingScenarioTest, RecordingMadeWithKeysAndAButtonIsSavedByteForByte) {
     startRecording();
+    // F1 sounds twice, as on Windows: taking its key-down posts WM_KEYF1, and the key
+    // pass after that message finds F1 still held.
     press(VK_F1);
     click("Sol");
     driver.answerMessageBox(IDYES);  // would you like to save?
@@ -32,8 +34,8 @@ TEST_F(RecordingScenarioTest, RecordingMadeWithKeysAndAButtonIsSavedByteForByte)
     closeMainWindow();
     EXPECT_EQ(runProgram(), 0);
 
-    EXPECT_EQ(fileBytes(folder / "song.TPZ"), header + "263,230\r\n394,230\r\n");
-    EXPECT_EQ(fileBytes(folder / "song.TPZ").size(), 69u);
+    EXPECT_EQ(fileBytes(folder / "song.TPZ"), header + "263,230\r\n263,230\r\n394,230\r\n");
+    EXPECT_EQ(fileBytes(folder / "song.TPZ").size(), 78u);
     EXPECT_EQ(boxTexts(), (std::vector<std::string>{startedText, "Would you like to save?",
                                                     "song does not exist.\nDo you want to create it?"}));
     EXPECT_EQ(driver.fileDialogs().at(0).request.title, "Save...");
@@ -71,7 +73,7 @@ TEST_F(RecordingScenarioTest, SavedTunePlaysBackTheSameTones) {
     press('P', {VK_CONTROL});
     closeMainWindow();
     EXPECT_EQ(runProgram(), 0);
-    const std::vector<unsigned> played = {263, 394, 662};
+    const std::vector<unsigned> played = {263, 263, 394, 662};
     std::vector<unsigned> expected = played;
     expected.insert(expected.end(), played.begin(), played.end());
     EXPECT_EQ(frequencies(), expected);

@@ -1,14 +1,13 @@
 #!/usr/bin/env python3
-"""A user's session with the Linux program, on the X display this runs on
-(xvfb-run gives it one), with ALSA's default device captured to a WAV file.
+"""Plays the session of session.py with the Linux program, on the X display
+this runs on (xvfb-run gives it one) under the openbox window manager, with
+ALSA's default device captured to a WAV file for each run of the program.
 
 Usage: linux_session.py PIPALO ARTIFACTS
 
-It plays F1 and a click on "Sol", records F1 and "Sol" and saves the recording
-through the real Save dialog, plays the saved file back, opens and closes the
-About window, and ends the program with its close box. Then it checks the
-tones in the capture, the saved file's bytes and the exit code. Screenshots of
-the main window and the About window are left in ARTIFACTS.
+After each run it checks the tones in the capture, the tune files left in the
+program's folder byte for byte, and the exit code. Screenshots of the main
+window and the About window are left in ARTIFACTS.
 """
 
 import ctypes
@@ -20,13 +19,15 @@ import sys
 import time
 import wave
 
+import session as described
+from session import MAIN_TITLE, NOTE_MS as TONE_MS
+
 TIMEOUT = 60  # seconds for any one thing to happen; generous for a loaded machine
-MAIN_TITLE = "Pipalo 4 - TarnWell Dev."
-DO4, RE_SHARP4, SOL4 = 263, 313, 394
-TONE_MS = 230
 RATE = 48000
-TUNE_FILE = b"// Read this as frequenty, length in milliseconds\r\n263,230\r\n394,230\r\n"
-SOL_BUTTON = (170 + 16, 20 + 10 + 16)  # its centre, in the window: below the 20-px menu bar
+# Left and top of each note button in the client area, below the 20-pixel menu bar; all are 33 x 33.
+BUTTONS = {"Do": (10, 10), "Re": (50, 10), "Mi": (90, 10), "Fa": (130, 10), "Sol": (170, 10),
+           "La": (210, 10), "Si": (250, 10)}
+MENU_BAR_HEIGHT = 20
 
 
 class Failure(Exception):
@@ -53,11 +54,9 @@ def windows_titled(title):
     return [int(line) for line in found.split()]
 
 
-def window_titled(title, other_than=()):
-    def new_window():
-        ids = [window for window in windows_titled(title) if window not in other_than]
-        return ids[0] if ids else None
-    return wait_for(new_window, 'a window titled "%s"' % title)
+def window_titled(title):
+    return wait_for(lambda: windows_titled(title) and windows_titled(title)[0],
+                    'a window titled "%s"' % title)
 
 
 def focus(window):
@@ -72,51 +71,6 @@ class Capture:
 
     def size(self):
         return os.path.getsize(self.path) if os.path.exists(self.path) else 0
-
-    def grown(self):
-        """A condition that holds once more sound has reached the device than now."""
-        before = self.size()
-        return lambda: self.size() > before
-
-    def doing(self, action):
-        """Runs the action and waits until a tone reaches the device."""
-        sounded = self.grown()
-        action()
-        wait_for(sounded, "a tone after " + action.__doc__)
-
-    def sound_after(self, before, milliseconds, what):
-        """Waits until that much sound more than `before` has reached the device."""
-        wanted = before + RATE // 1000 * 2 * milliseconds
-        wait_for(lambda: self.size() >= wanted, what)
-
-
-def hold(window, keys, until, what):
-    """Holds the keys down in the window until the program has seen them (a tone
-    sounds, a box opens), then lets go: the program reads keys as they are when
-    it takes a message, which may be after a tone that is still playing."""
-    focus(window)
-    for key in keys:
-        xdotool("keydown", key)
-    result = wait_for(until, what + " after " + "+".join(keys))
-    for key in reversed(keys):
-        xdotool("keyup", key)
-    return result
-
-
-def answer_box(title, key="Return"):
-    box = window_titled(title)
-    focus(box)
-    xdotool("key", key)
-    wait_for(lambda: box not in windows_titled(title), 'the box "%s" to close' % title)
-
-
-def type_into_file_dialog(title, name):
-    dialog = window_titled(title)
-    focus(dialog)
-    xdotool("type", "--delay", 50, name)
-    xdotool("key", "Return")
-    wait_for(lambda: dialog not in windows_titled(title), 'the dialog "%s" to close' % title)
-    return dialog
 
 
 def press_close_box(window):
@@ -218,52 +172,116 @@ def check_capture(path, expected):
         raise Failure("the capture holds tones of %s Hz, not %s Hz" % (found, expected))
 
 
-def session(pipalo, artifacts):
-    work = os.path.join(artifacts, "work")
-    shutil.rmtree(work, ignore_errors=True)
+def start_window_manager(artifacts):
+    """Starts openbox and waits until it has finished starting: it runs its startup
+    command only then. A window mapped earlier may be left unmanaged and unseen."""
+    ready = os.path.join(artifacts, "openbox-ready")
+    if os.path.exists(ready):
+        os.remove(ready)
+    manager = subprocess.Popen(["openbox", "--sm-disable", "--startup", "touch " + ready],
+                               stdout=subprocess.DEVNULL,
+                               stderr=open(os.path.join(artifacts, "openbox.log"), "w"))
+    wait_for(lambda: os.path.exists(ready), "openbox to start")
+    return manager
+
+
+def check_frame(window):
+    """The window manager gave the main window a title bar, and the program an icon."""
+    properties = subprocess.run(["xprop", "-id", str(window), "_NET_FRAME_EXTENTS", "_NET_WM_ICON"],
+                                capture_output=True, text=True).stdout
+    extents = re.search(r"_NET_FRAME_EXTENTS\(CARDINAL\) = (\d+), (\d+), (\d+), (\d+)", properties)
+    if not extents or int(extents[3]) < 10:
+        raise Failure("the main window has no title bar: " + properties)
+    if "_NET_WM_ICON(CARDINAL)" not in properties:
+        raise Failure("the main window has no icon")
+
+
+class Player:
+    """Plays the steps of one run on the running program."""
+
+    def __init__(self, capture, artifacts):
+        self.capture = capture
+        self.artifacts = artifacts
+        self.main = window_titled(MAIN_TITLE)
+        self.dialog = None  # the last file dialog typed into; its questions share its title
+
+    def play(self, step):
+        getattr(self, step.action)(step)
+
+    def until_done(self, step):
+        """The condition that the step has had its effect: its tones begun (all of them
+        for a held key: F1's second tone comes from a second pass over the held key) and
+        its window shown. The device keeps the end of the last tone until more sound
+        follows, so a quarter of a tone tells that a tone has begun."""
+        tone = RATE // 1000 * 2 * TONE_MS
+        enough = self.capture.size() + (tone * (4 * len(step.tones) - 3) // 4 if step.tones else 0)
+        return lambda: self.capture.size() >= enough and (not step.shows or self.new_window(step.shows))
+
+    def new_window(self, title):
+        windows = [window for window in windows_titled(title) if window != self.dialog]
+        return windows[0] if windows else None
+
+    def keys(self, step):
+        *modifiers, key = step.target.split("+")
+        keys = [*modifiers, key]
+        done = self.until_done(step)
+        focus(self.main)
+        try:
+            for modifier in modifiers:
+                xdotool("keydown", modifier)
+            time.sleep(described.MODIFIER_SETTLE_S)
+            xdotool("keydown", key)
+            wait_for(done, "the effect of " + step.target)
+        finally:
+            for key in reversed(keys):
+                xdotool("keyup", key)
+
+    def click(self, step):
+        done = self.until_done(step)
+        left, top = BUTTONS[step.target]
+        xdotool("mousemove", "--window", self.main, left + 16, MENU_BAR_HEIGHT + top + 16, "click", "1")
+        wait_for(done, "the tone of a click on " + step.target)
+
+    def answer(self, step):
+        box = wait_for(lambda: self.new_window(step.target), 'the box "%s"' % step.target)
+        done = self.until_done(step)
+        focus(box)
+        xdotool("key", described.ANSWER_KEYS[step.answer])
+        wait_for(lambda: box not in windows_titled(step.target), 'the box "%s" to close' % step.target)
+        wait_for(done, "the effect of answering " + step.answer)
+
+    def file(self, step):
+        self.dialog = wait_for(lambda: self.new_window(step.target), 'the dialog "%s"' % step.target)
+        done = self.until_done(step)
+        focus(self.dialog)
+        xdotool("type", "--delay", 50, step.answer)
+        xdotool("key", "Return")
+        wait_for(done, 'the effect of choosing "%s"' % step.answer)
+
+    def close(self, step):
+        window = wait_for(lambda: self.new_window(step.target), 'the window "%s"' % step.target)
+        if step.target.startswith("About"):
+            time.sleep(0.5)  # lets it draw before the picture is taken
+            screenshot(window, os.path.join(self.artifacts, "about_window.png"))
+        done = self.until_done(step)
+        press_close_box(window)
+        wait_for(lambda: step.shows or window not in windows_titled(step.target),
+                 'the window "%s" to close' % step.target)
+        wait_for(done, "the effect of closing " + step.target)
+
+
+def play_run(pipalo, run, work, artifacts):
     folder = os.path.join(work, "folder")  # the program's current folder: the dialogs open there
     os.makedirs(folder)
     wav, environment = sound_captured_in(work)
     program = subprocess.Popen([pipalo], cwd=folder, env=environment)
-    capture = Capture(wav)
     try:
-        main = window_titled(MAIN_TITLE)
+        player = Player(Capture(wav), artifacts)
         wait_for(lambda: os.path.exists(wav), "the program to open the sound device")
-
-        hold(main, ["F1"], capture.grown(), "a tone")
-        click_sol = lambda: xdotool("mousemove", "--window", main, *SOL_BUTTON, "click", "1")
-        click_sol.__doc__ = 'a click on "Sol"'
-        capture.doing(click_sol)
-        screenshot(main, os.path.join(artifacts, "main_window.png"))
-
-        started = "Recording has started, when you end the recording"
-        hold(main, ["ctrl", "r"], lambda: windows_titled(started), "the box")
-        answer_box(started)
-        hold(main, ["F1"], capture.grown(), "a tone")
-        capture.doing(click_sol)
-        question = "Would you like to save?"
-        hold(main, ["ctrl", "s"], lambda: windows_titled(question), "the question")
-        answer_box(question)  # Return is Yes
-        chooser = type_into_file_dialog("Save...", "tune")
-        create_question = window_titled("Save...", other_than=[chooser])
-        focus(create_question)
-        xdotool("key", "Return")  # Yes, create it
-        saved = os.path.join(folder, "tune.TPZ")
-        wait_for(lambda: os.path.exists(saved) and os.path.getsize(saved) == len(TUNE_FILE),
-                 "the recording to be saved as tune.TPZ")
-
-        before = capture.size()
-        hold(main, ["ctrl", "p"], lambda: windows_titled("Play..."), "the Open dialog")
-        type_into_file_dialog("Play...", "tune.TPZ")
-        capture.sound_after(before, 2 * TONE_MS, "the playback of tune.TPZ")
-
-        about = hold(main, ["ctrl", "F2"], lambda: windows_titled("About..."), "the About window")[0]
-        time.sleep(0.5)  # lets it draw before the picture is taken
-        screenshot(about, os.path.join(artifacts, "about_window.png"))
-        press_close_box(about)
-        wait_for(lambda: not windows_titled("About..."), "the About window to close")
-
-        press_close_box(main)
+        check_frame(player.main)
+        screenshot(player.main, os.path.join(artifacts, "main_window.png"))
+        for step in run.steps:
+            player.play(step)
         code = program.wait(timeout=TIMEOUT)
     except Failure:
         screenshot("root", os.path.join(artifacts, "at_failure.png"))
@@ -273,29 +291,43 @@ def session(pipalo, artifacts):
             program.kill()
             program.wait()
 
-    if code != 0:
+    if code != run.exit_code:
         raise Failure("the program ended with exit code %d" % code)
-    with open(os.path.join(folder, "tune.TPZ"), "rb") as tune:
-        written = tune.read()
-    if written != TUNE_FILE:
-        raise Failure("tune.TPZ holds %r, not %r" % (written, TUNE_FILE))
-    # F1 and "Sol"; F1 and "Sol" while recording; the playback of the two; and F2 with Ctrl
-    # held, which plays its sharp before Ctrl's shortcut opens the About window.
-    check_capture(wav, [DO4, SOL4] * 3 + [RE_SHARP4])
+    left = {name: open(os.path.join(folder, name), "rb").read() for name in os.listdir(folder)}
+    if left != run.files:
+        raise Failure("the program's folder holds %r, not %r" % (left, run.files))
+    check_capture(wav, run.tones())
 
 
-def run_from_command_line(session, passed):
-    """Runs session(PIPALO, ARTIFACTS) from the command line's arguments; the exit code says how it went."""
-    pipalo, artifacts = sys.argv[1], sys.argv[2]
+def under_window_manager(runs):
+    """Plays each (name, play) of `runs` under openbox, as play(PIPALO, ARTIFACTS) with the
+    command line's arguments; the exit code says how it went."""
+    pipalo, artifacts = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     os.makedirs(artifacts, exist_ok=True)
+    manager = start_window_manager(artifacts)
+    failed = 0
     try:
-        session(os.path.abspath(pipalo), os.path.abspath(artifacts))
-    except Failure as failure:
-        print("FAILED: %s" % failure)
-        return 1
-    print("passed: " + passed)
-    return 0
+        for name, play in runs:
+            try:
+                play(pipalo, artifacts)
+                print("ok: %s" % name, flush=True)
+            except Failure as failure:
+                print("FAILED: %s: %s" % (name, failure), flush=True)
+                failed += 1
+    finally:
+        manager.terminate()
+        manager.wait()
+    print("%d passed, %d failed" % (len(runs) - failed, failed))
+    return 1 if failed else 0
+
+
+def play_numbered_run(number, run):
+    def play(pipalo, artifacts):
+        work = os.path.join(artifacts, "run%d" % number)
+        shutil.rmtree(work, ignore_errors=True)
+        play_run(pipalo, run, work, artifacts)
+    return run.name, play
 
 
 if __name__ == "__main__":
-    sys.exit(run_from_command_line(session, "tones, saved file, playback, About window and exit code as expected"))
+    sys.exit(under_window_manager([play_numbered_run(number, run) for number, run in enumerate(described.RUNS)]))

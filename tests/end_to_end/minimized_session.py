@@ -14,14 +14,14 @@ window shown and minimised are left in ARTIFACTS.
 """
 
 import os
-import re
 import shutil
 import subprocess
 import sys
 import time
 
-from linux_session import (DO4, MAIN_TITLE, SOL4, Capture, Failure, check_capture, hold, press_close_box,
-                           run_from_command_line, screenshot, sound_captured_in, wait_for, window_titled, xdotool)
+from session import DO4, MAIN_TITLE, SOL4
+from linux_session import (Capture, Failure, check_capture, check_frame, focus, press_close_box,
+                           screenshot, under_window_manager, sound_captured_in, wait_for, window_titled, xdotool)
 
 QUIET_SECONDS = 1.5  # a key that is Pipalo's sounds within milliseconds; this is long enough to tell
 
@@ -30,28 +30,30 @@ def xprop(*arguments):
     return subprocess.run(["xprop", *map(str, arguments)], capture_output=True, text=True).stdout
 
 
-def start_window_manager(log):
-    with open(log, "w") as output:
-        manager = subprocess.Popen(["openbox", "--sm-disable"], stdout=output, stderr=output)
-    wait_for(lambda: manager.poll() is not None or "window id" in xprop("-root", "_NET_SUPPORTING_WM_CHECK"),
-             "openbox to manage the screen")
-    if manager.poll() is not None:
-        raise Failure("openbox ended at once; see " + log)
-    return manager
-
-
-def frame_extents(window):
-    """left, right, top, bottom of the frame the window manager drew around the window."""
-    found = re.search(r"= (\d+), (\d+), (\d+), (\d+)", xprop("-id", window, "_NET_FRAME_EXTENTS"))
-    return tuple(map(int, found.groups())) if found else None
-
-
 def is_iconic(window):
     return "Iconic" in xprop("-id", window, "WM_STATE")
 
 
 def focused_window():
     return subprocess.run(["xdotool", "getwindowfocus"], capture_output=True, text=True).stdout.strip()
+
+
+def grown(capture):
+    """A condition that holds once more sound has reached the device than now."""
+    before = capture.size()
+    return lambda: capture.size() > before
+
+
+def hold(window, keys, until, what):
+    """Holds the keys down in the window until `until` holds, then lets them go."""
+    focus(window)
+    try:
+        for key in keys:
+            xdotool("keydown", key)
+        return wait_for(until, what + " after " + "+".join(keys))
+    finally:
+        for key in reversed(keys):
+            xdotool("keyup", key)
 
 
 def press(key, until, what):
@@ -78,26 +80,21 @@ def session(pipalo, artifacts):
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
     wav, environment = sound_captured_in(work)
-    manager = start_window_manager(os.path.join(artifacts, "openbox.log"))
     program = subprocess.Popen([pipalo], cwd=work, env=environment)
     other = None
     capture = Capture(wav)
     try:
         main = window_titled(MAIN_TITLE)
         wait_for(lambda: os.path.exists(wav), "the program to open the sound device")
-        extents = wait_for(lambda: frame_extents(main), "the window manager to frame the window")
-        if extents[2] < 10:
-            raise Failure("the window has no title bar: frame extents %s" % (extents,))
-        if "_NET_WM_ICON(CARDINAL) = " not in xprop("-id", main, "_NET_WM_ICON"):
-            raise Failure("the window gives the window manager no icon")
-        hold(main, ["F1"], capture.grown(), "a tone")
+        check_frame(main)
+        hold(main, ["F1"], grown(capture), "a tone")
         time.sleep(0.3)  # lets the frame be drawn before the picture is taken
         screenshot("root", os.path.join(artifacts, "under_openbox.png"))
 
         hold(main, ["ctrl", "h"], lambda: is_iconic(main), "the window to be minimised")
         screenshot("root", os.path.join(artifacts, "minimised.png"))
         print("focus while minimised:", focused_window())
-        press("F5", capture.grown(), "a tone from the minimised window")
+        press("F5", grown(capture), "a tone from the minimised window")
 
         other = subprocess.Popen(["xmessage", "-name", "Another window", "Another window"])
         other_window = window_titled("Another window")
@@ -107,7 +104,7 @@ def session(pipalo, artifacts):
 
         xdotool("windowactivate", "--sync", main)
         wait_for(lambda: not is_iconic(main), "the window to be restored")
-        hold(main, ["F1"], capture.grown(), "a tone from the restored window")
+        hold(main, ["F1"], grown(capture), "a tone from the restored window")
 
         press_close_box(main)
         code = program.wait(timeout=60)
@@ -115,7 +112,7 @@ def session(pipalo, artifacts):
         screenshot("root", os.path.join(artifacts, "at_failure.png"))
         raise
     finally:
-        for process in (program, other, manager):
+        for process in (program, other):
             if process and process.poll() is None:
                 process.kill()
                 process.wait()
@@ -127,5 +124,5 @@ def session(pipalo, artifacts):
 
 
 if __name__ == "__main__":
-    sys.exit(run_from_command_line(session, "framed with title bar and icon, keys heard while minimised until "
-                                            "another window was active, and after restoring"))
+    sys.exit(under_window_manager([("framed with title bar and icon, keys heard while minimised until another "
+                                    "window was active, and after restoring", session)]))

@@ -99,8 +99,8 @@ TEST(KeyboardTest, AltF4ClosesTheWindowThroughItsSystemCommand) {
         keys.keyUp(VK_F4, alt, false);
     }
     ASSERT_EQ(posix::desktop().posted.size(), 1u) << "F4 alone closes nothing";
-    EXPECT_EQ(posix::desktop().posted.front().message, static_cast<UINT>(WM_SYSCOMMAND));
-    EXPECT_EQ(posix::desktop().posted.front().wParam, static_cast<WPARAM>(SC_CLOSE));
+    EXPECT_EQ(posix::desktop().posted.front().message.message, static_cast<UINT>(WM_SYSCOMMAND));
+    EXPECT_EQ(posix::desktop().posted.front().message.wParam, static_cast<WPARAM>(SC_CLOSE));
 }
 
 }  // namespace

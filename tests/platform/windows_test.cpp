@@ -1,16 +1,10 @@
 // Window classes and windows of the subset: what the framework relies on from user32.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "recorder.h"
 #include "test_driver/driver.h"
 
 namespace {
-
-bool contains(const std::vector<UINT>& messages, UINT message) {
-    return std::find(messages.begin(), messages.end(), message) != messages.end();
-}
 
 class WindowsTest : public testing::Test {
 protected:
@@ -18,73 +12,11 @@ protected:
     headless::Driver driver;
 };
 
-TEST_F(WindowsTest, ClassRegistrationChecksTheRecordAndTheName) {
-    WNDCLASSEXA windowClass = {};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = recordingProcedure;
-    windowClass.lpszClassName = "RECORDER";
-    EXPECT_EQ(RegisterClassExA(&windowClass), 0) << "names compare without case";
-    windowClass.lpszClassName = "Other";
-    windowClass.cbSize = sizeof windowClass - 1;
-    EXPECT_EQ(RegisterClassExA(&windowClass), 0);
-    windowClass.cbSize = sizeof windowClass;
-    EXPECT_NE(RegisterClassExA(&windowClass), 0);
-}
-
-TEST_F(WindowsTest, ClassCannotBeUnregisteredWhileAWindowOfItExists) {
-    const HWND window = createRecordingWindow("Recorder", "one");
-    EXPECT_FALSE(UnregisterClassA("Recorder", nullptr));
-    DestroyWindow(window);
-    EXPECT_TRUE(UnregisterClassA("Recorder", nullptr));
-    EXPECT_FALSE(UnregisterClassA("Recorder", nullptr));
-}
-
-TEST_F(WindowsTest, CreationMessagesArriveBeforeTheHandleIsReturned) {
-    const HWND window = createRecordingWindow("Recorder", "one");
-    const std::vector<UINT> messages = messagesOf(window);
-    ASSERT_GE(messages.size(), 2u);
-    EXPECT_EQ(messages[0], static_cast<UINT>(WM_NCCREATE));
-    EXPECT_EQ(messages[1], static_cast<UINT>(WM_CREATE));
-    EXPECT_TRUE(contains(messages, WM_SHOWWINDOW));
-    EXPECT_TRUE(driver.window(window).isVisible());
-}
-
 TEST_F(WindowsTest, UnknownClassOrMissingParentCreatesNothing) {
     EXPECT_EQ(createRecordingWindow("Nobody", "x"), nullptr);
     EXPECT_EQ(CreateWindowExA(0, "Button", "orphan", WS_CHILD, 0, 0, 1, 1, nullptr, nullptr,
                               nullptr, nullptr),
               nullptr);
-}
-
-TEST_F(WindowsTest, DestroyingTellsTheWindowBeforeItsChildren) {
-    const HWND parent = createRecordingWindow("Recorder", "parent");
-    const HWND child = CreateWindowExA(0, "Recorder", "child", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10,
-                                       parent, nullptr, nullptr, nullptr);
-    received.clear();
-    EXPECT_TRUE(DestroyWindow(parent));
-    std::vector<std::pair<HWND, UINT>> destroys;
-    for (const ReceivedMessage& message : received)
-        if (message.message == WM_DESTROY) destroys.emplace_back(message.window, message.message);
-    EXPECT_EQ(destroys, (std::vector<std::pair<HWND, UINT>>{{parent, WM_DESTROY}, {child, WM_DESTROY}}));
-    EXPECT_FALSE(IsWindow(parent));
-    EXPECT_FALSE(IsWindow(child));
-    EXPECT_FALSE(DestroyWindow(parent));
-}
-
-TEST_F(WindowsTest, CloseBoxAndAltF4CloseThroughTheSystemCommand) {
-    const HWND window = createRecordingWindow("Recorder", "closing");
-    driver.holdKey(VK_MENU);
-    driver.holdKey(VK_F4);
-    MSG message;
-    while (IsWindow(window) && GetMessageA(&message, nullptr, 0, 0)) DispatchMessageA(&message);
-    const std::vector<UINT> messages = messagesOf(window);
-    const auto at = [&](UINT wanted) {
-        return std::find(messages.begin(), messages.end(), wanted) - messages.begin();
-    };
-    EXPECT_LT(at(WM_SYSKEYDOWN), at(WM_SYSCOMMAND));
-    EXPECT_LT(at(WM_SYSCOMMAND), at(WM_CLOSE));
-    EXPECT_LT(at(WM_CLOSE), at(WM_DESTROY));
-    EXPECT_FALSE(IsWindow(window));
 }
 
 TEST_F(WindowsTest, ShowWindowMinimisesAndTellsWhetherItWasVisible) {
@@ -105,31 +37,6 @@ TEST_F(WindowsTest, FindWindowLooksAtTopLevelWindowsByClassAndTitle) {
     EXPECT_EQ(FindWindowA("Button", nullptr), nullptr);
     EXPECT_TRUE(SetForegroundWindow(first));
     EXPECT_EQ(driver.topLevelWindows().front(), first);
-}
-
-TEST_F(WindowsTest, ButtonClickTellsItsParentOnlyWhenReleasedOverIt) {
-    const HWND parent = createRecordingWindow("Recorder", "parent");
-    const HWND button = CreateWindowExA(0, "Button", "Do", WS_CHILD | WS_VISIBLE, 1, 2, 30, 30,
-                                        parent, reinterpret_cast<HMENU>(1005), nullptr, nullptr);
-    received.clear();
-    SendMessageA(button, BM_CLICK, 0, 0);
-    ASSERT_EQ(messagesOf(parent), (std::vector<UINT>{WM_COMMAND}));
-    EXPECT_EQ(received.back().wParam, MAKEWPARAM(1005, BN_CLICKED));
-    EXPECT_EQ(received.back().lParam, reinterpret_cast<LPARAM>(button));
-
-    // Pressed, then released away from it: no click.
-    const auto clicks = [&] {
-        const std::vector<UINT> messages = messagesOf(parent);
-        return std::count(messages.begin(), messages.end(), static_cast<UINT>(WM_COMMAND));
-    };
-    received.clear();
-    SendMessageA(button, WM_LBUTTONDOWN, 1, MAKELPARAM(5, 5));
-    SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(-3, 5));
-    SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));  // no longer pressed
-    EXPECT_EQ(clicks(), 0);
-    SendMessageA(button, WM_LBUTTONDOWN, 1, MAKELPARAM(29, 29));
-    SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(29, 29));
-    EXPECT_EQ(clicks(), 1);
 }
 
 TEST_F(WindowsTest, BeepRefusesWhatWindowsRefuses) {

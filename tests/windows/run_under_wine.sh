@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
-# Checks the cross-built Pipalo.exe: the DLLs it imports, its resources, and a
-# run of the whole program under Wine in a bare X server, driven with xdotool.
+# Checks a cross-built Pipalo.exe, 32-bit or x86-64: the DLLs it imports, its
+# resources, then, under Wine of the same architecture in a bare X server, the
+# conformance cases of tests/conformance built for that architecture, and the
+# user's session of tests/end_to_end/session.py played with xdotool. Nothing is run
+# under 32-bit Wine where the machine runs no 32-bit programs (the files are
+# checked all the same).
 # Usage: tests/windows/run_under_wine.sh [BUILD_FOLDER]   (default: build-windows)
 # Leaves the screenshots, the saved tune and Wine's trace in BUILD_FOLDER/artifacts.
 set -euo pipefail
@@ -8,13 +12,24 @@ here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
 build="$(cd "${1:-$root/build-windows}" && pwd)"
 exe="$build/app/Pipalo.exe"
-triplet=i686-w64-mingw32
 
 fail() { echo "FAILED: $*" >&2; exit 1; }
 [ -f "$exe" ] || fail "$exe is missing: build it with ./windows.sh"
 
+# Debian's wine launcher takes the 32-bit loader whenever it is installed, so
+# each architecture's loader is run directly.
+case "$(x86_64-w64-mingw32-objdump -f "$exe")" in
+    *"file format pei-i386"*)
+        triplet=i686-w64-mingw32 manifest_architecture=x86 loader=/usr/lib/wine/wine
+        export WINEARCH=win32 ;;
+    *"file format pei-x86-64"*)
+        triplet=x86_64-w64-mingw32 manifest_architecture=amd64 loader=/usr/lib/wine/wine64
+        export WINEARCH=win64 ;;
+    *) fail "$exe is neither a 32-bit x86 nor an x86-64 executable" ;;
+esac
+echo "== $WINEARCH executable $exe"
+
 echo "== imports of $exe"
-"$triplet-objdump" -f "$exe" | grep -q 'file format pei-i386' || fail "not a 32-bit x86 executable"
 imports="$("$triplet-objdump" -p "$exe" | sed -n 's/^\s*DLL Name: //p')"
 echo "$imports"
 system_dlls='^(kernel32|user32|gdi32|comdlg32|comctl32|ole32|oleaut32|advapi32|shell32|msvcrt)\.dll$'
@@ -31,6 +46,23 @@ for resource in 4=101 4=102 14=116 14=117 2=119 16=1 24=1; do
         <<<"$resources" || fail "no resource of type ${resource%=*} id ${resource#*=} in Dutch (Belgium)"
 done
 ! grep -v -- "--language=$dutch_belgium " <<<"$resources" || fail "resources in another language"
+# The manifest is the resource script's: byte for byte in the 32-bit build, naming
+# amd64 instead of x86 in the x86-64 one.
+script_manifest() {
+    if [ "$manifest_architecture" = x86 ]; then
+        cat "$root/app/resources/pipalo.manifest"
+    else
+        sed "s/processorArchitecture=\"[xX]86\"/processorArchitecture=\"$manifest_architecture\"/" \
+            "$root/app/resources/pipalo.manifest"
+    fi
+}
+cmp <(script_manifest) <(wrestool -x --raw --type=24 "$exe") ||
+    fail "the manifest is not the resource script's for $manifest_architecture"
+
+if [ "$WINEARCH" = win32 ] && ! "$root/scripts/runs-32-bit-code.sh"; then
+    echo "== SKIPPED the conformance cases and the session under 32-bit Wine: this machine runs no 32-bit programs"
+    exit 0
+fi
 
 echo "== Wine run"
 started=$SECONDS
@@ -49,7 +81,7 @@ until [ -s "$run/display" ]; do
     sleep 0.1
 done
 export DISPLAY=":$(cat "$run/display")"
-export WINEPREFIX="$run/prefix" WINEARCH=win32 WINEDEBUG=-all
+export WINEPREFIX="$run/prefix" WINELOADER="$loader" WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono and Gecko installers
 cleanup() {
     wineserver -k 2>/dev/null || true
@@ -57,15 +89,24 @@ cleanup() {
 }
 trap cleanup EXIT
 
-wineboot --init
+"$loader" wineboot --init
 wineserver -w
 # Without a window manager, Wine otherwise waits about 2 s whenever a window hides.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
+"$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
 # Wine's Beep is silent: its calls are traced instead, and the scenario reads the trace.
-wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d kernel32.Beep /f
+"$loader" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d kernel32.Beep /f
 wineserver -w
 cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"  # caption buttons
 echo "prefix ready after $((SECONDS - started)) s"
 
-WINEDEBUG=-all,+relay python3 "$here/wine_scenario.py" "$exe" "$run/probe.exe" "$artifacts"
-echo "Wine run took $((SECONDS - started)) s; screenshots in $artifacts"
+echo "== conformance cases under Wine ($WINEARCH)"
+"$triplet-g++-win32" -std=c++20 -O2 -Wall -Wextra -Werror -static -I "$root/platform" \
+    -o "$run/conformance.exe" "$root/tests/conformance/main.cpp" "$root/tests/conformance/cases.cpp" \
+    -lcomdlg32
+conformance=passed
+"$loader" "$run/conformance.exe" || conformance=failed
+
+echo "== the user's session under Wine ($WINEARCH)"
+WINEDEBUG=-all,+relay python3 "$here/wine_session.py" "$exe" "$run/probe.exe" "$artifacts"
+[ "$conformance" = passed ] || fail "conformance cases under Wine"
+echo "Wine run ($WINEARCH) took $((SECONDS - started)) s; screenshots in $artifacts"

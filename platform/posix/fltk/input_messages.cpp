@@ -26,7 +26,7 @@ void postKeyEvent(HWND topLevel, KeyTransitions& transitions, bool down) {
                                     : transitions.keyUp(virtualKey, alt, ctrl);
     const HWND focus = desktop().focus;
     const HWND target = topLevelOf(focus) == topLevel ? focus : topLevel;
-    PostMessageA(target, message.message, message.virtualKey, message.flags);
+    postInputMessage(target, message.message, message.virtualKey, message.flags);
 }
 
 void postMouseMessage(HWND target, UINT message, int x, int y) {
@@ -35,7 +35,7 @@ void postMouseMessage(HWND target, UINT message, int x, int y) {
     if (state & FL_BUTTON1) keys |= leftButtonDown;
     if (state & FL_SHIFT) keys |= shiftDown;
     if (state & FL_CTRL) keys |= controlDown;
-    PostMessageA(target, message, keys, MAKELPARAM(x, y));
+    postInputMessage(target, message, keys, MAKELPARAM(x, y));
 }
 
 }  // namespace posix

@@ -70,7 +70,7 @@ void Driver::postKey(int virtualKey, bool down, bool repeat) {
     if (alt) flags |= 1 << 29;
     if (repeat || !down) flags |= 1 << 30;
     if (!down) flags |= static_cast<LPARAM>(1u << 31);
-    PostMessageA(target, message, static_cast<WPARAM>(virtualKey), flags);
+    posix::postInputMessage(target, message, static_cast<WPARAM>(virtualKey), flags);
 }
 
 void Driver::holdKey(int virtualKey) {
@@ -93,8 +93,8 @@ void Driver::click(HWND control) {
     if (!acceptsInput(control)) return;
     const posix::WindowRecord& record = window(control);
     const LPARAM centre = MAKELPARAM(record.width / 2, record.height / 2);
-    PostMessageA(control, WM_LBUTTONDOWN, 1, centre);
-    PostMessageA(control, WM_LBUTTONUP, 0, centre);
+    posix::postInputMessage(control, WM_LBUTTONDOWN, 1, centre);
+    posix::postInputMessage(control, WM_LBUTTONUP, 0, centre);
 }
 
 void Driver::chooseMenuItem(HWND target, UINT commandId) {
@@ -113,7 +113,7 @@ void Driver::pressCloseBox(HWND target) {
 
 void Driver::moveMouse(HWND target) {
     if (!posix::findWindow(target)) return fail("mouse over a window that does not exist");
-    PostMessageA(target, WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
+    posix::postInputMessage(target, WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
 }
 
 void Driver::then(std::function<void()> step) { steps.push_back(std::move(step)); }

@@ -1,0 +1,120 @@
+"""The user's session that both end-to-end runners play: linux_session.py on the
+Linux program under Xvfb, and tests/windows/wine_session.py on Pipalo.exe under
+Wine. It says what the user does, which boxes and windows must appear, in order,
+which tones each action must play and which bytes each saved tune file must
+hold, so the two builds are held to one behaviour.
+
+Each run starts the program in an empty folder (the dialogs open there) and
+ends with the program's end. A step is one action of the user and what it must
+bring about; the runner waits for that before it takes the next step.
+
+Actions (`target` names what the action is done to):
+  keys    hold the keys of `target` ("ctrl+r"; xdotool's names) until the step's
+          tones have sounded or its window has appeared, then let them go
+  click   click the main window's note button labelled `target`
+  answer  answer the box titled `target` with `answer`: "yes", "no" or "ok"
+  file    type the name `answer` into the file dialog titled `target`, then Enter
+  close   press the close box of the window titled `target`
+"""
+
+from dataclasses import dataclass, field
+
+MAIN_TITLE = "Pipalo 4 - TarnWell Dev."
+ABOUT_TITLE = "About..."
+RECORDING_STARTED = "Recording has started"  # the start of the box's text and title
+SAVE_QUESTION = "Would you like to save?"
+CLOSE_QUESTION = "The program is recording, would you like to save?"
+SAVE_DIALOG = "Save..."
+PLAY_DIALOG = "Play..."
+
+NOTE_MS = 230
+DO4, RE_SHARP4, SOL4, DO5, SOL5 = 263, 313, 394, 526, 788
+
+TUNE_HEADER = b"// Read this as frequenty, length in milliseconds\r\n"
+
+
+def tune_file(frequencies):
+    """The bytes of a tune file that holds these tones."""
+    return TUNE_HEADER + b"".join(b"%d,%d\r\n" % (frequency, NOTE_MS) for frequency in frequencies)
+
+
+@dataclass
+class Step:
+    action: str
+    target: str
+    answer: str = ""
+    tones: list = field(default_factory=list)  # frequencies, each played for NOTE_MS
+    shows: str = ""  # the title of the box, dialog or window that the step opens
+    # The Save dialog asks whether to create a file that does not exist, as Windows'
+    # does with the program's OFN_CREATEPROMPT; Wine's dialog does not ask.
+    not_on_wine: bool = False
+
+
+@dataclass
+class Run:
+    name: str
+    steps: list
+    files: dict  # name: bytes of every tune file the run leaves, and no others
+    exit_code: int = 0
+
+    def tones(self):
+        return [tone for step in self.steps for tone in step.tones]
+
+
+def save_as(name):
+    """The Save dialog answered with a new name, and its question whether to create it."""
+    return [
+        Step("file", SAVE_DIALOG, answer=name),
+        Step("answer", SAVE_DIALOG, answer="yes", not_on_wine=True),
+    ]
+
+
+# F1 sounds twice: taking its key-down from the queue posts WM_KEYF1 (on Windows,
+# under Wine and on the Linux subset alike), so the message loop's key pass runs
+# again while F1 is held.
+RECORDED = [DO4, DO4, DO5, SOL4]
+
+RUNS = [
+    Run("record with Shift, F1, F8 and a click; save; play back; About; close without saving",
+        steps=[
+            Step("keys", "shift+F5", tones=[SOL5]),
+            Step("keys", "ctrl+r", shows=RECORDING_STARTED),
+            Step("answer", RECORDING_STARTED, answer="ok"),
+            Step("keys", "F1", tones=[DO4, DO4]),
+            Step("keys", "F8", tones=[DO5]),
+            Step("click", "Sol", tones=[SOL4]),
+            Step("keys", "ctrl+s", shows=SAVE_QUESTION),
+            Step("answer", SAVE_QUESTION, answer="yes", shows=SAVE_DIALOG),
+            *save_as("tune"),
+            Step("keys", "ctrl+p", shows=PLAY_DIALOG),
+            Step("file", PLAY_DIALOG, answer="tune.TPZ", tones=RECORDED),
+            # Ctrl+F2 plays F2's sharp, then opens the About window.
+            Step("keys", "ctrl+F2", tones=[RE_SHARP4], shows=ABOUT_TITLE),
+            Step("close", ABOUT_TITLE),
+            Step("keys", "ctrl+r", shows=RECORDING_STARTED),
+            Step("answer", RECORDING_STARTED, answer="ok"),
+            Step("keys", "F8", tones=[DO5]),
+            Step("close", MAIN_TITLE, shows=CLOSE_QUESTION),
+            Step("answer", CLOSE_QUESTION, answer="no"),
+        ],
+        files={"tune.TPZ": tune_file(RECORDED)}),
+    Run("close during a recording and save it",
+        steps=[
+            Step("keys", "ctrl+r", shows=RECORDING_STARTED),
+            Step("answer", RECORDING_STARTED, answer="ok"),
+            Step("keys", "F8", tones=[DO5]),
+            Step("close", MAIN_TITLE, shows=CLOSE_QUESTION),
+            Step("answer", CLOSE_QUESTION, answer="yes", shows=SAVE_DIALOG),
+            *save_as("closing"),
+        ],
+        files={"closing.TPZ": tune_file([DO5])}),
+]
+
+# How long a runner waits after pressing a key's modifiers before the key itself. The
+# program reads the keys' state as it takes each message: were the key down before
+# the modifier's message is taken, it would sound for that message too.
+MODIFIER_SETTLE_S = 0.5
+
+# The key that gives each answer in a message box: Enter takes the default button
+# (Yes or OK), the mnemonic letter the others.
+ANSWER_KEYS = {"yes": "Return", "ok": "Return", "no": "n"}
