@@ -53,6 +53,18 @@ TEST_F(WindowTest, ClassCanBeRegisteredAgainOnceItsWindowHasEnded) {
     EXPECT_EQ(windowRegistry.size(), 1u);
 }
 
+TEST_F(WindowTest, SecondDestroyLeavesTheClassToItsNewOwner) {
+    Window first(instance, 0, 0, "Twice");
+    first.create("First", 100, 100, 0);
+    EXPECT_EQ(first.addLabel("Label", 0, 0, 10, 10), 0);
+    first.destroy();
+    EXPECT_EQ(first.setLabelBitmap(0, 1), nullptr) << "its labels ended with it";
+    Window second(instance, 0, 0, "Twice");
+    first.destroy();
+    EXPECT_EQ(windowRegistry, (std::vector<Window*>{&second}));
+    EXPECT_THROW(Window(instance, 0, 0, "Twice"), char*) << "the class is still registered";
+}
+
 TEST_F(WindowTest, CreatesAVisibleOverlappedWindowWithTheStoredTitleAndSize) {
     Window window(instance, 0, 0, "Created");
     EXPECT_EQ(window.getHandle(), nullptr);
