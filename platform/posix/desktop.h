@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,7 @@ struct Desktop {
     bool quitPending = false;
     int quitCode = 0;
     HWND focus = nullptr;
+    std::set<int> pressedSinceQuery;  // keys gone down since GetAsyncKeyState last asked for them
     std::string failNextCreationOf;  // a test's request that the next window of this class fails
     std::uintptr_t nextHandle = 0x10000;
     DWORD lastCommonDialogError = 0;

@@ -98,6 +98,8 @@ BOOL runFileDialog(LPOPENFILENAMEA dialog, bool save) {
     request.title = dialog->lpstrTitle ? dialog->lpstrTitle : (save ? "Save As" : "Open");
     request.filters = readFilters(dialog->lpstrFilter);
     request.initialDirectory = startDirectory(dialog->lpstrInitialDir);
+    request.askedDirectory = dialog->lpstrInitialDir ? dialog->lpstrInitialDir : "";
+    request.flags = dialog->Flags;
 
     // Disabled from the start to the end: the questions between the chooser's turns leave it so.
     OwnerDisabled disabled(request.owner);

@@ -10,6 +10,9 @@ Taken pollMessage(MSG& message) {
     if (!state.posted.empty()) {
         message = state.posted.front();
         state.posted.pop_front();
+        const bool keyDown = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
+        if (keyDown && !(message.lParam & (1 << 30)))
+            state.pressedSinceQuery.insert(static_cast<int>(message.wParam));
         return Taken::message;
     }
     // The quit request waits behind every posted message, as on Windows.

@@ -3,6 +3,8 @@
 
 #include <memory>
 
+#include "win32_subset.h"
+
 namespace posix {
 
 class ToneOutput {
@@ -10,6 +12,8 @@ public:
     virtual ~ToneOutput() = default;
     // Plays a tone and returns when it has ended.
     virtual void play(unsigned frequency, unsigned milliseconds) = 0;
+    // Every Beep call as it was made, refused ones too; only the tests keep them.
+    virtual void called(DWORD, DWORD) {}
 };
 
 ToneOutput& toneOutput();

@@ -90,6 +90,8 @@ TEST_F(RecordingTest, SaveDialogLeftWithoutANameGoesOnRecording) {
     EXPECT_TRUE(dialog.save);
     EXPECT_EQ(dialog.owner, window.getHandle());
     EXPECT_EQ(dialog.title, "Save...");
+    EXPECT_EQ(dialog.askedDirectory, "c:\\");
+    EXPECT_EQ(dialog.flags, static_cast<DWORD>(OFN_OVERWRITEPROMPT | OFN_CREATEPROMPT));
     ASSERT_EQ(dialog.filters.size(), 1u);
     EXPECT_EQ(dialog.filters[0].description, "TarnWell Pipalo (*.TPZ)");
     EXPECT_EQ(dialog.filters[0].pattern, "*.TPZ");
