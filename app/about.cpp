@@ -20,11 +20,11 @@ void showAbout(Window* window) {
         SetForegroundWindow(openAboutWindow->getHandle());
         return;
     }
-    Window about(window->getInstance(), mainIconId, smallIconId, "About");
+    Window about(window->getInstance(), IDI_PIPALO, IDI_PIPALO_SMALL, "About");
     openAboutWindow = &about;
     about.create("About...", 320, 210, 0);
     about.addLabel("", 0, 0, 0, 0);
-    about.setLabelBitmap(0, aboutPictureId);
+    about.setLabelBitmap(0, IDB_ABOUT);
     about.addLabel("This program was downloaded from " + webAddress +
                        ", look there for much more free programs!\n\nSpecial thanks go to " +
                        thankedName + ".",

@@ -4,13 +4,8 @@
 
 #include <string>
 
+#include "resource_ids.h"
 #include "window.h"
-
-// Resource ids of the resource script.
-constexpr WORD mainIconId = 116;
-constexpr WORD smallIconId = 117;
-constexpr WORD englishMenuId = 102;
-constexpr WORD aboutPictureId = 119;
 
 extern const std::string versionText;
 

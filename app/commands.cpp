@@ -11,14 +11,14 @@ struct Binding {
 };
 
 constexpr Binding menuCommands[] = {
-    {40002, exitProgram},
-    {40001, hideInterface},
-    {40009, startRecording},
-    {40010, stopRecording},
-    {40011, resetRecording},
-    {40007, playTuneFile},
-    {40003, showHelp},
-    {40004, showAbout},
+    {IDM_EXIT, exitProgram},
+    {IDM_HIDE_INTERFACE, hideInterface},
+    {IDM_START_RECORDING, startRecording},
+    {IDM_STOP_RECORDING, stopRecording},
+    {IDM_RESET_RECORDING, resetRecording},
+    {IDM_PLAY, playTuneFile},
+    {IDM_CONTENTS, showHelp},
+    {IDM_ABOUT, showAbout},
 };
 
 // Each is tested on its own, in this order, on every pass while Ctrl is down.
@@ -39,7 +39,7 @@ const char* const closeQuestion = "The program is recording, would you like to s
 void addCommands(Window& window) {
     window.addKeyHandler(VK_CONTROL, onCtrlShortcuts);
     window.addMessageHandler(WM_CLOSE, onClose);
-    window.setMenu(englishMenuId);
+    window.setMenu(IDR_ENGLISH_MENU);
     for (const Binding& command : menuCommands) window.addCommand(command.id, command.callback);
 }
 

@@ -69,7 +69,7 @@ void addNoteKeys(Window& window) {
 
 // The command line is not read: the program has no options.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    Window mainWindow(instance, mainIconId, smallIconId, "Classname");
+    Window mainWindow(instance, IDI_PIPALO, IDI_PIPALO_SMALL, "Classname");
     mainWindow.create("Pipalo 4 - TarnWell Dev.", 305, 145, 0);
     addNoteButtons(mainWindow);
     addNoteKeys(mainWindow);

@@ -8,8 +8,9 @@ function(pipalo_add_resources target script)
     get_filename_component(scriptPath ${script} ABSOLUTE)
     get_filename_component(scriptDir ${scriptPath} DIRECTORY)
     set(dir ${CMAKE_CURRENT_BINARY_DIR}/${target}_resources)
-    # The script's images and manifest sit beside it.
-    file(GLOB inputs CONFIGURE_DEPENDS ${scriptDir}/*.ico ${scriptDir}/*.bmp ${scriptDir}/*.manifest)
+    # The script's images, manifest and id header sit beside it.
+    file(GLOB inputs CONFIGURE_DEPENDS ${scriptDir}/*.ico ${scriptDir}/*.bmp ${scriptDir}/*.manifest
+                                          ${scriptDir}/*.h)
     if(WIN32)
         set(object ${dir}/${name}.o)
         add_custom_command(OUTPUT ${object}
@@ -31,6 +32,10 @@ function(pipalo_add_resources target script)
             WORKING_DIRECTORY ${scriptDir}
             VERBATIM)
         target_sources(${target} PRIVATE ${source})
+        # The embedded bytes are handed to the subset's resource reader, one of its internals.
+        set_source_files_properties(${source} PROPERTIES
+            INCLUDE_DIRECTORIES $<TARGET_PROPERTY:pipalo_win32_internals,INTERFACE_INCLUDE_DIRECTORIES>
+            COMPILE_DEFINITIONS $<TARGET_PROPERTY:pipalo_win32_internals,INTERFACE_COMPILE_DEFINITIONS>)
         set_property(TARGET ${target} APPEND PROPERTY PIPALO_RES_FILE ${res})
     endif()
 endfunction()

@@ -16,7 +16,7 @@ HWND createControl(const char* className, const std::string& text, DWORD style, 
 }
 
 // Appends a created control to its list; the result is its number, or -1 when it failed.
-int keep(HWND control, std::vector<HWND>& controls, std::int32_t& count) {
+int appendControl(HWND control, std::vector<HWND>& controls, std::int32_t& count) {
     if (!control) return -1;
     controls.push_back(control);
     return count++;
@@ -37,8 +37,8 @@ int Window::addButton(const std::string& text, int x, int y, int width, int heig
 }
 
 int Window::addLabel(const std::string& text, int x, int y, int width, int height) {
-    return keep(createControl("Static", text, labelStyle, x, y, width, height, handle, 0), labels,
-                labelCount);
+    return appendControl(createControl("Static", text, labelStyle, x, y, width, height, handle, 0),
+                         labels, labelCount);
 }
 
 HANDLE Window::setLabelBitmap(int labelIndex, WORD bitmapId) {
@@ -53,9 +53,9 @@ HANDLE Window::setLabelBitmap(int labelIndex, WORD bitmapId) {
 }
 
 int Window::addStatusLine(const std::string& text) {
-    return keep(createControl("Static", text, statusLineStyle, 0, height - menuHeight - 51, width,
-                              20, handle, 0),
-                statusLines, statusLineCount);
+    return appendControl(createControl("Static", text, statusLineStyle, 0, height - menuHeight - 51,
+                                       width, 20, handle, 0),
+                         statusLines, statusLineCount);
 }
 
 void Window::addMessageHandler(UINT messageId, Callback callback) {

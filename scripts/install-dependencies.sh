@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that Pipalo needs and the machine lacks.
-# Usage: scripts/install-dependencies.sh GROUP...   (build, desktop, test, windows)
+# Usage: scripts/install-dependencies.sh GROUP...   (build, desktop, test, package, windows)
 set -euo pipefail
 
 packages_of() {
     case "$1" in
         build) echo cmake make g++ pkgconf binutils-mingw-w64-i686 libgtest-dev libgmock-dev \
-                    libfltk1.3-dev libasound2-dev libpng-dev ;;
+                    libfltk1.3-dev libasound2-dev libpng-dev libxtst-dev libsndfile1-dev libsmf-dev ;;
         desktop) echo alsa-utils ;;
-        test) echo clang libclang-rt-14-dev libsndfile1-dev xvfb xauth xdotool x11-utils imagemagick sox \
-                   alsa-utils icoutils python3 ;;
+        test) echo clang libclang-rt-14-dev libsndfile1-dev xvfb xauth xdotool x11-utils openbox imagemagick sox \
+                   alsa-utils icoutils python3 python3-mido ;;
+        package) echo dpkg-dev file lintian desktop-file-utils shared-mime-info xvfb xauth xdotool ;;
         windows) echo cmake make g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 wine wine32:i386 \
                       fonts-wine xvfb xdotool imagemagick icoutils python3 ;;
         *) echo "unknown group: $1" >&2; exit 2 ;;

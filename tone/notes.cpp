@@ -2,13 +2,14 @@
 
 #include <array>
 
+#include "tune_text.h"
+
 bool isRecording = false;
 std::string recordingBuffer;
 
 namespace {
 
 constexpr DWORD noteMilliseconds = 230;
-constexpr char noteMillisecondsText[] = "230";
 
 // In NoteId order. Fixed values: no one formula gives them all, and each has three digits,
 // which the records of a tune file rely on.
@@ -51,7 +52,7 @@ void playNote(NoteId note) {
     const unsigned frequency = noteFrequency(note);
     Beep(frequency, noteMilliseconds);
     if (!isRecording) return;
-    recordingBuffer += std::to_string(frequency) + "," + noteMillisecondsText + "\n";
+    recordingBuffer += tuneRecord(frequency, noteMilliseconds);
 }
 
 void pressDo(Window* window) { pressWhiteKeyWithSharp(window, NoteId::Do4); }

@@ -5,10 +5,10 @@
 
 #include "notes.h"
 #include "tune_file.h"
+#include "tune_text.h"
 
 namespace {
 
-constexpr char headerLine[] = "// Read this as frequenty, length in milliseconds\n";
 constexpr char tuneExtension[] = ".TPZ";
 constexpr char saveTitle[] = "Save...";
 // One entry: its description and pattern, each ending with a NUL, then the NUL that ends the list.

@@ -49,29 +49,36 @@ std::string writeWholeFile(const std::string& path, const std::string& bytes) {
     return writeAndClose(file, bytes);
 }
 
-std::string readWholeFile(const std::string& path) {
+// The reason the file cannot be read, or empty text once `bytes` holds it whole.
+std::string readWholeFile(const std::string& path, std::string& bytes) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return {};
-    std::string bytes;
+    if (!file) return reasonOf(errno);
     char block[4096];
     std::size_t count;
     while ((count = std::fread(block, 1, sizeof block, file)) > 0) bytes.append(block, count);
-    const bool failed = std::ferror(file) != 0;
+    const int error = std::ferror(file) ? (errno ? errno : EIO) : 0;
     std::fclose(file);
-    return failed ? std::string() : bytes;
+    return error ? reasonOf(error) : std::string();
 }
 
 }  // namespace
 
-std::string readTuneFile(const std::string& path) {
-    const std::string bytes = readWholeFile(path);
-    std::string text;
+std::string readTuneFile(const std::string& path, std::string& text) {
+    std::string bytes;
+    text.clear();
+    if (std::string reason = readWholeFile(path, bytes); !reason.empty()) return reason;
     for (std::size_t index = 0; index < bytes.size(); ++index) {
         const char byte = bytes[index];
         if (byte == endOfTextByte || byte == endOfTuneByte) break;
         const bool startsLineEnd = byte == '\r' && index + 1 < bytes.size() && bytes[index + 1] == '\n';
         if (!startsLineEnd) text += byte;
     }
+    return {};
+}
+
+std::string readTuneFile(const std::string& path) {
+    std::string text;
+    readTuneFile(path, text);
     return text;
 }
 

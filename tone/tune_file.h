@@ -7,6 +7,9 @@
 // The text of the file: each CR LF read as one line feed, ending at a byte 26,
 // at a byte 255 (not kept) or at the end of the file. Empty when it cannot be read.
 std::string readTuneFile(const std::string& path);
+// The same, saying why: returns the reason the file cannot be read, leaving `text`
+// empty, or else empty text with the file's text in `text`.
+std::string readTuneFile(const std::string& path, std::string& text);
 
 // Writes the text with each line feed as CR LF. The file is written beside its
 // final name and renamed over it once complete, so an existing file is never left

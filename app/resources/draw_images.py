@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
 """Draws Pipalo's icons and About picture and writes them beside this script:
 pipalo48.ico (48 x 48, 24 bits), pipalo16.ico (16 x 16, 32 bits with alpha) and
-about.bmp (320 x 74, 8 bits, 256-entry colour table).
+about.bmp (320 x 74, 8 bits, 256-entry colour table), and the desktop's larger icons
+in desktop/ (PNG, 32 to 256 pixels).
 
 Run it again after changing a drawing; the build reads the files it writes."""
 
 import os
 import struct
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -130,7 +132,8 @@ def app_icon(size):
         scale = size / 48
         eighth_notes(canvas, 17 * scale, 15 * scale, 13 * scale, 10 * scale, CREAM,
                      head=(3.4 * scale, 2.4 * scale))
-        keyboard(canvas, 4, size * 23 // 48, 8, 5, size * 20 // 48, first_key=0)
+        keyboard(canvas, round(4 * scale), size * 23 // 48, round(8 * scale), 5, size * 20 // 48,
+                 first_key=0)
     else:
         keyboard(canvas, 2, 5, 4, 3, 9, black_width=2, black_height=5)
     return canvas
@@ -223,6 +226,17 @@ def write_icon(path, canvas, bits):
         out.write(directory + entry + image)
 
 
+def write_png(path, canvas):
+    """An RGBA .png, for the desktop's icon themes."""
+    def chunk(kind, data):
+        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
+    rows = b''.join(b'\0' + b''.join(bytes(pixel) for pixel in line) for line in canvas.pixels)
+    header = struct.pack('>IIBBBBB', canvas.width, canvas.height, 8, 6, 0, 0, 0)
+    with open(path, 'wb') as out:
+        out.write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) + chunk(b'IDAT', zlib.compress(rows, 9))
+                  + chunk(b'IEND', b''))
+
+
 def write_indexed_bitmap(path, canvas):
     """An uncompressed 8-bit .bmp with a full 256-entry colour table."""
     palette = {}
@@ -242,10 +256,16 @@ def write_indexed_bitmap(path, canvas):
         out.write(header + info + pixels)
 
 
+DESKTOP_ICON_SIZES = (32, 64, 128, 256)
+
+
 def main():
     write_icon(os.path.join(HERE, 'pipalo48.ico'), app_icon(48), 24)
     write_icon(os.path.join(HERE, 'pipalo16.ico'), app_icon(16), 32)
     write_indexed_bitmap(os.path.join(HERE, 'about.bmp'), about_picture())
+    # The desktop's larger icons; its 16 and 48 pixel ones come from the icon files.
+    for size in DESKTOP_ICON_SIZES:
+        write_png(os.path.join(HERE, 'desktop', f'pipalo{size}.png'), app_icon(size))
 
 
 if __name__ == '__main__':

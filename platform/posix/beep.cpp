@@ -1,3 +1,5 @@
+// kernel32's Beep, and the tone output it plays through.
+#include "display.h"
 #include "installed.h"
 #include "tone_output.h"
 #include "win32_subset.h"
@@ -15,7 +17,10 @@ void setToneOutput(std::unique_ptr<ToneOutput> output) {
 BOOL WINAPI Beep(DWORD frequency, DWORD duration) {
     posix::toneOutput().called(frequency, duration);
     // Windows refuses these at once, without sound and without waiting.
-    if (frequency < 37 || frequency > 32767) return FALSE;
+    if (frequency < posix::lowestBeepFrequency || frequency > posix::highestBeepFrequency) return FALSE;
     posix::toneOutput().play(frequency, duration);
+    // A tone takes long enough for the keys to change; a program without a display
+    // (pipalo-tune) has no key state to refresh.
+    if (posix::Installed<posix::Display>::has()) posix::display().keysMayHaveChanged();
     return TRUE;
 }

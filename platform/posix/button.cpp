@@ -1,3 +1,4 @@
+// The built-in "Button" class: a push button that sends BN_CLICKED to its parent.
 #include "controls.h"
 
 namespace posix {

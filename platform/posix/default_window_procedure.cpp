@@ -1,3 +1,4 @@
+// DefWindowProcA: what Windows does with a message that a window procedure leaves to it.
 #include "desktop.h"
 
 using namespace posix;

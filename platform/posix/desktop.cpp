@@ -1,3 +1,4 @@
+// The process's one desktop and the lookups of its classes and windows.
 #include "desktop.h"
 
 #include <algorithm>

@@ -2,6 +2,8 @@
 // the thread's message queue and the keyboard focus.
 #pragma once
 
+#include "internal.h"
+
 #include <deque>
 #include <map>
 #include <set>
@@ -51,6 +53,7 @@ struct WindowRecord {
     bool isVisible() const { return (style & WS_VISIBLE) != 0; }
 };
 
+// The classes every process has: "Button" and "Static".
 std::vector<WindowClass> builtInClasses();
 
 struct Desktop {

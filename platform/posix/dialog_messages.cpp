@@ -1,3 +1,4 @@
+// IsDialogMessageA: Tab, Space and Enter with their dialog meaning.
 #include <algorithm>
 
 #include "desktop.h"

@@ -1,3 +1,4 @@
+// The installed display.
 #include "display.h"
 
 #include "installed.h"

@@ -2,6 +2,8 @@
 // nothing at all in the headless mode of the tests.
 #pragma once
 
+#include "internal.h"
+
 #include <functional>
 #include <memory>
 #include <optional>
@@ -49,6 +51,9 @@ public:
     // has been answered. Never spins.
     virtual void waitForInput() = 0;
     virtual bool isKeyDown(int virtualKey) = 0;
+    // The keys may have moved since the last question: a message was taken or a tone played.
+    // Until then a display may answer isKeyDown from the one reading it made.
+    virtual void keysMayHaveChanged() {}
 
     // Modal services. They return at once; the answer arrives through the
     // callback, from inside waitForInput or before open returns. cancelModal

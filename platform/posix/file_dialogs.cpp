@@ -1,3 +1,4 @@
+// comdlg32's Save and Open dialogs: filters, starting folder, the questions before a name is taken.
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -44,6 +45,7 @@ std::optional<std::string> askForPath(const FileDialogRequest& request) {
 }
 
 // The questions the dialog asks before it accepts a name; false keeps it open.
+// Differs from Windows: the texts of both questions are ours.
 bool confirmed(const FileDialogRequest& request, DWORD flags, const std::string& path) {
     std::error_code error;
     const bool exists = fs::exists(path, error);

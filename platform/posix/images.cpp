@@ -1,3 +1,4 @@
+// Icons, cursors and bitmaps: LoadIconA, LoadCursorA, LoadImageA and the pictures they read.
 #include "images.h"
 
 #include <functional>
@@ -118,6 +119,8 @@ const Icon& stockArrowCursor() {
     return cursor;
 }
 
+// Differs from Windows: icons and bitmaps live for the whole process; there is no
+// DeleteObject or DestroyIcon.
 LoadedResources<Icon>& loadedIcons() {
     static LoadedResources<Icon> icons;
     return icons;

@@ -1,6 +1,8 @@
 // Icons, cursors and bitmaps loaded from the resources, behind their handles.
 #pragma once
 
+#include "internal.h"
+
 #include <cstdint>
 #include <functional>
 #include <optional>

@@ -2,6 +2,8 @@
 // the tone output. Using one before it is installed is a programming error.
 #pragma once
 
+#include "internal.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -18,6 +20,7 @@ public:
         }
         return *slot();
     }
+    static bool has() { return slot() != nullptr; }
     static void set(std::unique_ptr<Interface> implementation) { slot() = std::move(implementation); }
 
 private:

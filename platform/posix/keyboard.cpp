@@ -1,3 +1,5 @@
+// GetAsyncKeyState, answered by the display at the moment of the call; its low bit
+// from the key messages taken from the queue.
 #include "desktop.h"
 #include "display.h"
 

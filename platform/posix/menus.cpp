@@ -1,3 +1,4 @@
+// Menus from menu templates: LoadMenuA, SetMenu, GetMenu.
 #include "menus.h"
 
 #include "desktop.h"
@@ -34,6 +35,7 @@ bool readItems(ResourceReader& reader, std::vector<MenuItem>& items, int depth) 
     return true;
 }
 
+// Differs from Windows: menus live for the whole process; there is no DestroyMenu.
 LoadedResources<Menu>& loadedMenus() {
     static LoadedResources<Menu> menus;
     return menus;

@@ -1,6 +1,8 @@
 // Menus loaded from menu templates, behind HMENU handles.
 #pragma once
 
+#include "internal.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>

@@ -1,3 +1,4 @@
+// MessageBoxA: a modal box on the display, its owner disabled meanwhile.
 #include <optional>
 
 #include "display.h"

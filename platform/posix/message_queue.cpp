@@ -1,3 +1,4 @@
+// The thread's message queue: posting, sending, getting and dispatching messages.
 #include <chrono>
 
 #include "desktop.h"
@@ -13,6 +14,7 @@ Taken pollMessage(MSG& message) {
         const bool keyDown = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
         if (keyDown && !(message.lParam & (1 << 30)))
             state.pressedSinceQuery.insert(static_cast<int>(message.wParam));
+        display().keysMayHaveChanged();
         return Taken::message;
     }
     // The quit request waits behind every posted message, as on Windows.
@@ -65,12 +67,15 @@ LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 BOOL WINAPI GetMessageA(LPMSG message, HWND, UINT, UINT) {
-    // Pipalo always asks for every message of the thread, so no filter is applied.
+    // Differs from Windows: the window and range filters are ignored. Pipalo always
+    // passes null, 0, 0, asking for every message of the thread.
     return takeMessage(*message) ? TRUE : FALSE;
 }
 
 BOOL WINAPI TranslateMessage(const MSG*) {
-    // Nothing here reads character messages, so no WM_CHAR is made.
+    // Differs from Windows: no WM_CHAR is made, since nothing here reads character
+    // messages; and no WM_KEYF1 follows F1, where Windows and Wine post one (under
+    // Wine the program's key pass therefore runs twice for each F1 press).
     return FALSE;
 }
 

@@ -1,3 +1,4 @@
+// The nested loop of a modal box or dialog.
 #include "modal_loop.h"
 
 #include "desktop.h"

@@ -2,6 +2,8 @@
 // meanwhile, as Windows does, and runs no key pass.
 #pragma once
 
+#include "internal.h"
+
 #include <functional>
 
 #include "win32_subset.h"

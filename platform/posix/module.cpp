@@ -1,3 +1,4 @@
+// GetModuleHandleA: the one module, the executable.
 #include "win32_subset.h"
 
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {

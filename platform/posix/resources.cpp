@@ -1,3 +1,4 @@
+// The module's resources: reading the .res file and finding a resource by type and id.
 #include "resources.h"
 
 #include <algorithm>

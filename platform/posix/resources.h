@@ -2,6 +2,8 @@
 // resource script and embeds in the executable.
 #pragma once
 
+#include "internal.h"
+
 #include <cstdint>
 #include <map>
 #include <memory>

@@ -1,3 +1,4 @@
+// The built-in "Static" class: text, a sunken status line or a picture.
 #include "controls.h"
 #include "display.h"
 #include "images.h"

@@ -1,6 +1,8 @@
 // Where Beep's tones go: the sound card, or a test's list of tones.
 #pragma once
 
+#include "internal.h"
+
 #include <memory>
 
 #include "win32_subset.h"
@@ -15,6 +17,10 @@ public:
     // Every Beep call as it was made, refused ones too; only the tests keep them.
     virtual void called(DWORD, DWORD) {}
 };
+
+// Beep's range, as on Windows: a frequency outside it fails at once, without sound.
+constexpr unsigned lowestBeepFrequency = 37;
+constexpr unsigned highestBeepFrequency = 32767;
 
 ToneOutput& toneOutput();
 void setToneOutput(std::unique_ptr<ToneOutput> output);

@@ -1,3 +1,4 @@
+// Window classes: the built-in ones, RegisterClassExA and UnregisterClassA.
 #include <algorithm>
 
 #include "controls.h"

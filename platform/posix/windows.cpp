@@ -1,3 +1,4 @@
+// Windows: creating, destroying, showing, enabling, focusing and finding them.
 #include <algorithm>
 
 #include "desktop.h"
@@ -7,7 +8,8 @@ using namespace posix;
 
 namespace {
 
-// Where Windows cascades new top-level windows that ask for the default place.
+// Differs from Windows: windows opened at the default place are cascaded in eight
+// fixed steps; Windows chooses the default place itself.
 void placeByDefault(WindowRecord& record) {
     const int step = static_cast<int>(desktop().topLevelOrder.size() % 8) * 26;
     record.x = 24 + step;
@@ -19,6 +21,8 @@ void activate(HWND window) {
     order.erase(std::remove(order.begin(), order.end(), window), order.end());
     order.insert(order.begin(), window);
     SendMessageA(window, WM_ACTIVATE, WA_ACTIVE, 0);
+    // Differs from Windows: the window itself takes the focus when it is activated,
+    // where Windows leaves that to DefWindowProcA's handling of WM_ACTIVATE.
     SetFocus(window);
 }
 
@@ -67,6 +71,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
     const HWND handle = record.handle;
     desktop().windows.emplace(handle, std::move(record));
 
+    // Differs from Windows: WM_NCCREATE and WM_CREATE carry no creation record.
     if (!SendMessageA(handle, WM_NCCREATE, 0, 0) || SendMessageA(handle, WM_CREATE, 0, 0) == -1) {
         DestroyWindow(handle);
         return nullptr;

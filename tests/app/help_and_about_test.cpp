@@ -18,7 +18,7 @@ const std::string helpText =
 
 TEST_F(HelpAndAboutTest, HelpFromTheMenuShowsTheHelpText) {
     driver.answerMessageBox(IDOK);
-    choose(40003);
+    choose(IDM_CONTENTS);
     closeMainWindow();
     EXPECT_EQ(runProgram(), 0);
     ASSERT_EQ(driver.messageBoxes().size(), 1u);
@@ -30,7 +30,7 @@ TEST_F(HelpAndAboutTest, HelpFromTheMenuShowsTheHelpText) {
 }
 
 TEST_F(HelpAndAboutTest, AboutWindowShowsPictureTextAndStatusLine) {
-    choose(40004);
+    choose(IDM_ABOUT);
     then([this] {
         const HWND about = aboutWindow();
         ASSERT_NE(about, nullptr);
@@ -70,7 +70,7 @@ TEST_F(HelpAndAboutTest, WhileAboutIsOpenButtonsPlayAndKeysAreSilent) {
         driver.pressCloseBox(aboutWindow());
     });
     press(VK_F1);  // the main loop polls again
-    choose(40004);
+    choose(IDM_ABOUT);
     then([this] {
         EXPECT_NE(aboutWindow(), nullptr) << "a fresh About window";
         driver.pressCloseBox(aboutWindow());
@@ -81,10 +81,10 @@ TEST_F(HelpAndAboutTest, WhileAboutIsOpenButtonsPlayAndKeysAreSilent) {
 }
 
 TEST_F(HelpAndAboutTest, SecondAboutRequestBringsTheOpenOneToTheFront) {
-    choose(40004);
+    choose(IDM_ABOUT);
     then([this] {
         SetForegroundWindow(mainWindow());
-        driver.chooseMenuItem(mainWindow(), 40004);
+        driver.chooseMenuItem(mainWindow(), IDM_ABOUT);
     });
     then([this] {
         ASSERT_EQ(driver.topLevelWindows().size(), 2u);
@@ -96,15 +96,15 @@ TEST_F(HelpAndAboutTest, SecondAboutRequestBringsTheOpenOneToTheFront) {
 }
 
 TEST_F(HelpAndAboutTest, ClosingTheMainWindowWhileAboutIsOpenEndsTheProgram) {
-    choose(40004);
+    choose(IDM_ABOUT);
     closeMainWindow();
     EXPECT_EQ(runProgram(), 0);
     EXPECT_TRUE(driver.topLevelWindows().empty());
 }
 
 TEST_F(HelpAndAboutTest, ExitWhileAboutIsOpenEndsTheProgram) {
-    choose(40004);
-    choose(40002);
+    choose(IDM_ABOUT);
+    choose(IDM_EXIT);
     EXPECT_EQ(runProgram(), 0);
     EXPECT_EQ(aboutWindow(), nullptr);
 }
@@ -120,21 +120,22 @@ TEST_F(HelpAndAboutTest, EveryMenuItemRunsItsCommand) {
     driver.answerMessageBox(IDNO);  // Stop Recording...: do not save
     driver.answerMessageBox(IDOK);  // Contents
     driver.cancelFileDialog();      // Play...
-    choose(40001);
+    choose(IDM_HIDE_INTERFACE);
     then([this] { EXPECT_TRUE(driver.window(mainWindow()).minimized); });
-    choose(40009);
-    choose(40010);
-    choose(40011);
-    choose(40007);
-    choose(40003);
-    choose(40004);
+    choose(IDM_START_RECORDING);
+    choose(IDM_STOP_RECORDING);
+    choose(IDM_RESET_RECORDING);
+    choose(IDM_PLAY);
+    choose(IDM_CONTENTS);
+    choose(IDM_ABOUT);
     then([this] {
         EXPECT_NE(aboutWindow(), nullptr);
         driver.pressCloseBox(aboutWindow());
     });
-    choose(40002);
+    choose(IDM_EXIT);
     EXPECT_EQ(runProgram(), 0);
-    EXPECT_EQ(ids, (std::vector<UINT>{40001, 40002, 40009, 40010, 40011, 40007, 40003, 40004}));
+    EXPECT_EQ(ids, (std::vector<UINT>{IDM_HIDE_INTERFACE, IDM_EXIT, IDM_START_RECORDING, IDM_STOP_RECORDING,
+                                      IDM_RESET_RECORDING, IDM_PLAY, IDM_CONTENTS, IDM_ABOUT}));
     EXPECT_EQ(boxTexts(),
               (std::vector<std::string>{
                   "Recording has started, when you end the recording, \nyou will be asked to select a filename.",

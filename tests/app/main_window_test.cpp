@@ -155,7 +155,7 @@ TEST_F(MainWindowTest, HideInterfaceMinimisesAndTheKeysPlayOn) {
     });
     then([this] { EXPECT_TRUE(driver.window(mainWindow()).minimized); });
     press(VK_F5);
-    choose(40001);
+    choose(IDM_HIDE_INTERFACE);
     closeMainWindow();
     EXPECT_EQ(runProgram(), 0);
     EXPECT_EQ(frequencies(), (std::vector<unsigned>{Sol4}));

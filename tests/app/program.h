@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "notes.h"
+#include "resource_ids.h"
 #include "temporary_folder.h"
 #include "test_driver/driver.h"
 

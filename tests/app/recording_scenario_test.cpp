@@ -66,7 +66,7 @@ TEST_F(RecordingScenarioTest, SavedTunePlaysBackTheSameTones) {
     press(VK_NUMPAD0 + 9);
     driver.answerMessageBox(IDYES);
     saveAs("tune");
-    choose(40010);
+    choose(IDM_STOP_RECORDING);
     then([this] { driver.chooseFile((folder / "tune.TPZ").string()); });
     press('P', {VK_CONTROL});
     closeMainWindow();
@@ -134,7 +134,7 @@ TEST_F(RecordingScenarioTest, ClosingWithoutARecordingAsksNothing) {
 TEST_F(RecordingScenarioTest, ExitDuringARecordingAsksNothingAndSavesNothing) {
     startRecording();
     press(VK_F1);
-    choose(40002);
+    choose(IDM_EXIT);
     EXPECT_EQ(runProgram(), 0);
     EXPECT_EQ(driver.messageBoxes().size(), 1u);
     EXPECT_TRUE(driver.fileDialogs().empty());

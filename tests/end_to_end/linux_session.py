@@ -148,6 +148,16 @@ def press_close_box(window):
     x11.XCloseDisplay(display)
 
 
+def sound_captured_in(work):
+    """The WAV file in `work` that ALSA's default device writes to, and the environment that routes it there."""
+    wav = os.path.join(work, "capture.wav")
+    configuration = os.path.join(work, "asound.conf")
+    with open(configuration, "w") as text:
+        text.write('pcm.!default { type file slave.pcm { type null } file "%s" format "wav" perm 0644 }\n'
+                   % wav)
+    return wav, dict(os.environ, ALSA_CONFIG_PATH=configuration)
+
+
 def screenshot(window, path):
     subprocess.run(["import", "-window", str(window), path])
 
@@ -213,12 +223,7 @@ def session(pipalo, artifacts):
     shutil.rmtree(work, ignore_errors=True)
     folder = os.path.join(work, "folder")  # the program's current folder: the dialogs open there
     os.makedirs(folder)
-    wav = os.path.join(work, "capture.wav")
-    configuration = os.path.join(work, "asound.conf")
-    with open(configuration, "w") as text:
-        text.write('pcm.!default { type file slave.pcm { type null } file "%s" format "wav" perm 0644 }\n'
-                   % wav)
-    environment = dict(os.environ, ALSA_CONFIG_PATH=configuration)
+    wav, environment = sound_captured_in(work)
     program = subprocess.Popen([pipalo], cwd=folder, env=environment)
     capture = Capture(wav)
     try:
@@ -279,7 +284,8 @@ def session(pipalo, artifacts):
     check_capture(wav, [DO4, SOL4] * 3 + [RE_SHARP4])
 
 
-def main():
+def run_from_command_line(session, passed):
+    """Runs session(PIPALO, ARTIFACTS) from the command line's arguments; the exit code says how it went."""
     pipalo, artifacts = sys.argv[1], sys.argv[2]
     os.makedirs(artifacts, exist_ok=True)
     try:
@@ -287,9 +293,9 @@ def main():
     except Failure as failure:
         print("FAILED: %s" % failure)
         return 1
-    print("passed: tones, saved file, playback, About window and exit code as expected")
+    print("passed: " + passed)
     return 0
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_from_command_line(session, "tones, saved file, playback, About window and exit code as expected"))

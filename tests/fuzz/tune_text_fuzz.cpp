@@ -1,6 +1,7 @@
-// Feeds arbitrary bytes through a tune file: read as text, played with Beep, then
-// written and read again. Every tone must be one that a three-character field can
+// Feeds arbitrary bytes through a tune file: read as text, played with Beep, listed
+// as pipalo-tune lists it, then written and read again. Every tone must be one that a three-character field can
 // give, and the text must come back from its own file unchanged.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -8,17 +9,19 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "playback.h"
 #include "tone_output.h"
 #include "tune_file.h"
+#include "tune_listing.h"
+#include "tune_text.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 constexpr unsigned largestField = 999;
-constexpr std::size_t recordStride = 8;
 
 void require(bool holds, const char* what) {
     if (holds) return;
@@ -75,6 +78,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     playTuneText(text.c_str());
     require(tones.played * recordStride < text.size() + recordStride, "more tones than records");
+
+    const std::vector<TuneRecord> records = tuneRecords(text.c_str());
+    require(records.size() >= tones.played, "fewer records than tones");
+    const std::string listing = tuneListing(records);
+    require(static_cast<std::size_t>(std::count(listing.begin(), listing.end(), '\n')) == records.size() + 1,
+            "a listing that is not one line per record and a total");
 
     const fs::path copy = scratch.path / "copy.TPZ";
     require(writeTuneFile(copy.string(), text).empty(), "the text cannot be written");

@@ -7,6 +7,7 @@
 #include "images.h"
 #include "menus.h"
 #include "module_resource_keys.h"
+#include "resource_ids.h"
 #include "resources.h"
 
 namespace {
@@ -23,9 +24,11 @@ std::span<const std::uint8_t> resourceData(WORD type, WORD id) {
 TEST(ProgramResources, HoldExactlyTheProgramsResourcesAllInDutchBelgian) {
     const auto keys = moduleResourceKeysInDutchBelgian();
     const std::vector<std::pair<ResourceKey, ResourceKey>> expected = {
-        {WORD{2}, WORD{119}},  {WORD{3}, WORD{1}},   {WORD{3}, WORD{2}},
-        {WORD{4}, WORD{101}},  {WORD{4}, WORD{102}}, {WORD{14}, WORD{116}},
-        {WORD{14}, WORD{117}}, {WORD{16}, WORD{1}},  {WORD{24}, WORD{1}},
+        {WORD{2}, WORD{IDB_ABOUT}},         {WORD{3}, WORD{1}},
+        {WORD{3}, WORD{2}},                 {WORD{4}, WORD{IDR_DUTCH_MENU}},
+        {WORD{4}, WORD{IDR_ENGLISH_MENU}},  {WORD{14}, WORD{IDI_PIPALO}},
+        {WORD{14}, WORD{IDI_PIPALO_SMALL}}, {WORD{16}, WORD{1}},
+        {WORD{24}, WORD{1}},
     };
     EXPECT_EQ(keys, expected);
 }
@@ -47,42 +50,45 @@ std::vector<std::string> describe(const std::vector<posix::MenuItem>& items,
     return lines;
 }
 
+// An item's line as describe writes it.
+std::string itemLine(const std::string& text, UINT id) { return "  " + text + " = " + std::to_string(id); }
+
 std::vector<std::string> menuLines(WORD id) {
     const posix::Menu* menu = posix::menuFromHandle(LoadMenuA(instance(), MAKEINTRESOURCEA(id)));
     return menu ? describe(menu->items) : std::vector<std::string>{"(no menu)"};
 }
 
 TEST(ProgramResources, EnglishMenuBar) {
-    EXPECT_EQ(menuLines(102), (std::vector<std::string>{
+    EXPECT_EQ(menuLines(IDR_ENGLISH_MENU), (std::vector<std::string>{
                                   "&File",
-                                  "  &Hide Interface\tCtrl+H = 40001",
-                                  "  &Exit\tAlt+F4 = 40002",
+                                  itemLine("&Hide Interface\tCtrl+H", IDM_HIDE_INTERFACE),
+                                  itemLine("&Exit\tAlt+F4", IDM_EXIT),
                                   "&Record",
-                                  "  St&art Recording\tCtrl+R = 40009",
-                                  "  S&top Recording...\tCtrl+S = 40010",
-                                  "  &Reset Recording\tCtrl+T = 40011",
+                                  itemLine("St&art Recording\tCtrl+R", IDM_START_RECORDING),
+                                  itemLine("S&top Recording...\tCtrl+S", IDM_STOP_RECORDING),
+                                  itemLine("&Reset Recording\tCtrl+T", IDM_RESET_RECORDING),
                                   "  -",
-                                  "  &Play... \tCtrl+P = 40007",
+                                  itemLine("&Play... \tCtrl+P", IDM_PLAY),
                                   "&Help",
-                                  "  Contents\tCtrl+F1 = 40003",
-                                  "  &About...\tCtrl+F2 = 40004",
+                                  itemLine("Contents\tCtrl+F1", IDM_CONTENTS),
+                                  itemLine("&About...\tCtrl+F2", IDM_ABOUT),
                               }));
 }
 
 TEST(ProgramResources, DutchMenuBar) {
-    EXPECT_EQ(menuLines(101), (std::vector<std::string>{
+    EXPECT_EQ(menuLines(IDR_DUTCH_MENU), (std::vector<std::string>{
                                   "&Bestand",
-                                  "  &Verberg Interface\tCtrl+H = 40001",
-                                  "  &Afsluiten\tAlt+F4 = 40002",
+                                  itemLine("&Verberg Interface\tCtrl+H", IDM_HIDE_INTERFACE),
+                                  itemLine("&Afsluiten\tAlt+F4", IDM_EXIT),
                                   "&Opname",
-                                  "  St&art Opname\tCtrl+R = 40009",
-                                  "  S&top Opname...\tCtrl+S = 40010",
-                                  "  &Reset Opname\tCtrl+T = 40011",
+                                  itemLine("St&art Opname\tCtrl+R", IDM_START_RECORDING),
+                                  itemLine("S&top Opname...\tCtrl+S", IDM_STOP_RECORDING),
+                                  itemLine("&Reset Opname\tCtrl+T", IDM_RESET_RECORDING),
                                   "  -",
-                                  "  Afspelen... \tCtrl+P = 40007",
+                                  itemLine("Afspelen... \tCtrl+P", IDM_PLAY),
                                   "&Help",
-                                  "  &Inhoudsopgave\tCtrl+F1 = 40003",
-                                  "  &About...\tCtrl+F2 = 40004",
+                                  itemLine("&Inhoudsopgave\tCtrl+F1", IDM_CONTENTS),
+                                  itemLine("&About...\tCtrl+F2", IDM_ABOUT),
                               }));
 }
 
@@ -123,12 +129,12 @@ void expectIcon(WORD groupId, int size, int bitsPerPixel, int imageId) {
 }
 
 TEST(ProgramResources, IconGroupsEachHoldOneImage) {
-    expectIcon(116, 48, 24, 1);
-    expectIcon(117, 16, 32, 2);
+    expectIcon(IDI_PIPALO, 48, 24, 1);
+    expectIcon(IDI_PIPALO_SMALL, 16, 32, 2);
 }
 
 TEST(ProgramResources, AboutBitmapIsUncompressedEightBitWithAFullColourTable) {
-    posix::ResourceReader reader(resourceData(posix::resourceTypeBitmap, 119));
+    posix::ResourceReader reader(resourceData(posix::resourceTypeBitmap, IDB_ABOUT));
     EXPECT_EQ(reader.dword(), 40u);
     EXPECT_EQ(reader.dword(), 320u);
     EXPECT_EQ(reader.dword(), 74u);
@@ -138,10 +144,10 @@ TEST(ProgramResources, AboutBitmapIsUncompressedEightBitWithAFullColourTable) {
     reader.bytes(12);
     const DWORD coloursUsed = reader.dword();
     EXPECT_TRUE(coloursUsed == 0 || coloursUsed == 256) << coloursUsed;
-    EXPECT_EQ(resourceData(posix::resourceTypeBitmap, 119).size(), 40u + 256 * 4 + 320 * 74);
+    EXPECT_EQ(resourceData(posix::resourceTypeBitmap, IDB_ABOUT).size(), 40u + 256 * 4 + 320 * 74);
 
     const posix::Picture* bitmap = posix::bitmapFromHandle(
-        LoadImageA(instance(), MAKEINTRESOURCEA(119), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+        LoadImageA(instance(), MAKEINTRESOURCEA(IDB_ABOUT), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
     ASSERT_NE(bitmap, nullptr);
     EXPECT_EQ(bitmap->width, 320);
     EXPECT_EQ(bitmap->height, 74);

@@ -47,7 +47,9 @@ INSTANTIATE_TEST_SUITE_P(
         TuneText{"NegativeDurationCountsAsZero", "263,-99\n394,-1\n", {{263, 0}, {394, 0}}},
         TuneText{"CommentWithoutLineFeedEndsTheWalk", "263,230\n// no line end 394,230", {{263, 230}}},
         TuneText{"HeaderAloneAtTheEnd", "263,230\n" + header, {{263, 230}}},
-        TuneText{"FragmentWithoutADurationDigitPlaysNothing", "263,230\n394,", {{263, 230}}},
+        // Four characters are the shortest fragment whose fields the walk can take.
+        TuneText{"FragmentOfFourCharactersPlaysWithoutDuration", "263,230\n394,", {{263, 230}, {394, 0}}},
+        TuneText{"FragmentOfThreeCharactersPlaysNothing", "263,230\n394", {{263, 230}}},
         TuneText{"EmptyLineAtTheEnd", "263,230\n\n", {{263, 230}}},
         TuneText{"FragmentWithOneDurationDigitPlays", "263,230\n394,2", {{263, 230}, {394, 2}}},
         TuneText{"SlashAtTheVeryEnd", "263,230\n/", {{263, 230}}}),

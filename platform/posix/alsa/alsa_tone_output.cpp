@@ -1,8 +1,10 @@
+// Beep's tones on ALSA's default device, paced by the clock as well as by the device.
 #include "alsa/alsa_tone_output.h"
 
 #include <alsa/asoundlib.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <cstdio>
 #include <thread>
@@ -11,12 +13,19 @@ namespace posix {
 
 namespace {
 
-constexpr snd_pcm_uframes_t longestBuffer = ToneSamples::sampleRate / 100;  // 10 ms
+constexpr snd_pcm_uframes_t longestBuffer = ToneSamples::sampleRate / 25;  // 40 ms
 constexpr snd_pcm_uframes_t periodsPerBuffer = 4;
 
-// Half the buffer: enough to ride out a late write, and it is all the delay a key press sees.
-snd_pcm_uframes_t leadFrames(snd_pcm_uframes_t bufferFrames, snd_pcm_uframes_t periodFrames) {
-    return std::max(periodFrames, bufferFrames / 2);
+// What starts a stream: all the delay a key press sees after the program's own work.
+// It shows a stream started afresh in a capture, where a tone that follows another has none.
+constexpr snd_pcm_uframes_t startSilenceFrames = ToneSamples::sampleRate / 1000;  // 1 ms
+
+// A call returns while its tone still has this much to play, at most the buffer less a period,
+// so that a caller woken late on a busy machine still finds the device playing.
+std::chrono::microseconds returnMargin(snd_pcm_uframes_t bufferFrames, snd_pcm_uframes_t periodFrames) {
+    constexpr std::chrono::microseconds wanted{20'000};
+    const std::chrono::microseconds most{1'000'000 * (bufferFrames - periodFrames) / ToneSamples::sampleRate};
+    return std::min(wanted, most);
 }
 
 // ALSA prints its own errors on standard error; ours says it once, in one line.
@@ -69,8 +78,8 @@ int AlsaToneOutput::configure() {
     snd_pcm_uframes_t boundary;
     if ((error = snd_pcm_sw_params_current(pcm, software)) < 0 ||
         (error = snd_pcm_sw_params_get_boundary(software, &boundary)) < 0 ||
-        // The stream starts once its lead of silence is written: see send().
-        (error = snd_pcm_sw_params_set_start_threshold(pcm, software, leadFrames(bufferFrames, periodFrames))) < 0 ||
+        // The stream starts once its silence is written: see send().
+        (error = snd_pcm_sw_params_set_start_threshold(pcm, software, startSilenceFrames)) < 0 ||
         (error = snd_pcm_sw_params_set_avail_min(pcm, software, periodFrames)) < 0 ||
         // Between tones the stream runs dry and stops. Zeroing each period once played means that
         // what the card may play past the end before it stops is silence, not an echo of the tone.
@@ -80,8 +89,8 @@ int AlsaToneOutput::configure() {
         return error;
 
     block.resize(bufferFrames);
-    lead = leadFrames(bufferFrames, periodFrames);
-    schedule = ToneSchedule(std::chrono::microseconds(1'000'000 * lead / ToneSamples::sampleRate));
+    schedule = ToneSchedule(std::chrono::microseconds(1'000'000 * startSilenceFrames / ToneSamples::sampleRate),
+                            returnMargin(bufferFrames, periodFrames));
     return 0;
 }
 
@@ -97,10 +106,9 @@ void AlsaToneOutput::play(unsigned frequency, unsigned milliseconds) {
 }
 
 int AlsaToneOutput::send(const ToneSamples& tone, bool followsPrevious) {
-    // A stream starting from empty gets its lead of silence first. That starts it, and keeps the
-    // device that far ahead of the clock, so that the next tone, asked for when this one ends on
-    // the clock, arrives while the device still plays this one and follows it without a gap.
-    std::uint64_t silenceDue = followsPrevious ? 0 : lead;
+    // A stream starting from empty gets its silence first, which starts it. A tone that follows
+    // the previous one arrives while the device still plays that one, and joins it without a gap.
+    std::uint64_t silenceDue = followsPrevious ? 0 : startSilenceFrames;
     std::uint64_t sent = 0;
     while (silenceDue > 0 || sent < tone.count()) {
         std::uint64_t length =
@@ -114,7 +122,7 @@ int AlsaToneOutput::send(const ToneSamples& tone, bool followsPrevious) {
         if (written < 0) {
             if (int error = snd_pcm_recover(pcm, static_cast<int>(written), 1); error < 0) return error;
             // After an underrun or a suspend the stream starts from empty again.
-            if (written != -EINTR) silenceDue = lead;
+            if (written != -EINTR) silenceDue = startSilenceFrames;
         } else if (silenceDue > 0) {
             silenceDue -= static_cast<std::uint64_t>(written);
         } else {

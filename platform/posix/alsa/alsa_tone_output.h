@@ -1,9 +1,15 @@
 // Beep's tones on ALSA's default device. The device is opened once and kept
 // open for the life of the program, so tones follow each other without a gap
-// and a capture of the whole run holds every tone. Each tone takes its full
-// time on the clock, even on a device that takes samples faster than it plays
-// them, or with no usable device at all.
+// and a capture of the whole run holds every tone. Each tone is paced by the
+// clock as well, so it takes its time even on a device that takes samples
+// faster than it plays them; with no usable device at all it takes its full time.
+//
+// Differs from Windows: a tone's call returns 20 ms before the tone has played
+// out on the device, so that the next one joins it without a gap even when the
+// caller comes back late on a busy machine.
 #pragma once
+
+#include "internal.h"
 
 #include <cstdint>
 #include <vector>
@@ -33,8 +39,6 @@ private:
     snd_pcm_t* pcm = nullptr;
     // One device buffer: what is written at a time.
     std::vector<std::int16_t> block;
-    // The silence that starts the stream, in frames.
-    std::uint64_t lead = 0;
     ToneSchedule schedule;
 };
 

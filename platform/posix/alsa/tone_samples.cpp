@@ -1,3 +1,4 @@
+// The samples of one tone: the sine and its fades.
 #include "alsa/tone_samples.h"
 
 #include <algorithm>

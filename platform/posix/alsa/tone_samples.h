@@ -2,6 +2,8 @@
 // over a few milliseconds so that neither its start nor its end clicks.
 #pragma once
 
+#include "internal.h"
+
 #include <cstdint>
 #include <span>
 

@@ -1,12 +1,13 @@
+// When each tone ends on the clock.
 #include "alsa/tone_schedule.h"
 
 namespace posix {
 
 ToneSchedule::Slot ToneSchedule::next(Clock::time_point now, std::chrono::milliseconds length) {
-    bool follows = anyBefore && now < previousEnd + lead;
-    previousEnd = (follows ? previousEnd : now) + length;
+    const bool follows = anyBefore && now < deviceEnd;
+    deviceEnd = (follows ? deviceEnd : now + startSilence) + length;
     anyBefore = true;
-    return {previousEnd, follows};
+    return {deviceEnd - margin, follows};
 }
 
 }  // namespace posix

@@ -1,3 +1,4 @@
+// How the controls, menus and boxes draw their texts.
 #include "fltk/control_text.h"
 
 #include <FL/fl_draw.H>

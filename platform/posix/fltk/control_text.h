@@ -3,6 +3,8 @@
 // is (FLTK's labels would read '@' as the start of a symbol).
 #pragma once
 
+#include "internal.h"
+
 #include <FL/Enumerations.H>
 
 #include <string>

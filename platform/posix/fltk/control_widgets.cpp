@@ -1,3 +1,4 @@
+// The built-in controls as FLTK widgets.
 #include "fltk/control_widgets.h"
 
 #include <FL/Fl.H>
@@ -14,7 +15,7 @@ ControlWidget::ControlWidget(HWND control, const WindowRecord& record)
     clear_visible_focus();
 }
 
-void ControlWidget::follow(const WindowRecord& record) {
+void ControlWidget::showRecord(const WindowRecord& record) {
     text = record.text;
     style = record.style;
     if (record.isVisible())
@@ -39,8 +40,8 @@ void PushButton::draw() {
                     FL_ALIGN_CENTER | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
 }
 
-void StaticControl::follow(const WindowRecord& record) {
-    ControlWidget::follow(record);
+void StaticControl::showRecord(const WindowRecord& record) {
+    ControlWidget::showRecord(record);
     if (record.image == shownBitmap) return;
     shownBitmap = record.image;
     const Picture* bitmap = bitmapFromHandle(shownBitmap);
@@ -66,7 +67,7 @@ std::unique_ptr<ControlWidget> makeControlWidget(HWND control, const WindowRecor
         widget = std::make_unique<PushButton>(control, record);
     else if (equalIgnoringCase(record.className, "Static"))
         widget = std::make_unique<StaticControl>(control, record);
-    if (widget) widget->follow(record);
+    if (widget) widget->showRecord(record);
     return widget;
 }
 

@@ -3,6 +3,8 @@
 // window turns input into messages, and the controls' window procedures answer.
 #pragma once
 
+#include "internal.h"
+
 #include <FL/Fl_RGB_Image.H>
 #include <FL/Fl_Widget.H>
 
@@ -18,8 +20,8 @@ public:
     ControlWidget(HWND control, const WindowRecord& record);
 
     HWND control() const { return controlHandle; }
-    // Takes the record's text, style, visibility and image; the owner places the widget.
-    virtual void follow(const WindowRecord& record);
+    // Shows the record's text, style, visibility and image; the owner places the widget.
+    virtual void showRecord(const WindowRecord& record);
     // Buttons take mouse messages; other controls let them through to the window.
     virtual bool takesMouse() const { return false; }
 
@@ -47,7 +49,7 @@ private:
 class StaticControl : public ControlWidget {
 public:
     using ControlWidget::ControlWidget;
-    void follow(const WindowRecord& record) override;
+    void showRecord(const WindowRecord& record) override;
 
 protected:
     void draw() override;

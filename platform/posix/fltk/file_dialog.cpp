@@ -1,3 +1,4 @@
+// The Save and Open dialogs on FLTK's file chooser.
 #include "fltk/file_dialog.h"
 
 #include <FL/Fl.H>

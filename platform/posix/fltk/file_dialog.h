@@ -2,6 +2,8 @@
 // alongside the program's modal loop and is asked for its answer once it closes.
 #pragma once
 
+#include "internal.h"
+
 #include <FL/Fl_File_Chooser.H>
 
 #include <functional>

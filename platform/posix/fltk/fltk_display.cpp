@@ -1,6 +1,8 @@
+// The desktop display: the subset's windows, menus, boxes and dialogs on FLTK.
 #include "fltk/fltk_display.h"
 
 #include <FL/Fl.H>
+#include <FL/x.H>
 
 #include "desktop.h"
 #include "fltk/file_dialog.h"
@@ -42,7 +44,10 @@ void FltkDisplay::windowCreated(HWND window) {
     const WindowRecord* record = findWindow(window);
     if (!record) return;
     if (record->isTopLevel()) {
-        windows[window] = std::make_unique<TopLevelWindow>(window, *record, keyTransitions);
+        auto& topLevel = windows[window] = std::make_unique<TopLevelWindow>(window, *record, keyTransitions);
+        // Controls made while the window was being created (in WM_CREATE) came before it.
+        for (HWND control : record->children)
+            if (const WindowRecord* controlRecord = findWindow(control)) topLevel->addControl(control, *controlRecord);
     } else if (TopLevelWindow* topLevel = windowOf(window)) {
         topLevel->addControl(window, *record);
     }
@@ -52,15 +57,18 @@ void FltkDisplay::windowChanged(HWND window) {
     const WindowRecord* record = findWindow(window);
     TopLevelWindow* topLevel = windowOf(window);
     if (!record || !topLevel) return;
-    if (record->isTopLevel())
-        topLevel->follow(*record);
-    else
-        topLevel->followControl(window, *record);
+    if (record->isTopLevel()) {
+        topLevel->showRecord(*record);
+        minimizedKeys.follow(window, topLevel->shown() ? fl_xid(topLevel) : 0,
+                             record->isVisible() && record->minimized);
+    } else
+        topLevel->showControlRecord(window, *record);
 }
 
 void FltkDisplay::windowDestroyed(HWND window) {
     const WindowRecord* record = findWindow(window);
     if (record && record->isTopLevel()) {
+        minimizedKeys.forget(window);
         windows.erase(window);
     } else if (TopLevelWindow* topLevel = windowOf(window)) {
         topLevel->removeControl(window);
@@ -79,7 +87,12 @@ void FltkDisplay::waitForInput() {
         if (modals[index]->reportAnswer()) modals.erase(modals.begin() + static_cast<std::ptrdiff_t>(index));
 }
 
-bool FltkDisplay::isKeyDown(int virtualKey) { return isFltkKeyDown(virtualKey); }
+bool FltkDisplay::isKeyDown(int virtualKey) {
+    minimizedKeys.asked(virtualKey);
+    return keyboard.isDown(virtualKey);
+}
+
+void FltkDisplay::keysMayHaveChanged() { keyboard.drop(); }
 
 void FltkDisplay::openMessageBox(const MessageBoxRequest& request, std::function<void(int)> answered) {
     // Over its owner, or in the middle of the screen.

@@ -2,6 +2,8 @@
 // and file dialogs shown with FLTK, and FLTK's input posted as messages.
 #pragma once
 
+#include "internal.h"
+
 #include <map>
 #include <memory>
 #include <string>
@@ -9,6 +11,7 @@
 
 #include "display.h"
 #include "fltk/keyboard.h"
+#include "fltk/minimized_keys.h"
 #include "fltk/modal_view.h"
 #include "fltk/top_level_window.h"
 
@@ -27,6 +30,7 @@ public:
 
     void waitForInput() override;
     bool isKeyDown(int virtualKey) override;
+    void keysMayHaveChanged() override;
 
     void openMessageBox(const MessageBoxRequest& request, std::function<void(int)> answered) override;
     void openFileDialog(const FileDialogRequest& request,
@@ -40,6 +44,8 @@ private:
     std::map<HWND, std::unique_ptr<TopLevelWindow>> windows;
     std::vector<std::unique_ptr<ModalView>> modals;  // oldest first
     KeyTransitions keyTransitions;
+    KeyboardReading keyboard;
+    MinimizedKeys minimizedKeys{keyTransitions};
 };
 
 }  // namespace posix

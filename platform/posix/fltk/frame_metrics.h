@@ -4,6 +4,8 @@
 // placed in client coordinates sit where they would on Windows.
 #pragma once
 
+#include "internal.h"
+
 namespace posix {
 
 // The sizing border on each side of the window.

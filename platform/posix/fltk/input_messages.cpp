@@ -1,3 +1,4 @@
+// FLTK's input events as posted messages.
 #include "fltk/input_messages.h"
 
 #include <FL/Fl.H>

@@ -2,6 +2,8 @@
 // the key pass of the program's message loop follows every one.
 #pragma once
 
+#include "internal.h"
+
 #include "fltk/keyboard.h"
 
 namespace posix {

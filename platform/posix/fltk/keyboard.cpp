@@ -1,7 +1,8 @@
+// FLTK's keys as Windows' virtual keys, and their keyboard messages.
 #include "fltk/keyboard.h"
 
 #include <FL/Enumerations.H>
-#include <FL/Fl.H>
+#include <FL/x.H>
 
 
 namespace posix {
@@ -83,9 +84,16 @@ std::vector<int> fltkKeysOf(int virtualKey) {
     return keys;
 }
 
-bool isFltkKeyDown(int virtualKey) {
-    for (int key : fltkKeysOf(virtualKey))
-        if (Fl::get_key(key)) return true;
+bool KeyboardReading::isDown(int virtualKey) {
+    if (!fresh) {
+        XQueryKeymap(fl_display, keys.data());
+        fresh = true;
+    }
+    // FLTK's key numbers are X keysyms, as Fl::event_key takes them.
+    for (int key : fltkKeysOf(virtualKey)) {
+        const unsigned keycode = XKeysymToKeycode(fl_display, static_cast<KeySym>(key));
+        if (keycode != 0 && (keys[keycode / 8] & (1 << (keycode % 8)))) return true;
+    }
     return false;
 }
 

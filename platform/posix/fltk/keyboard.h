@@ -2,6 +2,9 @@
 // Windows posts for a key going down or up.
 #pragma once
 
+#include "internal.h"
+
+#include <array>
 #include <set>
 #include <vector>
 
@@ -18,8 +21,18 @@ int virtualKeyOf(int fltkKey);
 // The FLTK keys that a virtual-key code stands for: VK_SHIFT is either Shift key.
 std::vector<int> fltkKeysOf(int virtualKey);
 
-// Whether a key is physically down at the moment of the call (Fl::get_key).
-bool isFltkKeyDown(int virtualKey);
+// The keyboard as the X server last told it: one request (XQueryKeymap) answers
+// every question about the physical state of the keys until the reading is dropped.
+class KeyboardReading {
+public:
+    // Whether the key is down; the first question after drop() reads the keyboard.
+    bool isDown(int virtualKey);
+    void drop() { fresh = false; }
+
+private:
+    std::array<char, 32> keys{};  // one bit per X keycode
+    bool fresh = false;
+};
 
 struct KeyMessage {
     UINT message;

@@ -1,3 +1,4 @@
+// A window's menu bar as an FLTK menu bar.
 #include "fltk/menu_bar.h"
 
 #include <FL/Fl.H>
@@ -98,7 +99,7 @@ void MenuBar::addItems(const std::vector<MenuItem>& menuItems) {
             items.push_back(Fl_Menu_Item{});
         } else {
             Fl_Menu_Item item = menuItem(label, 0);
-            item.callback_ = chosen;
+            item.callback_ = postChosenCommand;
             item.user_data_ = reinterpret_cast<void*>(static_cast<std::uintptr_t>(source.id));
             items.push_back(item);
         }
@@ -115,7 +116,7 @@ bool MenuBar::openByMnemonic() {
     return false;
 }
 
-void MenuBar::chosen(Fl_Widget* bar, void* commandId) {
+void MenuBar::postChosenCommand(Fl_Widget* bar, void* commandId) {
     const auto id = static_cast<WORD>(reinterpret_cast<std::uintptr_t>(commandId));
     PostMessageA(static_cast<MenuBar*>(bar)->window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
 }

@@ -3,6 +3,8 @@
 // right as a label only, so no key chooses an item behind the program's back.
 #pragma once
 
+#include "internal.h"
+
 #include <FL/Fl_Menu_Bar.H>
 #include <FL/Fl_Menu_Item.H>
 
@@ -25,7 +27,8 @@ public:
 
 private:
     void addItems(const std::vector<MenuItem>& menuItems);
-    static void chosen(Fl_Widget* bar, void* commandId);
+    // An item was chosen: WM_COMMAND with its id is posted, as on Windows.
+    static void postChosenCommand(Fl_Widget* bar, void* commandId);
 
     const HWND window;
     const Menu* const shown;

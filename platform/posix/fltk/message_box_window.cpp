@@ -1,3 +1,4 @@
+// MessageBoxA's box as an FLTK window.
 #include "fltk/message_box_window.h"
 
 #include <FL/Fl.H>

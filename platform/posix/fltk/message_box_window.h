@@ -4,6 +4,8 @@
 // it has one, and a button's '&' letter presses it.
 #pragma once
 
+#include "internal.h"
+
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Double_Window.H>
 

@@ -1,6 +1,8 @@
 // A message box or file dialog on the screen, waiting for the user's answer.
 #pragma once
 
+#include "internal.h"
+
 namespace posix {
 
 class ModalView {

@@ -1,3 +1,4 @@
+// The subset's pictures as FLTK images.
 #include "fltk/pictures.h"
 
 namespace posix {

@@ -1,6 +1,8 @@
 // The subset's pictures (bitmaps and icon images) as FLTK images.
 #pragma once
 
+#include "internal.h"
+
 #include <FL/Fl_RGB_Image.H>
 
 #include <memory>

@@ -1,3 +1,4 @@
+// A top-level window of the subset as an FLTK window.
 #include "fltk/top_level_window.h"
 
 #include <FL/Fl.H>
@@ -49,7 +50,7 @@ TopLevelWindow::TopLevelWindow(HWND window, const WindowRecord& record, KeyTrans
     copy_label(record.text.c_str());
     callback(closeBoxPressed);
     giveIcons(*this, record);
-    follow(record);
+    showRecord(record);
 }
 
 TopLevelWindow::~TopLevelWindow() {
@@ -57,13 +58,13 @@ TopLevelWindow::~TopLevelWindow() {
     hide();
 }
 
-void TopLevelWindow::follow(const WindowRecord& record) {
+void TopLevelWindow::showRecord(const WindowRecord& record) {
     if (record.text != (label() ? label() : "")) copy_label(record.text.c_str());
-    followMenu(record);
-    followVisibility(record);
+    showRecordMenu(record);
+    showRecordVisibility(record);
 }
 
-void TopLevelWindow::followMenu(const WindowRecord& record) {
+void TopLevelWindow::showRecordMenu(const WindowRecord& record) {
     const Menu* menu = menuFromHandle(record.menu);
     if (menuBar && menuBar->source() == menu) return;
     if (menuBar) {
@@ -81,7 +82,7 @@ void TopLevelWindow::followMenu(const WindowRecord& record) {
     redraw();
 }
 
-void TopLevelWindow::followVisibility(const WindowRecord& record) {
+void TopLevelWindow::showRecordVisibility(const WindowRecord& record) {
     VisibilityChange change(changingVisibility);
     if (!record.isVisible()) {
         if (shown()) hide();
@@ -118,10 +119,10 @@ void TopLevelWindow::addControl(HWND control, const WindowRecord& record) {
     add(widget.release());
 }
 
-void TopLevelWindow::followControl(HWND control, const WindowRecord& record) {
+void TopLevelWindow::showControlRecord(HWND control, const WindowRecord& record) {
     auto found = controls.find(control);
     if (found == controls.end()) return;
-    found->second->follow(record);
+    found->second->showRecord(record);
     place(*found->second, record);
 }
 

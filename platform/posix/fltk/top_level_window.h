@@ -4,6 +4,8 @@
 // the window procedures decide what follows.
 #pragma once
 
+#include "internal.h"
+
 #include <FL/Fl_Double_Window.H>
 
 #include <map>
@@ -21,10 +23,10 @@ public:
     TopLevelWindow(HWND window, const WindowRecord& record, KeyTransitions& keyTransitions);
     ~TopLevelWindow() override;
 
-    // Takes the record's title, menu, visibility and minimised state.
-    void follow(const WindowRecord& record);
+    // Shows the record's title, menu, visibility and minimised state.
+    void showRecord(const WindowRecord& record);
     void addControl(HWND control, const WindowRecord& record);
-    void followControl(HWND control, const WindowRecord& record);
+    void showControlRecord(HWND control, const WindowRecord& record);
     void removeControl(HWND control);
     // Brings the window to the front, unless it is there already with the focus.
     void raise();
@@ -43,8 +45,8 @@ private:
     // Where client coordinates start: below the menu bar when there is one.
     int clientTop() const;
     void place(ControlWidget& widget, const WindowRecord& record);
-    void followMenu(const WindowRecord& record);
-    void followVisibility(const WindowRecord& record);
+    void showRecordMenu(const WindowRecord& record);
+    void showRecordVisibility(const WindowRecord& record);
     void becomeActive();
     static void closeBoxPressed(Fl_Widget* window, void*);
 

@@ -1,3 +1,4 @@
+// The connection to the X server.
 #include "fltk/x_connection.h"
 
 #include <FL/x.H>
@@ -21,5 +22,7 @@ bool connectToXServer(std::string& failure) {
     fl_open_display(connection);
     return true;
 }
+
+unsigned long requestsSentToXServer() { return XNextRequest(fl_display) - 1; }
 
 }  // namespace posix

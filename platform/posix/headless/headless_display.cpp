@@ -1,3 +1,4 @@
+// The display of the tests, which draws nothing.
 #include "headless/headless_display.h"
 
 #include "test_driver/driver.h"

@@ -1,6 +1,8 @@
 // The display of the tests: nothing is drawn; input and answers come from the driver.
 #pragma once
 
+#include "internal.h"
+
 #include "display.h"
 
 namespace headless {

@@ -1,3 +1,4 @@
+// The tone output of the tests, which writes each tone down.
 #include "headless/recorded_tones.h"
 
 #include "test_driver/driver.h"

@@ -2,6 +2,8 @@
 // but on the driver's virtual clock.
 #pragma once
 
+#include "internal.h"
+
 #include "tone_output.h"
 
 namespace headless {

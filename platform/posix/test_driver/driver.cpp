@@ -1,3 +1,4 @@
+// The test driver, which plays the user on the headless display.
 #include "test_driver/driver.h"
 
 #include <cstdio>

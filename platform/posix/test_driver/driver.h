@@ -3,6 +3,8 @@
 // box, dialog and window. One Driver a test; it starts from an empty desktop.
 #pragma once
 
+#include "internal.h"
+
 #include <cstdint>
 #include <deque>
 #include <functional>

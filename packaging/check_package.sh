@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds the Debian package, installs it on this machine and checks it: lintian finds
+# no error, the desktop entry is valid, pipalo-tune lists a tune, and Pipalo starts
+# from its menu entry's command and shows its window.
+# Usage: packaging/check_package.sh   (as root, or with sudo at hand)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-dependencies.sh build package
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+cmake -S . -B build-release -DCMAKE_BUILD_TYPE=Release -DPIPALO_TESTS=OFF
+cmake --build build-release -j"$(nproc)"
+(cd build-release && cpack -G DEB)
+package=$(ls build-release/pipalo_*.deb)
+
+lintian --allow-root --fail-on error "$package"
+desktop-file-validate platform/posix/desktop_entry/pipalo.desktop
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --reinstall "./$package"
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+printf '// Read this as frequenty, length in milliseconds\r\n263,230\r\n394,230\r\n' > "$scratch/song.TPZ"
+listing=$(pipalo-tune list "$scratch/song.TPZ")
+echo "$listing"
+grep -q '263 Hz   230 ms  Do4' <<<"$listing"
+grep -q '^2 tones, 460 ms$' <<<"$listing"
+
+# The menu entry's command, as the desktop runs it; the window shows within half a minute.
+command=$(sed -n 's/^Exec=//p' /usr/share/applications/pipalo.desktop)
+xvfb-run -a sh -c "$command & program=\$!
+    timeout 30 xdotool search --sync --name '^Pipalo 4 - TarnWell Dev.\$' >/dev/null; found=\$?
+    kill \$program; exit \$found"
+echo "Package $package installs, lists a tune and starts Pipalo from its menu entry."

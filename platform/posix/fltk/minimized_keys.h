@@ -1,0 +1,53 @@
+// The keys that still reach a minimised window. On Windows a window minimised
+// by the program stays the active window and keeps the keyboard until the user
+// activates another one; an iconified X window holds no input focus. So while a
+// window is minimised, the keys the program polls are grabbed on the root
+// window, and only those: function and keypad keys with any of Shift and Ctrl,
+// typing keys only with Ctrl (a shortcut). The grabs go when the window is
+// restored or destroyed, or when the window manager names another active window
+// (_NET_ACTIVE_WINDOW). Each grabbed press or release is posted to the window
+// as its keyboard message, so the program's key pass follows it.
+//
+// Differs from Windows: there every key reaches the minimised active window, as
+// WM_SYSKEYDOWN and WM_SYSKEYUP; here only the keys the program has polled do,
+// as the messages of a focused window.
+#pragma once
+
+#include "internal.h"
+
+#include <map>
+#include <set>
+
+#include "fltk/keyboard.h"
+
+namespace posix {
+
+class MinimizedKeys {
+public:
+    explicit MinimizedKeys(KeyTransitions& keyTransitions);
+    ~MinimizedKeys();
+    MinimizedKeys(const MinimizedKeys&) = delete;
+    MinimizedKeys& operator=(const MinimizedKeys&) = delete;
+
+    // The program asked about this key: it is one to grab.
+    void asked(int virtualKey);
+    // `xWindow` is the window's X window; the grabs follow its minimised state.
+    void follow(HWND window, unsigned long xWindow, bool minimized);
+    void forget(HWND window);
+
+private:
+    static int handleEvent(void* event, void* self);
+    bool handle(const void* event);
+    void grab(int virtualKey);
+    void release();
+    bool anotherWindowActive() const;
+
+    KeyTransitions& keyTransitions;
+    std::set<int> askedKeys;
+    HWND minimized = nullptr;  // the window whose keys are grabbed
+    unsigned long minimizedXWindow = 0;
+    std::map<unsigned, int> grabbedKeycodes;  // X keycode to virtual key
+    long rootEventMask = 0;                   // before ours was added
+};
+
+}  // namespace posix

@@ -1,0 +1,131 @@
+#!/usr/bin/env python3
+"""Hide Interface under a window manager: the Linux program under openbox, on
+the X display this runs on (xvfb-run gives it one), with ALSA's default device
+captured to a WAV file.
+
+Usage: minimized_session.py PIPALO ARTIFACTS
+
+It checks that the window manager gives the window a title bar and the
+program's icon; that Ctrl+H minimises it; that F5, pressed while it is
+minimised and no window has the focus, is heard as Sol; that once another
+window has been activated F5 is that window's and plays nothing; and that the
+window, restored, plays its keys as before. Screenshots of the screen with the
+window shown and minimised are left in ARTIFACTS.
+"""
+
+import os
+import re
+import shutil
+import subprocess
+import sys
+import time
+
+from linux_session import (DO4, MAIN_TITLE, SOL4, Capture, Failure, check_capture, hold, press_close_box,
+                           run_from_command_line, screenshot, sound_captured_in, wait_for, window_titled, xdotool)
+
+QUIET_SECONDS = 1.5  # a key that is Pipalo's sounds within milliseconds; this is long enough to tell
+
+
+def xprop(*arguments):
+    return subprocess.run(["xprop", *map(str, arguments)], capture_output=True, text=True).stdout
+
+
+def start_window_manager(log):
+    with open(log, "w") as output:
+        manager = subprocess.Popen(["openbox", "--sm-disable"], stdout=output, stderr=output)
+    wait_for(lambda: manager.poll() is not None or "window id" in xprop("-root", "_NET_SUPPORTING_WM_CHECK"),
+             "openbox to manage the screen")
+    if manager.poll() is not None:
+        raise Failure("openbox ended at once; see " + log)
+    return manager
+
+
+def frame_extents(window):
+    """left, right, top, bottom of the frame the window manager drew around the window."""
+    found = re.search(r"= (\d+), (\d+), (\d+), (\d+)", xprop("-id", window, "_NET_FRAME_EXTENTS"))
+    return tuple(map(int, found.groups())) if found else None
+
+
+def is_iconic(window):
+    return "Iconic" in xprop("-id", window, "WM_STATE")
+
+
+def focused_window():
+    return subprocess.run(["xdotool", "getwindowfocus"], capture_output=True, text=True).stdout.strip()
+
+
+def press(key, until, what):
+    """Presses and releases the key wherever the keyboard's focus is, waiting for `until` in between."""
+    xdotool("keydown", key)
+    try:
+        return wait_for(until, what + " after " + key)
+    finally:
+        xdotool("keyup", key)
+
+
+def check_quiet(capture, key):
+    before = capture.size()
+    xdotool("keydown", key)
+    time.sleep(QUIET_SECONDS)
+    xdotool("keyup", key)
+    time.sleep(0.2)
+    if capture.size() != before:
+        raise Failure("%s still played a tone after another window was activated" % key)
+
+
+def session(pipalo, artifacts):
+    work = os.path.join(artifacts, "work")
+    shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(work)
+    wav, environment = sound_captured_in(work)
+    manager = start_window_manager(os.path.join(artifacts, "openbox.log"))
+    program = subprocess.Popen([pipalo], cwd=work, env=environment)
+    other = None
+    capture = Capture(wav)
+    try:
+        main = window_titled(MAIN_TITLE)
+        wait_for(lambda: os.path.exists(wav), "the program to open the sound device")
+        extents = wait_for(lambda: frame_extents(main), "the window manager to frame the window")
+        if extents[2] < 10:
+            raise Failure("the window has no title bar: frame extents %s" % (extents,))
+        if "_NET_WM_ICON(CARDINAL) = " not in xprop("-id", main, "_NET_WM_ICON"):
+            raise Failure("the window gives the window manager no icon")
+        hold(main, ["F1"], capture.grown(), "a tone")
+        time.sleep(0.3)  # lets the frame be drawn before the picture is taken
+        screenshot("root", os.path.join(artifacts, "under_openbox.png"))
+
+        hold(main, ["ctrl", "h"], lambda: is_iconic(main), "the window to be minimised")
+        screenshot("root", os.path.join(artifacts, "minimised.png"))
+        print("focus while minimised:", focused_window())
+        press("F5", capture.grown(), "a tone from the minimised window")
+
+        other = subprocess.Popen(["xmessage", "-name", "Another window", "Another window"])
+        other_window = window_titled("Another window")
+        xdotool("windowactivate", "--sync", other_window)
+        wait_for(lambda: focused_window() == str(other_window), "the other window to have the focus")
+        check_quiet(capture, "F5")
+
+        xdotool("windowactivate", "--sync", main)
+        wait_for(lambda: not is_iconic(main), "the window to be restored")
+        hold(main, ["F1"], capture.grown(), "a tone from the restored window")
+
+        press_close_box(main)
+        code = program.wait(timeout=60)
+    except Failure:
+        screenshot("root", os.path.join(artifacts, "at_failure.png"))
+        raise
+    finally:
+        for process in (program, other, manager):
+            if process and process.poll() is None:
+                process.kill()
+                process.wait()
+
+    if code != 0:
+        raise Failure("the program ended with exit code %d" % code)
+    # F1 shown; F5 while minimised; nothing once another window was active; F1 restored.
+    check_capture(wav, [DO4, SOL4, DO4])
+
+
+if __name__ == "__main__":
+    sys.exit(run_from_command_line(session, "framed with title bar and icon, keys heard while minimised until "
+                                            "another window was active, and after restoring"))

@@ -1,0 +1,121 @@
+// pipalo-tune: lists, plays and exports Pipalo's tune files, read with the walk the
+// program's own playback makes.
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "alsa/alsa_tone_output.h"
+#include "midi_export.h"
+#include "playback.h"
+#include "resources.h"
+#include "tone_output.h"
+#include "tune_file.h"
+#include "tune_listing.h"
+#include "tune_text.h"
+#include "wav_export.h"
+
+// The tool has no resources of its own.
+std::span<const std::uint8_t> posix::moduleResourceFile() { return {}; }
+
+namespace {
+
+constexpr char usage[] =
+    "Usage: pipalo-tune list FILE\n"
+    "       pipalo-tune play FILE\n"
+    "       pipalo-tune wav FILE -o OUT.wav\n"
+    "       pipalo-tune midi FILE -o OUT.mid\n"
+    "\n"
+    "Lists, plays or exports a Pipalo tune file (.TPZ).\n"
+    "  list   one line per tone: frequency, length, nearest note and cents off\n"
+    "  play   plays the tones on the sound card, as Pipalo plays them\n"
+    "  wav    writes the tones as 48 kHz, 16-bit mono samples\n"
+    "  midi   writes a Standard MIDI File, each tone its nearest note bent to pitch\n"
+    "\n"
+    "  -o, --output FILE   where wav and midi write\n"
+    "  -h, --help          shows this help\n"
+    "  -V, --version       shows the version\n";
+
+struct Request {
+    std::string command;
+    std::string tune;
+    std::string output;
+};
+
+int fail(const std::string& message, int exitCode = 1) {
+    std::fprintf(stderr, "pipalo-tune: %s\n", message.c_str());
+    return exitCode;
+}
+
+constexpr int usageError = 2;
+
+// The reason the arguments make no request, else empty text.
+std::string parse(const std::vector<std::string_view>& arguments, Request& request) {
+    for (std::size_t index = 0; index < arguments.size(); ++index) {
+        const std::string_view argument = arguments[index];
+        if (argument == "-o" || argument == "--output") {
+            if (++index == arguments.size()) return "option " + std::string(argument) + " needs a file name";
+            request.output = arguments[index];
+        } else if (argument.starts_with("--output=")) {
+            request.output = argument.substr(9);
+        } else if (argument.size() > 1 && argument.starts_with("-")) {
+            return "unknown option " + std::string(argument) + " (see pipalo-tune --help)";
+        } else if (request.command.empty()) {
+            request.command = argument;
+        } else if (request.tune.empty()) {
+            request.tune = argument;
+        } else {
+            return "unexpected argument " + std::string(argument) + " (see pipalo-tune --help)";
+        }
+    }
+    if (request.command.empty()) return "no command given (see pipalo-tune --help)";
+    const bool exports = request.command == "wav" || request.command == "midi";
+    if (!exports && request.command != "list" && request.command != "play")
+        return "unknown command " + request.command + " (see pipalo-tune --help)";
+    if (request.tune.empty()) return request.command + " needs a tune file";
+    if (exports && request.output.empty()) return request.command + " needs an output file: -o FILE";
+    if (!exports && !request.output.empty()) return request.command + " writes no file: drop -o";
+    return {};
+}
+
+int run(const Request& request) {
+    std::string text;
+    if (std::string reason = readTuneFile(request.tune, text); !reason.empty())
+        return fail("cannot read " + request.tune + ": " + reason);
+    // As the program's playback, the text ends at its first NUL.
+    const char* tune = text.c_str();
+    if (request.command == "play") {
+        posix::setToneOutput(std::make_unique<posix::AlsaToneOutput>());
+        playTuneText(tune);
+        posix::setToneOutput(nullptr);  // the last tone plays out
+        return 0;
+    }
+    const std::vector<TuneRecord> records = tuneRecords(tune);
+    if (request.command == "list") {
+        std::fputs(tuneListing(records).c_str(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : fail("cannot write the listing");
+    }
+    const std::string reason = request.command == "wav" ? writeWav(records, request.output)
+                                                        : writeMidi(records, request.output);
+    return reason.empty() ? 0 : fail("cannot write " + request.output + ": " + reason);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+    for (std::string_view argument : arguments) {
+        if (argument == "-h" || argument == "--help") {
+            std::fputs(usage, stdout);
+            return 0;
+        }
+        if (argument == "-V" || argument == "--version") {
+            std::puts("pipalo-tune " PIPALO_VERSION);
+            return 0;
+        }
+    }
+    Request request;
+    if (std::string reason = parse(arguments, request); !reason.empty()) return fail(reason, usageError);
+    return run(request);
+}

@@ -1,0 +1,11 @@
+// The tones of a tune as a Standard MIDI File of format 0: each tone the nearest
+// note, bent the rest of the way, at a tempo where one tick is one millisecond.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tune_text.h"
+
+// Returns the reason the file could not be written, else empty text.
+std::string writeMidi(const std::vector<TuneRecord>& records, const std::string& path);
