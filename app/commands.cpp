@@ -48,11 +48,15 @@ void onCtrlShortcuts(Window* window) {
         if (window->isKeyDown(shortcut.id)) shortcut.callback(window);
 }
 
-// Closing cannot be cancelled: the question only decides whether to save first.
+// The question only decides whether to save first; but a tune that could not be saved keeps
+// the window open, so the user can save elsewhere or close again without saving.
 void onClose(Window* window) {
-    if (isRecording &&
-        MessageBoxA(window->getHandle(), closeQuestion, closeQuestion, MB_YESNO) != IDNO)
-        saveRecording(window);
+    const bool saving =
+        isRecording && MessageBoxA(window->getHandle(), closeQuestion, closeQuestion, MB_YESNO) != IDNO;
+    if (saving && !saveRecording(window)) {
+        window->keepOpen();
+        return;
+    }
     window->quit();
 }
 

@@ -19,6 +19,8 @@ BOOL Window::minimize() { return ShowWindow(handle, SW_SHOWMINIMIZED); }
 
 void Window::quit() { PostQuitMessage(0); }
 
+void Window::keepOpen() { keepingOpen = true; }
+
 std::string Window::showFileDialog(bool save, const std::string& title, const char* filter,
                                    const std::string& initialDir, DWORD flags, DWORD pathSize) {
     std::vector<char> path(pathSize, '\0');

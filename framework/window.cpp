@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 
 #include "window.h"
@@ -25,7 +26,7 @@ HICON loadClassIcon(HINSTANCE instance, WORD iconId) {
 
 Window::Window(HINSTANCE instance, WORD iconId, WORD smallIconId, const char* className)
     : handle(nullptr), windowClass(), currentMessage(), instance(instance), className(),
-      title() {
+      title(), destroyed(false), keepingOpen(false) {
     InitCommonControls();
     CoInitialize(nullptr);
 
@@ -112,21 +113,23 @@ int Window::run() {
 }
 
 void Window::destroy() {
+    // Once ended, the class name may belong to another live Window: a second call does nothing.
+    if (destroyed) return;
+    destroyed = true;
     // A window outliving its object would reach a dead Window through the registry.
     if (handle && IsWindow(handle)) DestroyWindow(handle);
-    for (auto entry = windowRegistry.begin(); entry != windowRegistry.end(); ++entry)
-        if (*entry == this) {
-            windowRegistry.erase(entry);
-            break;
-        }
+    const auto entry = std::find(windowRegistry.begin(), windowRegistry.end(), this);
+    if (entry != windowRegistry.end()) windowRegistry.erase(entry);
     if (currentWindow == this) currentWindow = nullptr;
     UnregisterClassA(className, instance);
     keyCodes.clear();
     keyCodes.shrink_to_fit();
     labels.clear();
     labels.shrink_to_fit();
+    labelCount = 0;
     statusLines.clear();
     statusLines.shrink_to_fit();
+    statusLineCount = 0;
 }
 
 HWND Window::getHandle() const { return handle; }

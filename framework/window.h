@@ -37,6 +37,8 @@ public:
     int setMenu(WORD menuId);
     BOOL minimize();
     void quit();
+    // From a WM_CLOSE handler: the window stays open instead of being destroyed.
+    void keepOpen();
     std::string showSaveDialog(const std::string& title, const char* filter,
                                const std::string& initialDir, DWORD flags);
     std::string showOpenDialog(const std::string& title, const char* filter,
@@ -78,6 +80,8 @@ private:
     std::int32_t messageCapacity;
     std::int32_t slotCapacity;
     std::int32_t menuHeight;
+    bool destroyed;
+    bool keepingOpen;
 
     void dispatchCommand(WPARAM wParam);
     static void runMessageHandlers(UINT message);

@@ -56,6 +56,13 @@ LRESULT CALLBACK Window::windowProcedure(HWND windowHandle, UINT message, WPARAM
         // Menu commands and button clicks only: accelerators and other notifications are dropped.
         if (HIWORD(wParam) == 0) currentWindow->dispatchCommand(wParam);
         return 0;
+    case WM_CLOSE:
+        currentWindow->keepingOpen = false;
+        runMessageHandlers(message);
+        // The handlers may have run loops meanwhile: the Window is looked up again.
+        for (Window* window : windowRegistry)
+            if (window->handle == windowHandle && window->keepingOpen) return 0;
+        return DefWindowProcA(windowHandle, message, wParam, lParam);
     default:
         runMessageHandlers(message);
         return DefWindowProcA(windowHandle, message, wParam, lParam);

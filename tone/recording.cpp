@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <filesystem>
-#include <system_error>
 
 #include "notes.h"
 #include "tune_file.h"
@@ -46,8 +44,7 @@ bool endsWithTuneExtension(const std::string& path) {
 std::string tunePathFor(Window* window, const std::string& chosen) {
     if (endsWithTuneExtension(chosen)) return chosen;
     const std::string path = chosen + tuneExtension;
-    std::error_code error;
-    if (std::filesystem::exists(path, error) &&
+    if (fileExists(path) &&
         showBox(window, path + " already exists.\nDo you want to replace it?", saveTitle, MB_YESNO) != IDYES)
         return {};
     return path;
@@ -73,18 +70,19 @@ void stopRecording(Window* window) {
     if (showBox(window, saveQuestionText, saveQuestionText, MB_YESNO) != IDNO) saveRecording(window);
 }
 
-void saveRecording(Window* window) {
+bool saveRecording(Window* window) {
     const std::string chosen = window->showSaveDialog(saveTitle, saveFilter, saveInitialDirectory, 0);
-    if (chosen.empty()) return;
+    if (chosen.empty()) return true;
     const std::string path = tunePathFor(window, chosen);
-    if (path.empty()) return;
+    if (path.empty()) return true;
     isRecording = false;
     const std::string failure = writeTuneFile(path, recordingBuffer);
-    if (failure.empty()) return;
+    if (failure.empty()) return true;
     // Nothing is lost: the recording goes on, so the user can stop and save again.
     isRecording = true;
     showBox(window, "The tune could not be saved as " + path + "\n" + failure, saveTitle,
             MB_ICONINFORMATION);
+    return false;
 }
 
 void resetRecording(Window*) {

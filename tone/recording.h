@@ -5,5 +5,6 @@
 
 void startRecording(Window* window);
 void stopRecording(Window* window);
-void saveRecording(Window* window);
+// False only when the tune could not be written; the recording then goes on as it was.
+bool saveRecording(Window* window);
 void resetRecording(Window* window);

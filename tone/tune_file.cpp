@@ -2,12 +2,11 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
 #include <system_error>
 
-namespace {
+#include "win32.h"
 
-namespace fs = std::filesystem;
+namespace {
 
 constexpr char endOfTextByte = 26;
 constexpr char endOfTuneByte = static_cast<char>(255);
@@ -21,22 +20,19 @@ std::string withCarriageReturns(const std::string& text) {
     return bytes;
 }
 
-// C streams throughout: their failures are results, and leave the reason in errno.
+// C streams throughout, with the path as the dialog gave it: their failures are results, and
+// leave the reason in errno.
 std::string reasonOf(int error) { return std::generic_category().message(error); }
 
-// A name beside the final one that no file has yet, so that no other file is overwritten.
-fs::path unusedNameBeside(const fs::path& finalPath) {
+// A name beside the final one that nothing has yet, so that no other file is overwritten.
+std::string unusedNameBeside(const std::string& finalPath) {
     for (unsigned attempt = 0;; ++attempt) {
-        fs::path candidate = finalPath;
-        candidate += ".partial" + std::to_string(attempt);
-        std::error_code error;
-        if (!fs::exists(candidate, error)) return candidate;
+        const std::string candidate = finalPath + ".partial" + std::to_string(attempt);
+        if (!fileExists(candidate)) return candidate;
     }
 }
 
-std::string writeWholeFile(const fs::path& path, const std::string& bytes) {
-    std::FILE* file = std::fopen(path.string().c_str(), "wb");
-    if (!file) return reasonOf(errno);
+std::string writeAndClose(std::FILE* file, const std::string& bytes) {
     if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
         const int error = errno;
         std::fclose(file);
@@ -45,6 +41,12 @@ std::string writeWholeFile(const fs::path& path, const std::string& bytes) {
     // Buffered bytes may fail only now, on a full disk for instance.
     if (std::fclose(file) != 0) return reasonOf(errno);
     return {};
+}
+
+std::string writeWholeFile(const std::string& path, const std::string& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return reasonOf(errno);
+    return writeAndClose(file, bytes);
 }
 
 // The reason the file cannot be read, or empty text once `bytes` holds it whole.
@@ -80,16 +82,21 @@ std::string readTuneFile(const std::string& path) {
     return text;
 }
 
+bool fileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 std::string writeTuneFile(const std::string& path, const std::string& text) {
-    const fs::path finalPath(path);
-    const fs::path partialPath = unusedNameBeside(finalPath);
-    std::string reason = writeWholeFile(partialPath, withCarriageReturns(text));
-    std::error_code error;
-    if (reason.empty()) {
-        fs::rename(partialPath, finalPath, error);
-        if (!error) return {};
-        reason = error.message();
+    const std::string bytes = withCarriageReturns(text);
+    const std::string partialPath = unusedNameBeside(path);
+    if (std::FILE* partial = std::fopen(partialPath.c_str(), "wb")) {
+        const std::string reason = writeAndClose(partial, bytes);
+        if (reason.empty() && MoveFileExA(partialPath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
+            return {};
+        std::remove(partialPath.c_str());
+        if (!reason.empty()) return reason;
     }
-    fs::remove(partialPath, error);
-    return reason;
+    // No new file could take its place (a folder where no file can be made, a link to another
+    // disk): the file is rewritten where it is.
+    return writeWholeFile(path, bytes);
 }

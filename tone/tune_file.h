@@ -13,5 +13,10 @@ std::string readTuneFile(const std::string& path, std::string& text);
 
 // Writes the text with each line feed as CR LF. The file is written beside its
 // final name and renamed over it once complete, so an existing file is never left
-// half-written. Returns the reason when it could not be written, else empty text.
+// half-written; a symbolic link keeps pointing at it. Where no file can be made
+// beside it, it is rewritten in place. Returns the reason when it could not be
+// written, else empty text.
 std::string writeTuneFile(const std::string& path, const std::string& text);
+
+// Whether a file or folder has that name. Paths are used as given, in the system's code page.
+bool fileExists(const std::string& path);

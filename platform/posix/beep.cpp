@@ -15,6 +15,7 @@ void setToneOutput(std::unique_ptr<ToneOutput> output) {
 }  // namespace posix
 
 BOOL WINAPI Beep(DWORD frequency, DWORD duration) {
+    posix::toneOutput().called(frequency, duration);
     // Windows refuses these at once, without sound and without waiting.
     if (frequency < posix::lowestBeepFrequency || frequency > posix::highestBeepFrequency) return FALSE;
     posix::toneOutput().play(frequency, duration);

@@ -24,8 +24,9 @@ LRESULT CALLBACK buttonProcedure(HWND window, UINT message, WPARAM wParam, LPARA
     WindowRecord* record = findWindow(window);
     switch (message) {
     case WM_LBUTTONDOWN:
+        // The focus messages may end the button's window.
         SetFocus(window);
-        record->pressed = true;
+        if (WindowRecord* stillThere = findWindow(window)) stillThere->pressed = true;
         return 0;
     case WM_KEYDOWN:
         if (wParam == VK_SPACE) record->pressed = true;

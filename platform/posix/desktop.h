@@ -70,6 +70,7 @@ struct Desktop {
     int quitCode = 0;
     HWND focus = nullptr;
     std::set<int> sentKeys;  // held down by SendInput
+    std::set<int> pressedSinceQuery;  // keys gone down since GetAsyncKeyState last asked for them
     std::string failNextCreationOf;  // a test's request that the next window of this class fails
     std::uintptr_t nextHandle = 0x10000;
     DWORD lastCommonDialogError = 0;

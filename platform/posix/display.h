@@ -33,6 +33,8 @@ struct FileDialogRequest {
     std::string title;
     std::vector<FileFilter> filters;
     std::string initialDirectory;  // an existing directory
+    std::string askedDirectory;    // the caller's, which may not exist here
+    DWORD flags = 0;
 };
 
 class Display {

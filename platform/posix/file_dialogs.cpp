@@ -38,7 +38,6 @@ std::string startDirectory(LPCSTR wanted) {
 }
 
 std::optional<std::string> askForPath(const FileDialogRequest& request) {
-    OwnerDisabled disabled(request.owner);
     std::optional<std::optional<std::string>> chosen;
     display().openFileDialog(request, [&chosen](std::optional<std::string> path) { chosen = path; });
     if (!runModalLoop([&chosen] { return chosen.has_value(); })) return std::nullopt;
@@ -58,6 +57,19 @@ bool confirmed(const FileDialogRequest& request, DWORD flags, const std::string&
         return MessageBoxA(request.owner, (name + " does not exist.\nDo you want to create it?").c_str(),
                            request.title.c_str(), MB_YESNO | MB_ICONWARNING) == IDYES;
     return true;
+}
+
+bool isFolder(const std::string& path) {
+    std::error_code error;
+    return fs::is_directory(path, error);
+}
+
+// The folder a name is in, when it is not there; empty when it is.
+std::string missingFolderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos || slash == 0) return {};
+    const std::string folder = path.substr(0, slash);
+    return isFolder(folder) ? std::string() : folder;
 }
 
 void storeResult(OPENFILENAMEA& dialog, const std::string& path) {
@@ -88,11 +100,29 @@ BOOL runFileDialog(LPOPENFILENAMEA dialog, bool save) {
     request.title = dialog->lpstrTitle ? dialog->lpstrTitle : (save ? "Save As" : "Open");
     request.filters = readFilters(dialog->lpstrFilter);
     request.initialDirectory = startDirectory(dialog->lpstrInitialDir);
+    request.askedDirectory = dialog->lpstrInitialDir ? dialog->lpstrInitialDir : "";
+    request.flags = dialog->Flags;
 
+    // Disabled from the start to the end: the questions between the chooser's turns leave it so.
+    OwnerDisabled disabled(request.owner);
     for (;;) {
         const std::optional<std::string> path = askForPath(request);
         if (!path || path->empty()) return FALSE;
-        if (!confirmed(request, dialog->Flags, *path)) continue;
+        // A folder's name opens that folder, as Windows' dialogs do; they never return one.
+        if (isFolder(*path)) {
+            request.initialDirectory = *path;
+            continue;
+        }
+        const std::string missingFolder = missingFolderOf(*path);
+        bool accepted = false;
+        if (missingFolder.empty())
+            accepted = confirmed(request, dialog->Flags, *path);
+        else
+            MessageBoxA(request.owner, (missingFolder + "\nPath does not exist.\nCheck the path and try again.").c_str(),
+                        request.title.c_str(), MB_OK | MB_ICONWARNING);
+        // A quit taken by the question ends the dialog, with no chooser shown again.
+        if (desktop().quitPending) return FALSE;
+        if (!accepted) continue;
         if (!dialog->lpstrFile || path->size() + 1 > dialog->nMaxFile) {
             desktop().lastCommonDialogError = FNERR_BUFFERTOOSMALL;
             return FALSE;

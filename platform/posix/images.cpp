@@ -62,7 +62,11 @@ bool isMasked(std::span<const std::uint8_t> maskRow, int x) {
     return (maskRow[static_cast<std::size_t>(x) / 8] >> (7 - x % 8) & 1) != 0;
 }
 
-std::optional<Icon> parseIconGroup(std::span<const std::uint8_t> directory) {
+}  // namespace
+
+std::optional<Icon> parseIconGroup(
+    std::span<const std::uint8_t> directory,
+    const std::function<std::optional<std::span<const std::uint8_t>>(WORD id)>& imageOf) {
     ResourceReader reader(directory);
     reader.word();  // reserved
     const WORD type = reader.word();
@@ -73,14 +77,16 @@ std::optional<Icon> parseIconGroup(std::span<const std::uint8_t> directory) {
         reader.bytes(12);  // size, colours, planes and depth: the image says them itself
         const WORD imageId = reader.word();
         if (reader.failed()) return std::nullopt;
-        const auto image = findModuleResource(resourceTypeIcon, imageId);
+        const auto image = imageOf(imageId);
         if (!image) return std::nullopt;
-        std::optional<Picture> picture = parseDeviceIndependentBitmap(image->data, true);
+        std::optional<Picture> picture = parseDeviceIndependentBitmap(*image, true);
         if (!picture) return std::nullopt;
         icon.images.push_back(std::move(*picture));
     }
     return icon;
 }
+
+namespace {
 
 // A square picture of a shape given by inside(x, y), filled by fill(x, y) and
 // outlined in black, on a transparent ground.
@@ -128,7 +134,14 @@ LoadedResources<Picture>& loadedBitmaps() {
 HICON loadIconGroup(LPCSTR name) {
     const auto group = findModuleResource(resourceTypeGroupIcon, resourceKey(name));
     if (!group) return nullptr;
-    return reinterpret_cast<HICON>(const_cast<Icon*>(loadedIcons().load(group->data, parseIconGroup)));
+    const Icon* icon = loadedIcons().load(group->data, [](std::span<const std::uint8_t> directory) {
+        return parseIconGroup(directory, [](WORD id) -> std::optional<std::span<const std::uint8_t>> {
+            const auto image = findModuleResource(resourceTypeIcon, id);
+            if (!image) return std::nullopt;
+            return image->data;
+        });
+    });
+    return reinterpret_cast<HICON>(const_cast<Icon*>(icon));
 }
 
 HANDLE loadBitmap(LPCSTR name) {

@@ -4,6 +4,7 @@
 #include "internal.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <vector>
@@ -28,6 +29,12 @@ struct Icon {
 // An icon image's height counts its AND mask too: pass isIconImage.
 std::optional<Picture> parseDeviceIndependentBitmap(std::span<const std::uint8_t> data,
                                                     bool isIconImage);
+
+// Reads an RT_GROUP_ICON directory and the RT_ICON images it names, each found by
+// imageOf(id); nullopt when the directory, or any image, is missing or malformed.
+std::optional<Icon> parseIconGroup(
+    std::span<const std::uint8_t> directory,
+    const std::function<std::optional<std::span<const std::uint8_t>>(WORD id)>& imageOf);
 
 // The pictures behind handles from LoadImageA, LoadIconA and LoadCursorA; null for others.
 const Picture* bitmapFromHandle(HANDLE bitmap);

@@ -1,13 +1,17 @@
 // Keyboard state and keyboard input: the display's keys, answered at the moment of the
-// call, and those that SendInput holds.
+// call, and those that SendInput holds; the low bit from the key messages taken from
+// the queue.
 #include "desktop.h"
 #include "display.h"
 
 using namespace posix;
 
+// The high bit: down now. The low bit: pressed since the last call, as far as the key
+// messages taken from the queue tell.
 SHORT WINAPI GetAsyncKeyState(int virtualKey) {
     const bool down = display().isKeyDown(virtualKey) || desktop().sentKeys.count(virtualKey) > 0;
-    return down ? static_cast<SHORT>(0x8000) : 0;
+    const bool pressed = desktop().pressedSinceQuery.erase(virtualKey) > 0;
+    return static_cast<SHORT>((down ? 0x8000 : 0) | (pressed ? 1 : 0));
 }
 
 // Differs from Windows: keyboard input only, and no WM_SYSKEYDOWN for keys sent with Alt.

@@ -34,6 +34,9 @@ Taken pollMessage(MSG& message) {
         const QueuedMessage taken = state.posted.front();
         state.posted.pop_front();
         message = taken.message;
+        const bool keyDown = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
+        if (taken.input && keyDown && !(message.lParam & (1 << 30)))
+            state.pressedSinceQuery.insert(static_cast<int>(message.wParam));
         display().keysMayHaveChanged();
         // Taking F1 from the keyboard asks the window for help, as Windows does: the
         // key-down is followed by a posted WM_KEYF1, whatever the window makes of it.

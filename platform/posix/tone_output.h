@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "win32_subset.h"
+
 namespace posix {
 
 class ToneOutput {
@@ -12,6 +14,8 @@ public:
     virtual ~ToneOutput() = default;
     // Plays a tone and returns when it has ended.
     virtual void play(unsigned frequency, unsigned milliseconds) = 0;
+    // Every Beep call as it was made, refused ones too; only the tests keep them.
+    virtual void called(DWORD, DWORD) {}
 };
 
 // Beep's range, as on Windows: a frequency outside it fails at once, without sound.

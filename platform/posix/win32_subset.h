@@ -47,6 +47,11 @@ typedef HINSTANCE HMODULE;
 #define FALSE 0
 #define S_OK ((HRESULT)0)
 
+#define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+#define FILE_ATTRIBUTE_DIRECTORY 0x10
+#define FILE_ATTRIBUTE_NORMAL 0x80
+#define MOVEFILE_REPLACE_EXISTING 0x1
+
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef UINT_PTR(CALLBACK* LPOFNHOOKPROC)(HWND, UINT, WPARAM, LPARAM);
 
@@ -303,6 +308,8 @@ DWORD WINAPI CommDlgExtendedError();
 void WINAPI InitCommonControls();
 HRESULT WINAPI CoInitialize(LPVOID reserved);
 BOOL WINAPI Beep(DWORD frequency, DWORD duration);
+DWORD WINAPI GetFileAttributesA(LPCSTR path);
+BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags);
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
 
 // The program's entry, called by the subset's main.

@@ -128,8 +128,10 @@ BOOL WINAPI ShowWindow(HWND window, int command) {
     else
         record->style &= ~static_cast<DWORD>(WS_MINIMIZE);
     display().windowChanged(window);
+    // The message may end the window: what comes after it is decided first.
+    const bool activates = show && record->isTopLevel() && !record->minimized;
     if (show != static_cast<bool>(wasVisible)) SendMessageA(window, WM_SHOWWINDOW, show, 0);
-    if (show && record->isTopLevel() && !record->minimized && findWindow(window)) activate(window);
+    if (activates && findWindow(window)) activate(window);
     return wasVisible;
 }
 

@@ -39,6 +39,8 @@ TEST_F(HelpAndAboutTest, AboutWindowShowsPictureTextAndStatusLine) {
         EXPECT_EQ(window.width, 320);
         EXPECT_EQ(window.height, 210);
         EXPECT_NE(window.icon, nullptr);
+        EXPECT_EQ(window.icon, LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(116)));
+        EXPECT_EQ(window.smallIcon, LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(117)));
         ASSERT_EQ(window.children.size(), 3u);
         const posix::WindowRecord& picture = driver.window(window.children[0]);
         EXPECT_EQ(picture.style, 0x5000000Eu);
@@ -48,7 +50,7 @@ TEST_F(HelpAndAboutTest, AboutWindowShowsPictureTextAndStatusLine) {
         EXPECT_EQ(text.text,
                   "This program was downloaded from www.tarnwell.example, look there for much "
                   "more free programs!\n\nSpecial thanks go to Jan Klankmaker.");
-        EXPECT_EQ(std::make_pair(text.x, text.y), std::make_pair(5, 75));
+        EXPECT_EQ(std::make_tuple(text.x, text.y, text.width, text.height), std::make_tuple(5, 75, 300, 100));
         const posix::WindowRecord& status = driver.window(window.children[2]);
         EXPECT_EQ(status.text, "Pipalo 2 - www.tarnwell.example");
         EXPECT_EQ(std::make_tuple(status.x, status.y, status.width, status.height),

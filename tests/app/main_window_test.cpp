@@ -34,7 +34,9 @@ TEST_F(MainWindowTest, ShowsTheTitleTheTwelveButtonsAndTheMenu) {
         EXPECT_EQ(window.height, 145);
         EXPECT_EQ(window.style, 0x10CE0000u);
         EXPECT_NE(window.icon, nullptr);
-        EXPECT_NE(window.smallIcon, nullptr);
+        EXPECT_EQ(window.icon, LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(116)));
+        EXPECT_EQ(window.smallIcon, LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(117)));
+        EXPECT_NE(window.icon, window.smallIcon);
 
         using Place = std::tuple<std::string, int, int>;
         const std::vector<Place> expected = {
@@ -146,14 +148,24 @@ TEST_F(MainWindowTest, CtrlWithF1PlaysTheSharpThenShowsHelp) {
     EXPECT_EQ(driver.messageBoxes()[0].tonesBefore, 1u);
 }
 
+// Ctrl+T joins Ctrl+H in one pass: each shortcut is tested on its own.
 TEST_F(MainWindowTest, HideInterfaceMinimisesAndTheKeysPlayOn) {
-    press('H', {VK_CONTROL});
+    driver.answerMessageBox(IDOK);  // Ctrl+T: no recording to reset
+    then([this] { driver.holdKey(VK_CONTROL); });
+    then([this] { driver.holdKey('H'); });
+    then([this] { driver.holdKey('T'); });
+    then([this] {
+        driver.releaseKey('T');
+        driver.releaseKey('H');
+        driver.releaseKey(VK_CONTROL);
+    });
     then([this] { EXPECT_TRUE(driver.window(mainWindow()).minimized); });
     press(VK_F5);
     choose(IDM_HIDE_INTERFACE);
     closeMainWindow();
     EXPECT_EQ(runProgram(), 0);
     EXPECT_EQ(frequencies(), (std::vector<unsigned>{Sol4}));
+    EXPECT_EQ(boxTexts(), (std::vector<std::string>{"Opname kan enkel gereset worden als hij loopt."}));
 }
 
 }  // namespace

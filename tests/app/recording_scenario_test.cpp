@@ -105,6 +105,28 @@ TEST_F(RecordingScenarioTest, ClosingWhileRecordingEndsAfterACancelledSaveDialog
     EXPECT_TRUE(driver.topLevelWindows().empty());
 }
 
+TEST_F(RecordingScenarioTest, ClosingKeepsTheWindowAndTheRecordingWhenTheSaveFails) {
+    std::ofstream(folder / "taken") << "";
+    std::filesystem::create_directory(folder / "taken.TPZ");
+    startRecording();
+    press(VK_F7);
+    closeMainWindow();
+    driver.answerMessageBox(IDYES);
+    driver.chooseFile((folder / "taken").string());
+    driver.answerMessageBox(IDYES);  // replace "taken"
+    driver.answerMessageBox(IDYES);  // replace "taken.TPZ", a folder
+    driver.answerMessageBox(IDOK);   // could not be saved
+    then([this] { EXPECT_NE(mainWindow(), nullptr) << "the window stays open"; });
+    closeMainWindow();
+    driver.answerMessageBox(IDNO);
+    EXPECT_EQ(runProgram(), 0);
+    EXPECT_EQ(boxTexts().at(4).rfind("The tune could not be saved as ", 0), 0u);
+    EXPECT_EQ(boxTexts().back(), closeQuestion);
+    EXPECT_EQ(boxTexts().size(), 6u);
+    EXPECT_TRUE(isRecording);
+    EXPECT_EQ(recordingBuffer, "// Read this as frequenty, length in milliseconds\n496,230\n");
+}
+
 TEST_F(RecordingScenarioTest, ClosingWithoutARecordingAsksNothing) {
     closeMainWindow();
     EXPECT_EQ(runProgram(), 0);

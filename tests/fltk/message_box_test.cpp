@@ -1,6 +1,7 @@
 // The buttons of message boxes and the keys that answer them, as on Windows.
 #include <gtest/gtest.h>
 
+#include "fltk/control_text.h"
 #include "fltk/message_box_window.h"
 
 namespace {
@@ -31,6 +32,12 @@ TEST(MessageBoxTest, OkCancelBoxCancelsOnEscape) {
     const posix::BoxButtons okCancel = buttonsOf(MB_OKCANCEL);
     EXPECT_EQ(answersOf(okCancel), (std::vector<int>{IDOK, IDCANCEL}));
     EXPECT_EQ(okCancel.cancelAnswer, IDCANCEL);
+}
+
+// The box draws its text through the mnemonic-reading routine: every '&' must come out as one.
+TEST(MessageBoxTest, TextShowsEachAmpersandAsItIs) {
+    EXPECT_EQ(posix::withoutMnemonic("Rock & Roll.TPZ already exists."), "Rock && Roll.TPZ already exists.");
+    EXPECT_EQ(posix::withoutMnemonic("&&a&"), "&&&&a&&");
 }
 
 }  // namespace

@@ -15,6 +15,9 @@ namespace fs = std::filesystem;
 
 const char filter[] = "Tunes (*.TPZ)\0*.TPZ\0All Files...\0*.*\0";
 
+int enableMessages = 0;
+void countEnable(Window*) { ++enableMessages; }
+
 class ShellServicesTest : public testing::Test {
 protected:
     ShellServicesTest() : window(GetModuleHandleA(nullptr), 0, 0, "Shell") {
@@ -81,6 +84,46 @@ TEST_F(ShellServicesTest, ExistingFileIsReturnedOnlyAfterTheReplaceQuestion) {
     EXPECT_EQ(driver.fileDialogs().size(), 2u);
     EXPECT_EQ(driver.fileDialogs()[0].request.initialDirectory, folder.string());
     EXPECT_EQ(driver.messageBoxes()[0].text, "old.TPZ already exists.\nDo you want to replace it?");
+}
+
+// Never a folder, nor a name in a folder that is not there; the owner stays disabled throughout.
+TEST_F(ShellServicesTest, FolderOpensInTheDialogAndAMissingOneIsRefused) {
+    enableMessages = 0;
+    window.addMessageHandler(WM_ENABLE, countEnable);
+    fs::create_directory(folder / "inner");
+    const fs::path tune = folder / "inner" / "tune.TPZ";
+    std::ofstream(tune) << "263,230\n";
+    driver.chooseFile((folder / "inner").string());
+    driver.chooseFile((folder / "missing" / "tune.TPZ").string());
+    driver.answerMessageBox(IDOK);
+    driver.chooseFile(tune.string());
+    EXPECT_EQ(window.showOpenDialog("Play...", filter, folder.string(), 0), tune.string());
+    ASSERT_EQ(driver.fileDialogs().size(), 3u);
+    EXPECT_EQ(driver.fileDialogs()[1].request.initialDirectory, (folder / "inner").string());
+    ASSERT_EQ(driver.messageBoxes().size(), 1u);
+    EXPECT_EQ(driver.messageBoxes()[0].text,
+              (folder / "missing").string() + "\nPath does not exist.\nCheck the path and try again.");
+    EXPECT_EQ(enableMessages, 2) << "disabled once, enabled once";
+
+    driver.chooseFile((folder / "inner").string() + "/");
+    driver.cancelFileDialog();
+    EXPECT_EQ(window.showSaveDialog("Save...", filter, folder.string(), 0), "");
+    EXPECT_EQ(driver.fileDialogs().back().request.initialDirectory, (folder / "inner").string() + "/");
+    EXPECT_EQ(driver.messageBoxes().size(), 1u) << "a folder is no file to replace";
+}
+
+TEST_F(ShellServicesTest, QuitDuringTheQuestionEndsTheDialog) {
+    const fs::path existing = folder / "old.TPZ";
+    std::ofstream(existing) << "x";
+    driver.chooseFile(existing.string());
+    driver.answerMessageBox([] {
+        PostQuitMessage(0);
+        return 0;
+    });
+    EXPECT_EQ(window.showSaveDialog("Save...", filter, folder.string(), 0), "");
+    EXPECT_EQ(driver.fileDialogs().size(), 1u) << "the chooser is not shown again";
+    MSG message;
+    EXPECT_FALSE(GetMessageA(&message, nullptr, 0, 0)) << "the quit is left for the loop outside";
 }
 
 TEST_F(ShellServicesTest, CancelledDialogsGiveEmptyText) {

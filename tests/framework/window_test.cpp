@@ -22,6 +22,7 @@ void registerF3(Window* window) {
     window->addKeyHandler(VK_F3, onF2);
 }
 void onCreateMessage(Window* window) { record("create", window); }
+void onSecondCreateMessage(Window* window) { record("second's create", window); }
 void onClose(Window* window) { record("close", window); }
 
 class WindowTest : public testing::Test {
@@ -53,6 +54,18 @@ TEST_F(WindowTest, ClassCanBeRegisteredAgainOnceItsWindowHasEnded) {
     EXPECT_EQ(windowRegistry.size(), 1u);
 }
 
+TEST_F(WindowTest, SecondDestroyLeavesTheClassToItsNewOwner) {
+    Window first(instance, 0, 0, "Twice");
+    first.create("First", 100, 100, 0);
+    EXPECT_EQ(first.addLabel("Label", 0, 0, 10, 10), 0);
+    first.destroy();
+    EXPECT_EQ(first.setLabelBitmap(0, 1), nullptr) << "its labels ended with it";
+    Window second(instance, 0, 0, "Twice");
+    first.destroy();
+    EXPECT_EQ(windowRegistry, (std::vector<Window*>{&second}));
+    EXPECT_THROW(Window(instance, 0, 0, "Twice"), char*) << "the class is still registered";
+}
+
 TEST_F(WindowTest, CreatesAVisibleOverlappedWindowWithTheStoredTitleAndSize) {
     Window window(instance, 0, 0, "Created");
     EXPECT_EQ(window.getHandle(), nullptr);
@@ -73,6 +86,11 @@ TEST_F(WindowTest, CreatesAVisibleOverlappedWindowWithTheStoredTitleAndSize) {
 }
 
 TEST_F(WindowTest, ClassIconsComeFromTheResourcesOrTheSystem) {
+    Window own(instance, 302, 302, "OwnIcons");
+    own.create("Own", 100, 100, 0);
+    EXPECT_NE(driver.window(own.getHandle()).icon, nullptr);
+    EXPECT_EQ(driver.window(own.getHandle()).icon, LoadIconA(instance, MAKEINTRESOURCEA(302)));
+    EXPECT_EQ(driver.window(own.getHandle()).smallIcon, LoadIconA(instance, MAKEINTRESOURCEA(302)));
     Window missing(instance, 998, 999, "MissingIcons");
     missing.create("Missing", 100, 100, 0);
     EXPECT_EQ(driver.window(missing.getHandle()).icon, nullptr) << "no such icon: none of its own";
@@ -109,7 +127,7 @@ TEST_F(WindowTest, CreationMessagesReachTheFirstRegisteredWindow) {
     main.addMessageHandler(WM_CREATE, onCreateMessage);
     main.create("Main", 100, 100, 0);
     Window second(instance, 0, 0, "Second");
-    second.addMessageHandler(WM_CREATE, onCreateMessage);
+    second.addMessageHandler(WM_CREATE, onSecondCreateMessage);
     second.create("Second", 100, 100, 0);
     // Both WM_CREATE messages ran the first Window's handler, while it was current.
     EXPECT_EQ(calls, (std::vector<std::string>{"create", "create"}));
@@ -148,15 +166,29 @@ TEST_F(WindowTest, KeyPassSeesKeysAddedDuringThePass) {
                                                "register F3", "F2", "F2", "F2"}));
 }
 
+// Pressed and released since the last query: only the key state's low bit is set.
 TEST_F(WindowTest, ReleasedKeyIsNotDown) {
     Window window(instance, 0, 0, "Released");
+    window.create("Released", 100, 100, 0);
     driver.holdKey(VK_SHIFT);
     EXPECT_TRUE(window.isKeyDown(VK_SHIFT));
     driver.releaseKey(VK_SHIFT);
+    driver.holdKey(VK_SHIFT);
+    driver.releaseKey(VK_SHIFT);
+    driver.then([&] { window.quit(); });
+    window.run();
+    EXPECT_EQ(GetAsyncKeyState(VK_SHIFT), 1) << "pressed since the last call";
+    driver.holdKey(VK_SHIFT);
+    driver.releaseKey(VK_SHIFT);
+    driver.then([&] { window.quit(); });
+    window.run();
     EXPECT_FALSE(window.isKeyDown(VK_SHIFT));
 }
 
+// Another registered window stays, so no quit follows the destruction: run ends on the close.
 TEST_F(WindowTest, PostedCloseEndsTheLoopAfterItsKeyPass) {
+    Window other(instance, 0, 0, "Staying");
+    other.create("Staying", 100, 100, 0);
     Window window(instance, 0, 0, "Closing");
     window.create("Closing", 100, 100, 0);
     window.addMessageHandler(WM_CLOSE, onClose);
@@ -164,8 +196,9 @@ TEST_F(WindowTest, PostedCloseEndsTheLoopAfterItsKeyPass) {
     driver.holdKey(VK_F1);
     driver.then([&] { PostMessageA(window.getHandle(), WM_CLOSE, 0, 0); });
     EXPECT_EQ(window.run(), 0);
-    // F1's key-down and the WM_KEYF1 it posts, then the close.
-    EXPECT_EQ(calls, (std::vector<std::string>{"F1", "F1", "close", "F1"}));
+    // F1's key-down and the WM_KEYF1 it posts, then the close; the last pass comes after
+    // the window's end, when the remaining Window is current.
+    EXPECT_EQ(calls, (std::vector<std::string>{"F1", "F1", "close", "F1@other"}));
     EXPECT_FALSE(IsWindow(window.getHandle()));
 }
 

@@ -7,6 +7,7 @@
 
 #include "headless/headless_display.h"
 #include "notes.h"
+#include "tone_output.h"
 #include "tone_fixture.h"
 
 namespace tone_test {
@@ -122,11 +123,24 @@ TEST_F(NotesTest, EveryNoteRecordsTheFrequencyItPlayed) {
     EXPECT_EQ(recordingBuffer, expected);
 }
 
-TEST_F(NotesTest, RecordsFollowEachOtherInPlayingOrder) {
+// The tone output of a test that notes the recording as each tone sounds.
+class BufferAtEachTone : public posix::ToneOutput {
+public:
+    explicit BufferAtEachTone(std::vector<std::string>& seen) : seen(seen) {}
+    void play(unsigned, unsigned) override { seen.push_back(recordingBuffer); }
+
+private:
+    std::vector<std::string>& seen;
+};
+
+TEST_F(NotesTest, RecordsFollowEachOtherInPlayingOrderEachOnceItSounded) {
+    std::vector<std::string> seen;
+    posix::setToneOutput(std::make_unique<BufferAtEachTone>(seen));
     isRecording = true;
     playNote(NoteId::Do4);
     playNote(NoteId::Si5);
     EXPECT_EQ(recordingBuffer, "263,230\n992,230\n");
+    EXPECT_EQ(seen, (std::vector<std::string>{"", "263,230\n"}));
 }
 
 }  // namespace

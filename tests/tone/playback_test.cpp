@@ -34,15 +34,16 @@ INSTANTIATE_TEST_SUITE_P(
         TuneText{"SecondHeaderAfterARecordIsSkipped", header + "263,230\n" + header + "992,230\n",
                  {{263, 230}, {992, 230}}},
         // The second header is read as records, two characters early from then on,
-        // so no field gives an audible frequency.
+        // so no field gives an audible frequency: each Beep asks for 0 Hz.
         TuneText{"SecondHeaderStraightAfterTheFirstIsReadAsRecords",
-                 header + header + "263,230\n394,230\n", {}},
+                 header + header + "263,230\n394,230\n",
+                 {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 3}, {0, 4}}},
         TuneText{"ShortRecordShiftsTheRest", "99,230\n263,230\n394,230\n",
                  {{99, 30}, {63, 30}, {94, 30}}},
         TuneText{"LeadingSpaceOrZero", " 99,230\n099,230\n", {{99, 230}, {99, 230}}},
         TuneText{"FieldsOfAnyDurationAndOtherSeparators", "440;999x880,005\n", {{440, 999}, {880, 5}}},
         TuneText{"LastRecordWithoutLineFeed", "263,230\n394,230", {{263, 230}, {394, 230}}},
-        TuneText{"FieldWithoutDigitsReadsAsZero", "263,abc\n", {{263, 0}}},
+        TuneText{"FieldWithoutDigitsReadsAsZero", "abc,230\n263,abc\n", {{0, 230}, {263, 0}}},
         TuneText{"NegativeDurationCountsAsZero", "263,-99\n394,-1\n", {{263, 0}, {394, 0}}},
         TuneText{"CommentWithoutLineFeedEndsTheWalk", "263,230\n// no line end 394,230", {{263, 230}}},
         TuneText{"HeaderAloneAtTheEnd", "263,230\n" + header, {{263, 230}}},
@@ -70,6 +71,8 @@ TEST_F(PlaybackTest, OpenDialogOffersTuneFilesAndAllFiles) {
     EXPECT_FALSE(dialog.save);
     EXPECT_EQ(dialog.owner, window.getHandle());
     EXPECT_EQ(dialog.title, "Play...");
+    EXPECT_EQ(dialog.askedDirectory, "C:\\");
+    EXPECT_EQ(dialog.flags, static_cast<DWORD>(OFN_OVERWRITEPROMPT | OFN_CREATEPROMPT));
     ASSERT_EQ(dialog.filters.size(), 2u);
     EXPECT_EQ(dialog.filters[0].description, "Tarnwell Pipalo (*.TPZ)");
     EXPECT_EQ(dialog.filters[0].pattern, "*.TPZ");

@@ -90,6 +90,8 @@ TEST_F(RecordingTest, SaveDialogLeftWithoutANameGoesOnRecording) {
     EXPECT_TRUE(dialog.save);
     EXPECT_EQ(dialog.owner, window.getHandle());
     EXPECT_EQ(dialog.title, "Save...");
+    EXPECT_EQ(dialog.askedDirectory, "c:\\");
+    EXPECT_EQ(dialog.flags, static_cast<DWORD>(OFN_OVERWRITEPROMPT | OFN_CREATEPROMPT));
     ASSERT_EQ(dialog.filters.size(), 1u);
     EXPECT_EQ(dialog.filters[0].description, "TarnWell Pipalo (*.TPZ)");
     EXPECT_EQ(dialog.filters[0].pattern, "*.TPZ");
@@ -237,12 +239,13 @@ TEST_F(RecordingTest, FileThatCannotBeWrittenIsReportedAndTheRecordingGoesOn) {
     start();
     playNote(NoteId::Do4);
     const std::string buffer = recordingBuffer;
-    answerSaveAsNew(folder / "missing" / "song");
+    const std::string tooLong(300, 'n');
+    answerSaveAsNew(folder / tooLong);
     driver.answerMessageBox(IDOK);
     stopRecording(&window);
     expectOwnedBox(3,
-                   "The tune could not be saved as " + (folder / "missing" / "song.TPZ").string() +
-                       "\nNo such file or directory",
+                   "The tune could not be saved as " + (folder / tooLong).string() + ".TPZ" +
+                       "\nFile name too long",
                    "Save...", MB_ICONINFORMATION);
     EXPECT_TRUE(isRecording);
     EXPECT_EQ(recordingBuffer, buffer);
@@ -257,12 +260,11 @@ TEST_F(RecordingTest, DirectoryInTheWayIsReportedAndLeftAsItWas) {
     const fs::path directory = folder / "song.TPZ";
     fs::create_directory(directory);
     start();
-    driver.answerMessageBox(IDYES);
-    driver.chooseFile(directory.string());
-    driver.answerMessageBox(IDYES);  // the dialog's question: replace it?
+    answerSaveAsNew(folder / "song");
+    driver.answerMessageBox(IDYES);  // replace "song.TPZ"?
     driver.answerMessageBox(IDOK);
     stopRecording(&window);
-    expectOwnedBox(3, "The tune could not be saved as " + directory.string() + "\nIs a directory", "Save...",
+    expectOwnedBox(4, "The tune could not be saved as " + directory.string() + "\nIs a directory", "Save...",
                    MB_ICONINFORMATION);
     EXPECT_TRUE(isRecording);
     EXPECT_TRUE(fs::is_directory(directory));

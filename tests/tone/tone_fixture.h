@@ -43,10 +43,10 @@ protected:
         recordingBuffer.clear();
     }
 
+    // Every Beep call, those that sound nothing too.
     std::vector<Tone> tonesPlayed() const {
         std::vector<Tone> tones;
-        for (const headless::PlayedTone& tone : driver.tones())
-            tones.emplace_back(tone.frequency, tone.milliseconds);
+        for (const headless::BeepCall& call : driver.beepCalls()) tones.emplace_back(call.frequency, call.duration);
         return tones;
     }
 

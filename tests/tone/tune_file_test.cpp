@@ -34,10 +34,36 @@ TEST_F(TuneFileTest, FileThatCannotBeReadGivesEmptyText) {
     EXPECT_EQ(readTuneFile(folder.string()), "");
 }
 
+// The path's bytes are the name, in the system's code page: here Latin-1 "Frédéric/été.TPZ".
 TEST_F(TuneFileTest, WritingPutsCarriageReturnBeforeEachLineFeed) {
-    const fs::path path = folder / "song.TPZ";
-    EXPECT_EQ(writeTuneFile(path.string(), std::string(headerLine) + "263,230\n"), "");
+    fs::create_directory(folder / "Fr\xe9" "d\xe9" "ric");
+    const std::string path = (folder / "Fr\xe9" "d\xe9" "ric" / "\xe9t\xe9.TPZ").string();
+    EXPECT_EQ(writeTuneFile(path, std::string(headerLine) + "263,230\n"), "");
     EXPECT_EQ(fileBytes(path), std::string(headerLineOnDisk) + "263,230\r\n");
+    EXPECT_EQ(readTuneFile(path), std::string(headerLine) + "263,230\n");
+    EXPECT_TRUE(fileExists(path));
+    EXPECT_FALSE(fileExists(path + ".partial0"));
+}
+
+TEST_F(TuneFileTest, SymbolicLinkKeepsNamingTheFileWhichGetsTheTune) {
+    fs::create_directory(folder / "elsewhere");
+    writeBytes(folder / "elsewhere" / "real.TPZ", "old");
+    fs::create_symlink("elsewhere/real.TPZ", folder / "link.TPZ");
+    EXPECT_EQ(writeTuneFile((folder / "link.TPZ").string(), "496,230\n"), "");
+    EXPECT_TRUE(fs::is_symlink(folder / "link.TPZ"));
+    EXPECT_EQ(fileBytes(folder / "elsewhere" / "real.TPZ"), "496,230\r\n");
+    EXPECT_EQ(entriesIn(folder), 2);
+    EXPECT_EQ(entriesIn(folder / "elsewhere"), 1);
+}
+
+// Here no new file can be made beside it because the longer name is refused; a folder that
+// takes no new files does the same for any user but root.
+TEST_F(TuneFileTest, FileWithNoRoomBesideItIsRewrittenInPlace) {
+    const fs::path path = folder / (std::string(251, 'n') + ".TPZ");
+    writeBytes(path, std::string(1000, 'x'));
+    EXPECT_EQ(writeTuneFile(path.string(), "496,230\n"), "");
+    EXPECT_EQ(fileBytes(path), "496,230\r\n");
+    EXPECT_EQ(entriesIn(folder), 1);
 }
 
 // A second link to the old file still holds the old bytes: the new file took the name

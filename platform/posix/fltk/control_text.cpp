@@ -18,6 +18,16 @@ void drawControlText(const std::string& text, int x, int y, int width, int heigh
     fl_draw_shortcut = 0;
 }
 
+std::string withoutMnemonic(const std::string& text) {
+    std::string doubled;
+    for (const char character : text) {
+        // The drawing reads "&&" as one '&' with nothing underlined.
+        if (character == '&') doubled += '&';
+        doubled += character;
+    }
+    return doubled;
+}
+
 void measureControlText(const std::string& text, int& width, int& height) {
     fl_font(controlFont, controlFontSize);
     fl_draw_shortcut = 1;

@@ -20,4 +20,7 @@ void drawControlText(const std::string& text, int x, int y, int width, int heigh
 // Width and height of the text drawn on one line per line feed, the '&' marks not counted.
 void measureControlText(const std::string& text, int& width, int& height);
 
+// The text that the two above draw and measure as it stands, each '&' an '&' (a message box's).
+std::string withoutMnemonic(const std::string& text);
+
 }  // namespace posix

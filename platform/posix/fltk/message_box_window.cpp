@@ -68,11 +68,11 @@ private:
     BoxIcon icon;
 };
 
-// The message, line by line as its line feeds break it.
+// The message, line by line as its line feeds break it, each '&' shown as it is.
 class TextWidget : public Fl_Widget {
 public:
     TextWidget(const std::string& text, int x, int y, int width, int height)
-        : Fl_Widget(x, y, width, height), text(text) {
+        : Fl_Widget(x, y, width, height), text(withoutMnemonic(text)) {
         clear_visible_focus();
     }
 
@@ -141,7 +141,7 @@ MessageBoxWindow::MessageBoxWindow(const MessageBoxRequest& request, int centreX
     const BoxIcon icon = iconOf(request.style);
     int textWidth = 0;
     int textHeight = 0;
-    measureControlText(request.text, textWidth, textHeight);
+    measureControlText(withoutMnemonic(request.text), textWidth, textHeight);
     const int textX = margin + (icon == BoxIcon::none ? 0 : iconSize + iconGap);
     const int contentHeight = std::max(textHeight, icon == BoxIcon::none ? 0 : iconSize);
     const int count = static_cast<int>(choices.buttons.size());

@@ -9,4 +9,6 @@ void RecordedTones::play(unsigned frequency, unsigned milliseconds) {
     driver.recordTone(frequency, milliseconds);
 }
 
+void RecordedTones::called(DWORD frequency, DWORD duration) { driver.recordBeepCall(frequency, duration); }
+
 }  // namespace headless

@@ -14,6 +14,7 @@ class RecordedTones : public posix::ToneOutput {
 public:
     explicit RecordedTones(Driver& driver) : driver(driver) {}
     void play(unsigned frequency, unsigned milliseconds) override;
+    void called(DWORD frequency, DWORD duration) override;
 
 private:
     Driver& driver;

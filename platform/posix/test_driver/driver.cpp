@@ -161,6 +161,10 @@ void Driver::recordTone(unsigned frequency, unsigned milliseconds) {
     clockMs += milliseconds;
 }
 
+void Driver::recordBeepCall(DWORD frequency, DWORD duration) {
+    madeBeepCalls.push_back({frequency, duration});
+}
+
 bool Driver::isKeyDown(int virtualKey) const { return heldKeys.count(virtualKey) > 0; }
 
 void Driver::waitForInput() {

@@ -25,6 +25,12 @@ struct PlayedTone {
     std::uint64_t startMs;  // on the virtual clock
 };
 
+struct BeepCall {
+    DWORD frequency;
+    DWORD duration;
+    bool operator==(const BeepCall&) const = default;
+};
+
 struct ShownMessageBox {
     HWND owner;
     std::string text;
@@ -73,7 +79,8 @@ public:
     // Makes the next CreateWindowExA of that class fail.
     void failNextCreation(const std::string& className);
 
-    const std::vector<PlayedTone>& tones() const { return playedTones; }
+    const std::vector<PlayedTone>& tones() const { return playedTones; }  // what sounded
+    const std::vector<BeepCall>& beepCalls() const { return madeBeepCalls; }  // every call made
     const std::vector<ShownMessageBox>& messageBoxes() const { return shownBoxes; }
     const std::vector<ShownFileDialog>& fileDialogs() const { return shownDialogs; }
     std::uint64_t nowMs() const { return clockMs; }
@@ -86,6 +93,7 @@ public:
 
     // Called by the headless display and tone output.
     void recordTone(unsigned frequency, unsigned milliseconds);
+    void recordBeepCall(DWORD frequency, DWORD duration);
     bool isKeyDown(int virtualKey) const;
     void waitForInput();
     void openMessageBox(const posix::MessageBoxRequest& request, std::function<void(int)> answered);
@@ -103,6 +111,7 @@ private:
     std::deque<std::function<int()>> boxAnswers;
     std::deque<std::optional<std::string>> dialogAnswers;
     std::vector<PlayedTone> playedTones;
+    std::vector<BeepCall> madeBeepCalls;
     std::vector<ShownMessageBox> shownBoxes;
     std::vector<ShownFileDialog> shownDialogs;
     std::uint64_t clockMs = 0;
