@@ -273,6 +273,7 @@ class Player:
 def play_run(pipalo, run, work, artifacts):
     folder = os.path.join(work, "folder")  # the program's current folder: the dialogs open there
     os.makedirs(folder)
+    run.make_folders(folder)
     wav, environment = sound_captured_in(work)
     program = subprocess.Popen([pipalo], cwd=folder, env=environment)
     try:
@@ -293,7 +294,7 @@ def play_run(pipalo, run, work, artifacts):
 
     if code != run.exit_code:
         raise Failure("the program ended with exit code %d" % code)
-    left = {name: open(os.path.join(folder, name), "rb").read() for name in os.listdir(folder)}
+    left = described.files_in(folder)
     if left != run.files:
         raise Failure("the program's folder holds %r, not %r" % (left, run.files))
     check_capture(wav, run.tones())

@@ -17,6 +17,7 @@ Actions (`target` names what the action is done to):
   close   press the close box of the window titled `target`
 """
 
+import os
 from dataclasses import dataclass, field
 
 MAIN_TITLE = "Pipalo 4 - TarnWell Dev."
@@ -54,11 +55,27 @@ class Step:
 class Run:
     name: str
     steps: list
-    files: dict  # name: bytes of every tune file the run leaves, and no others
+    files: dict  # path ("/" between folders): bytes of every tune file the run leaves, and no others
     exit_code: int = 0
+    folders: list = field(default_factory=list)  # made in the program's folder before it starts
 
     def tones(self):
         return [tone for step in self.steps for tone in step.tones]
+
+    def make_folders(self, folder):
+        for name in self.folders:
+            os.makedirs(os.path.join(folder, name))
+
+
+def files_in(folder):
+    """Every file below the folder, by its path from there ("/" between folders), with its bytes."""
+    found = {}
+    for place, _, names in os.walk(folder):
+        for name in names:
+            path = os.path.join(place, name)
+            with open(path, "rb") as file:
+                found[os.path.relpath(path, folder).replace(os.sep, "/")] = file.read()
+    return found
 
 
 def save_as(name):
@@ -73,6 +90,10 @@ def save_as(name):
 # under Wine and on the Linux subset alike), so the message loop's key pass runs
 # again while F1 is held.
 RECORDED = [DO4, DO4, DO5, SOL4]
+
+# A tune saved and played back under an accented name, in an accented folder: the
+# program hands the dialog's path to the file functions exactly as the dialog gave it.
+ACCENTED_TUNE = "Fr\u00e9d\u00e9ric/\u00e9t\u00e9"
 
 RUNS = [
     Run("record with Shift, F1, F8 and a click; save; play back; About; close without saving",
@@ -108,6 +129,20 @@ RUNS = [
             *save_as("closing"),
         ],
         files={"closing.TPZ": tune_file([DO5])}),
+    Run("save and play back under an accented name in an accented folder",
+        steps=[
+            Step("keys", "ctrl+r", shows=RECORDING_STARTED),
+            Step("answer", RECORDING_STARTED, answer="ok"),
+            Step("keys", "F8", tones=[DO5]),
+            Step("keys", "ctrl+s", shows=SAVE_QUESTION),
+            Step("answer", SAVE_QUESTION, answer="yes", shows=SAVE_DIALOG),
+            *save_as(ACCENTED_TUNE),
+            Step("keys", "ctrl+p", shows=PLAY_DIALOG),
+            Step("file", PLAY_DIALOG, answer=ACCENTED_TUNE + ".TPZ", tones=[DO5]),
+            Step("close", MAIN_TITLE),
+        ],
+        folders=[os.path.dirname(ACCENTED_TUNE)],
+        files={ACCENTED_TUNE + ".TPZ": tune_file([DO5])}),
 ]
 
 # How long a runner waits after pressing a key's modifiers before the key itself. The

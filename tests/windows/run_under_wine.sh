@@ -81,7 +81,8 @@ until [ -s "$run/display" ]; do
     sleep 0.1
 done
 export DISPLAY=":$(cat "$run/display")"
-export WINEPREFIX="$run/prefix" WINELOADER="$loader" WINEDEBUG=-all
+# Wine names files in the host's character set: a UTF-8 locale keeps accented names whole.
+export WINEPREFIX="$run/prefix" WINELOADER="$loader" WINEDEBUG=-all LC_ALL=C.UTF-8
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono and Gecko installers
 cleanup() {
     wineserver -k 2>/dev/null || true
