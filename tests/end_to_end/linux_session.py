@@ -20,32 +20,14 @@ import time
 import wave
 
 import session as described
+from runner import TIMEOUT_S, Failure, wait_for, xdotool
 from session import MAIN_TITLE, NOTE_MS as TONE_MS
 
-TIMEOUT = 60  # seconds for any one thing to happen; generous for a loaded machine
 RATE = 48000
 # Left and top of each note button in the client area, below the 20-pixel menu bar; all are 33 x 33.
 BUTTONS = {"Do": (10, 10), "Re": (50, 10), "Mi": (90, 10), "Fa": (130, 10), "Sol": (170, 10),
            "La": (210, 10), "Si": (250, 10)}
 MENU_BAR_HEIGHT = 20
-
-
-class Failure(Exception):
-    pass
-
-
-def wait_for(condition, what):
-    deadline = time.monotonic() + TIMEOUT
-    while time.monotonic() < deadline:
-        result = condition()
-        if result:
-            return result
-        time.sleep(0.05)
-    raise Failure("gave up waiting for " + what)
-
-
-def xdotool(*arguments):
-    return subprocess.run(["xdotool", *map(str, arguments)], capture_output=True, text=True).stdout
 
 
 def windows_titled(title):
@@ -283,7 +265,7 @@ def play_run(pipalo, run, work, artifacts):
         screenshot(player.main, os.path.join(artifacts, "main_window.png"))
         for step in run.steps:
             player.play(step)
-        code = program.wait(timeout=TIMEOUT)
+        code = program.wait(timeout=TIMEOUT_S)
     except Failure:
         screenshot("root", os.path.join(artifacts, "at_failure.png"))
         raise

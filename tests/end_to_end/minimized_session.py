@@ -19,9 +19,10 @@ import subprocess
 import sys
 import time
 
+from runner import Failure, wait_for, xdotool
 from session import DO4, MAIN_TITLE, SOL4
-from linux_session import (Capture, Failure, check_capture, check_frame, focus, press_close_box,
-                           screenshot, under_window_manager, sound_captured_in, wait_for, window_titled, xdotool)
+from linux_session import (Capture, check_capture, check_frame, focus, press_close_box, screenshot,
+                           sound_captured_in, under_window_manager, window_titled)
 
 QUIET_SECONDS = 1.5  # a key that is Pipalo's sounds within milliseconds; this is long enough to tell
 

@@ -19,6 +19,7 @@ import time
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "end_to_end"))
 import session as described  # noqa: E402
+from runner import Failure, wait_for, xdotool  # noqa: E402
 from session import ABOUT_TITLE, MAIN_TITLE, NOTE_MS  # noqa: E402
 
 # Label, x, y of each note button in the client area; all are 33 x 33.
@@ -29,31 +30,9 @@ NOTE_BUTTONS = [
 ]
 BUTTON_SIZE = 33
 
-TIMEOUT_S = 120  # generous: the machine may be loaded
-POLL_S = 0.05
-
-
-class ScenarioFailure(Exception):
-    pass
-
-
-def wait_for(condition, what):
-    deadline = time.monotonic() + TIMEOUT_S
-    while time.monotonic() < deadline:
-        result = condition()
-        if result:
-            return result
-        time.sleep(POLL_S)
-    raise ScenarioFailure(f"timed out waiting for {what}")
-
-
 def expect(actual, expected, what):
     if actual != expected:
-        raise ScenarioFailure(f"{what}: expected {expected!r}, got {actual!r}")
-
-
-def xdotool(*arguments):
-    return subprocess.run(["xdotool", *map(str, arguments)], capture_output=True, text=True).stdout
+        raise Failure(f"{what}: expected {expected!r}, got {actual!r}")
 
 
 def extended_regex(text):
@@ -112,8 +91,8 @@ class Program:
         """Waits until the program has played at least count tones; all of them."""
         try:
             return wait_for(lambda: len(self.tones()) >= count and self.tones(), f"{count} tones")
-        except ScenarioFailure as failure:
-            raise ScenarioFailure(f"{failure}; heard {self.tones()}") from None
+        except Failure as failure:
+            raise Failure(f"{failure}; heard {self.tones()}") from None
 
     def probe(self, title):
         """The probe's report on a window: frame, client, closebox, menubar and controls."""
@@ -275,7 +254,7 @@ def main(exe, probe, artifacts):
         try:
             play_run(exe, probe, run, number, artifacts)
             print(f"ok: {run.name}", flush=True)
-        except (ScenarioFailure, subprocess.CalledProcessError) as failure:
+        except (Failure, subprocess.CalledProcessError) as failure:
             print(f"FAILED: {run.name}: {failure}", flush=True)
             failed += 1
     print(f"{len(described.RUNS) - failed} passed, {failed} failed")
