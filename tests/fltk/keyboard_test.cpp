@@ -4,7 +4,7 @@
 #include <FL/Enumerations.H>
 
 #include "fltk/keyboard.h"
-#include "test_driver/driver.h"
+#include "headless/driver.h"
 
 namespace {
 

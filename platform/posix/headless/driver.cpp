@@ -1,14 +1,57 @@
-// The test driver, which plays the user on the headless display.
-#include "test_driver/driver.h"
+// The headless platform of the tests and the driver that plays the user on it.
+#include "headless/driver.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "headless/headless_display.h"
-#include "headless/recorded_tones.h"
 #include "tone_output.h"
 
 namespace headless {
+
+// Nothing is drawn; input and answers come from the driver.
+class Driver::HeadlessDisplay : public posix::Display {
+public:
+    explicit HeadlessDisplay(Driver& driver) : driver(driver) {}
+
+    void windowCreated(HWND) override {}
+    void windowChanged(HWND) override {}
+    void windowDestroyed(HWND) override {}
+    void raiseWindow(HWND) override {}
+    void waitForInput() override { driver.waitForInput(); }
+    bool isKeyDown(int virtualKey) override {
+        driver.keysAsked.push_back(virtualKey);
+        return driver.isKeyDown(virtualKey);
+    }
+    void openMessageBox(const posix::MessageBoxRequest& request,
+                        std::function<void(int)> answered) override {
+        driver.openMessageBox(request, std::move(answered));
+    }
+    void openFileDialog(const posix::FileDialogRequest& request,
+                        std::function<void(std::optional<std::string>)> chosen) override {
+        driver.openFileDialog(request, std::move(chosen));
+    }
+    // Every box and dialog is answered as it opens, so none is ever left to close.
+    void cancelModal() override {}
+
+private:
+    Driver& driver;
+};
+
+// Each tone is written down and takes no time but on the driver's virtual clock.
+class Driver::RecordedTones : public posix::ToneOutput {
+public:
+    explicit RecordedTones(Driver& driver) : driver(driver) {}
+    void play(unsigned frequency, unsigned milliseconds) override {
+        driver.playedTones.push_back({frequency, milliseconds, driver.clockMs});
+        driver.clockMs += milliseconds;
+    }
+    void called(DWORD frequency, DWORD duration) override {
+        driver.madeBeepCalls.push_back({frequency, duration});
+    }
+
+private:
+    Driver& driver;
+};
 
 namespace {
 
@@ -154,15 +197,6 @@ const posix::WindowRecord& Driver::window(HWND handle) const {
 
 const posix::Menu* Driver::menuOf(HWND handle) const {
     return posix::menuFromHandle(window(handle).menu);
-}
-
-void Driver::recordTone(unsigned frequency, unsigned milliseconds) {
-    playedTones.push_back({frequency, milliseconds, clockMs});
-    clockMs += milliseconds;
-}
-
-void Driver::recordBeepCall(DWORD frequency, DWORD duration) {
-    madeBeepCalls.push_back({frequency, duration});
 }
 
 bool Driver::isKeyDown(int virtualKey) const { return heldKeys.count(virtualKey) > 0; }
