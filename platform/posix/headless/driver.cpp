@@ -90,45 +90,23 @@ void Driver::setFailureReporter(std::function<void(const std::string&)> reporter
 
 void Driver::fail(const std::string& message) { failureReporter()(message); }
 
-// Input goes to the window with the focus, or else the active window, and only
-// while its top-level window takes input (a modal box disables its owner).
-HWND Driver::keyTarget() const {
-    const HWND focus = posix::desktop().focus;
-    return posix::findWindow(focus) ? focus : posix::activeWindow();
-}
-
+// Input goes only to a window whose top-level window takes it (a modal box disables its owner).
 bool Driver::acceptsInput(HWND target) const {
     const posix::WindowRecord* top = posix::findWindow(posix::topLevelOf(target));
     return top && top->enabled;
 }
 
-void Driver::postKey(int virtualKey, bool down, bool repeat) {
-    const HWND target = keyTarget();
-    if (!acceptsInput(target)) return;
-    const bool alt = heldKeys.count(VK_MENU) > 0;
-    const bool system = alt || virtualKey == VK_F10 || virtualKey == VK_MENU;
-    UINT message = down ? WM_KEYDOWN : WM_KEYUP;
-    if (system) message = down ? WM_SYSKEYDOWN : WM_SYSKEYUP;
-    LPARAM flags = 1;
-    if (alt) flags |= 1 << 29;
-    if (repeat || !down) flags |= 1 << 30;
-    if (!down) flags |= static_cast<LPARAM>(1u << 31);
-    posix::postInputMessage(target, message, static_cast<WPARAM>(virtualKey), flags);
+void Driver::postKey(const posix::KeyMessage& key) {
+    const HWND target = posix::keyboardTarget();
+    if (acceptsInput(target)) posix::postInputMessage(target, key.message, key.virtualKey, key.flags);
 }
 
-void Driver::holdKey(int virtualKey) {
-    const bool repeat = heldKeys.count(virtualKey) > 0;
-    heldKeys.insert(virtualKey);
-    postKey(virtualKey, true, repeat);
-}
+void Driver::holdKey(int virtualKey) { postKey(keys.keyDown(virtualKey)); }
 
-void Driver::releaseKey(int virtualKey) {
-    heldKeys.erase(virtualKey);
-    postKey(virtualKey, false, false);
-}
+void Driver::releaseKey(int virtualKey) { postKey(keys.keyUp(virtualKey)); }
 
 void Driver::repeatKey(int virtualKey) {
-    if (heldKeys.count(virtualKey)) postKey(virtualKey, true, true);
+    if (keys.isDown(virtualKey)) postKey(keys.keyDown(virtualKey));
 }
 
 void Driver::click(HWND control) {
@@ -198,8 +176,6 @@ const posix::WindowRecord& Driver::window(HWND handle) const {
 const posix::Menu* Driver::menuOf(HWND handle) const {
     return posix::menuFromHandle(window(handle).menu);
 }
-
-bool Driver::isKeyDown(int virtualKey) const { return heldKeys.count(virtualKey) > 0; }
 
 void Driver::waitForInput() {
     if (!steps.empty()) {

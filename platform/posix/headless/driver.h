@@ -11,12 +11,12 @@
 #include <deque>
 #include <functional>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "desktop.h"
 #include "display.h"
+#include "key_messages.h"
 #include "menus.h"
 
 namespace headless {
@@ -87,7 +87,7 @@ public:
     const std::vector<ShownFileDialog>& fileDialogs() const { return shownDialogs; }
     std::uint64_t nowMs() const { return clockMs; }
     // Whether the key is held, and every key the program asked about, in order.
-    bool isKeyDown(int virtualKey) const;
+    bool isKeyDown(int virtualKey) const { return keys.isDown(virtualKey); }
     const std::vector<int>& askedKeys() const { return keysAsked; }
 
     std::vector<HWND> topLevelWindows() const;  // front first
@@ -106,11 +106,10 @@ private:
     void openFileDialog(const posix::FileDialogRequest& request,
                         std::function<void(std::optional<std::string>)> chosen);
     void fail(const std::string& message);
-    void postKey(int virtualKey, bool down, bool repeat);
-    HWND keyTarget() const;
+    void postKey(const posix::KeyMessage& key);
     bool acceptsInput(HWND window) const;
 
-    std::set<int> heldKeys;
+    posix::KeyTransitions keys;  // the keys held, as their messages tell them
     std::vector<int> keysAsked;
     std::deque<std::function<void()>> steps;
     std::deque<std::function<int()>> boxAnswers;
