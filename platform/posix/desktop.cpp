@@ -40,6 +40,8 @@ HWND activeWindow() {
     return nullptr;
 }
 
+HWND keyboardTarget() { return findWindow(desktop().focus) ? desktop().focus : activeWindow(); }
+
 HWND topLevelOf(HWND window) {
     const WindowRecord* record = findWindow(window);
     while (record && record->parent) record = findWindow(record->parent);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "key_messages.h"
 #include "win32_subset.h"
 
 namespace posix {
@@ -69,7 +70,7 @@ struct Desktop {
     bool quitPending = false;
     int quitCode = 0;
     HWND focus = nullptr;
-    std::set<int> sentKeys;  // held down by SendInput
+    KeyTransitions sentKeys;  // held down by SendInput
     std::set<int> pressedSinceQuery;  // keys gone down since GetAsyncKeyState last asked for them
     std::string failNextCreationOf;  // a test's request that the next window of this class fails
     std::uintptr_t nextHandle = 0x10000;
@@ -86,6 +87,8 @@ bool equalIgnoringCase(const std::string& a, const std::string& b);
 WindowRecord* findWindow(HWND window);
 WindowClass* findClass(const std::string& name);
 HWND activeWindow();
+// Where keyboard messages go: the window with the keyboard focus, or else the active window.
+HWND keyboardTarget();
 HWND topLevelOf(HWND window);
 
 // Posts a message of the keyboard or mouse, as the display does for the user's input.

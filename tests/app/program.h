@@ -12,7 +12,7 @@
 #include "notes.h"
 #include "resource_ids.h"
 #include "temporary_folder.h"
-#include "test_driver/driver.h"
+#include "headless/driver.h"
 
 class ProgramTest : public testing::Test {
 protected:

@@ -3,6 +3,7 @@
 // the subset; each case looks only at the ones it names.
 #include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 #include "conformance.h"
@@ -70,13 +71,17 @@ MSG takeAndDispatch() {
     return message;
 }
 
-// Takes and dispatches messages until one of this kind; Windows may have others waiting.
-MSG takeAndDispatchUntil(UINT kind) {
+// Takes and dispatches messages until one of these kinds; Windows may have others waiting.
+MSG takeAndDispatchUntil(std::initializer_list<UINT> kinds) {
     for (;;) {
         const MSG message = takeAndDispatch();
-        if (message.message == kind || message.message == WM_QUIT) return message;
+        if (std::find(kinds.begin(), kinds.end(), message.message) != kinds.end() || message.message == WM_QUIT)
+            return message;
     }
 }
+
+// Takes and dispatches messages until a keyboard message.
+MSG takeAndDispatchKey() { return takeAndDispatchUntil({WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN, WM_SYSKEYUP}); }
 
 void sendKey(WORD virtualKey, bool up) {
     INPUT input = {};
@@ -209,7 +214,7 @@ CONFORMANCE_CASE(F1FromTheKeyboardIsHeldAndPostsKeyF1) {
     SetForegroundWindow(window);
     SetFocus(window);
     sendKey(VK_F1, false);
-    const MSG down = takeAndDispatchUntil(WM_KEYDOWN);
+    const MSG down = takeAndDispatchUntil({WM_KEYDOWN});
     if (conformance::underWine())
         conformance::skip("F1's key state: Wine takes it from the X server, where no key went down");
     else
@@ -217,14 +222,46 @@ CONFORMANCE_CASE(F1FromTheKeyboardIsHeldAndPostsKeyF1) {
     CHECK(down.hwnd == window);
     CHECK_EQ(down.wParam, static_cast<WPARAM>(VK_F1));
     // Taking it posted WM_KEYF1, which the default procedure turned into WM_HELP.
-    const MSG help = takeAndDispatchUntil(WM_KEYF1);
+    const MSG help = takeAndDispatchUntil({WM_KEYF1});
     CHECK(help.hwnd == window);
     CHECK(messagesOf(window) == (std::vector<UINT>{WM_KEYF1, WM_HELP}));
 
     sendKey(VK_F1, true);
-    CHECK_EQ(takeAndDispatchUntil(WM_KEYUP).wParam, static_cast<WPARAM>(VK_F1));
+    CHECK_EQ(takeAndDispatchUntil({WM_KEYUP}).wParam, static_cast<WPARAM>(VK_F1));
     CHECK_EQ(GetAsyncKeyState(VK_F1) & 0x8000, 0);
     CHECK(messagesOf(window) == (std::vector<UINT>{WM_KEYF1, WM_HELP}));  // no help for a key-up
+    DestroyWindow(window);
+}
+
+CONFORMANCE_CASE(AltMakesSystemKeysButNotWithCtrl) {
+    RecordingClass recorder({});
+    const HWND window = recorder.create(WS_CAPTION | WS_VISIBLE);
+    SetForegroundWindow(window);
+    SetFocus(window);
+    const LPARAM altContext = LPARAM{1} << 29;
+    struct Stroke {
+        WORD virtualKey;
+        bool up;
+        UINT message;
+    };
+    // Alt, then Ctrl with Alt, as AltGr holds them, then Ctrl let go while Alt is still
+    // held: every message says Alt is down.
+    const Stroke strokes[] = {
+        {VK_MENU, false, WM_SYSKEYDOWN}, {'Q', false, WM_SYSKEYDOWN}, {'Q', true, WM_SYSKEYUP},
+        {VK_CONTROL, false, WM_KEYDOWN}, {'Q', false, WM_KEYDOWN},    {'Q', true, WM_KEYUP},
+        {VK_CONTROL, true, WM_SYSKEYUP},
+    };
+    for (const Stroke& stroke : strokes) {
+        sendKey(stroke.virtualKey, stroke.up);
+        const MSG message = takeAndDispatchKey();
+        CHECK_EQ(message.wParam, static_cast<WPARAM>(stroke.virtualKey));
+        CHECK_EQ(message.message, stroke.message);
+        CHECK_EQ(message.lParam & altContext, altContext);
+    }
+    sendKey(VK_MENU, true);
+    const MSG altUp = takeAndDispatchKey();
+    CHECK_EQ(altUp.wParam, static_cast<WPARAM>(VK_MENU));
+    CHECK_EQ(altUp.lParam & altContext, 0);
     DestroyWindow(window);
 }
 

@@ -5,7 +5,7 @@
 #include "conformance.h"
 
 #ifndef _WIN32
-#include "test_driver/driver.h"
+#include "headless/driver.h"
 #endif
 
 namespace conformance {

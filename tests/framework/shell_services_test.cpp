@@ -6,7 +6,7 @@
 #include <string>
 
 #include "temporary_folder.h"
-#include "test_driver/driver.h"
+#include "headless/driver.h"
 #include "window.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "test_driver/driver.h"
+#include "headless/driver.h"
 #include "window.h"
 
 namespace {

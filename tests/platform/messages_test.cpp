@@ -3,7 +3,7 @@
 
 #include "modal_loop.h"
 #include "recorder.h"
-#include "test_driver/driver.h"
+#include "headless/driver.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "recorder.h"
-#include "test_driver/driver.h"
+#include "headless/driver.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "menus.h"
-#include "test_driver/driver.h"
+#include "headless/driver.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "test_driver/driver.h"
+#include "headless/driver.h"
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);

@@ -13,7 +13,7 @@
 
 #include "notes.h"
 #include "temporary_folder.h"
-#include "test_driver/driver.h"
+#include "headless/driver.h"
 #include "window.h"
 
 namespace tone_test {

@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "display.h"
-#include "fltk/keyboard.h"
+#include "key_messages.h"
+#include "fltk/keyboard_reading.h"
 #include "fltk/minimized_keys.h"
 #include "fltk/modal_view.h"
 #include "fltk/top_level_window.h"

@@ -4,6 +4,7 @@
 #include <FL/Fl.H>
 
 #include "desktop.h"
+#include "fltk/key_codes.h"
 
 namespace posix {
 
@@ -19,8 +20,8 @@ constexpr WPARAM controlDown = 0x0008;     // MK_CONTROL
 void postKeyEvent(HWND topLevel, KeyTransitions& transitions, bool down) {
     const int key = Fl::event_key();
     const int virtualKey = virtualKeyOf(key);
-    // The state of the modifiers before this event, so an Alt key counts for itself.
-    const bool alt = Fl::event_state(FL_ALT) || virtualKey == VK_MENU;
+    // The state of the modifiers before this event.
+    const bool alt = Fl::event_state(FL_ALT) != 0;
     const bool ctrl = Fl::event_state(FL_CTRL) != 0;
     const KeyMessage message = down ? transitions.keyDown(virtualKey, alt, ctrl)
                                     : transitions.keyUp(virtualKey, alt, ctrl);

@@ -4,7 +4,7 @@
 
 #include "internal.h"
 
-#include "fltk/keyboard.h"
+#include "key_messages.h"
 
 namespace posix {
 

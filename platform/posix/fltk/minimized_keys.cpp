@@ -3,6 +3,8 @@
 #include <FL/Fl.H>
 #include <FL/x.H>
 
+#include "fltk/key_codes.h"
+
 namespace posix {
 
 namespace {

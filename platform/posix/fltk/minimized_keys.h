@@ -18,7 +18,7 @@
 #include <map>
 #include <set>
 
-#include "fltk/keyboard.h"
+#include "key_messages.h"
 
 namespace posix {
 

@@ -13,7 +13,7 @@
 
 #include "desktop.h"
 #include "fltk/control_widgets.h"
-#include "fltk/keyboard.h"
+#include "key_messages.h"
 #include "fltk/menu_bar.h"
 
 namespace posix {

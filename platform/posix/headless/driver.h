@@ -1,6 +1,8 @@
-// Plays the user for a test on the headless display: it holds keys, clicks,
-// chooses menu items, answers boxes and dialogs, and reads back every tone,
-// box, dialog and window. One Driver a test; it starts from an empty desktop.
+// The headless platform of the tests: while a Driver lives it is the display,
+// which draws nothing, and the tone output, which writes each tone down on a
+// virtual clock. It plays the user: it holds keys, clicks, chooses menu items,
+// answers boxes and dialogs, and reads back every tone, box, dialog, window and
+// key the program asked about. One Driver a test; it starts from an empty desktop.
 #pragma once
 
 #include "internal.h"
@@ -9,12 +11,12 @@
 #include <deque>
 #include <functional>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "desktop.h"
 #include "display.h"
+#include "key_messages.h"
 #include "menus.h"
 
 namespace headless {
@@ -84,6 +86,9 @@ public:
     const std::vector<ShownMessageBox>& messageBoxes() const { return shownBoxes; }
     const std::vector<ShownFileDialog>& fileDialogs() const { return shownDialogs; }
     std::uint64_t nowMs() const { return clockMs; }
+    // Whether the key is held, and every key the program asked about, in order.
+    bool isKeyDown(int virtualKey) const { return keys.isDown(virtualKey); }
+    const std::vector<int>& askedKeys() const { return keysAsked; }
 
     std::vector<HWND> topLevelWindows() const;  // front first
     HWND findTopLevel(const std::string& title) const;
@@ -91,22 +96,21 @@ public:
     const posix::WindowRecord& window(HWND window) const;
     const posix::Menu* menuOf(HWND window) const;
 
-    // Called by the headless display and tone output.
-    void recordTone(unsigned frequency, unsigned milliseconds);
-    void recordBeepCall(DWORD frequency, DWORD duration);
-    bool isKeyDown(int virtualKey) const;
+private:
+    // What the platform asks of the display and the tone output, installed while the driver lives.
+    class HeadlessDisplay;
+    class RecordedTones;
+
     void waitForInput();
     void openMessageBox(const posix::MessageBoxRequest& request, std::function<void(int)> answered);
     void openFileDialog(const posix::FileDialogRequest& request,
                         std::function<void(std::optional<std::string>)> chosen);
-
-private:
     void fail(const std::string& message);
-    void postKey(int virtualKey, bool down, bool repeat);
-    HWND keyTarget() const;
+    void postKey(const posix::KeyMessage& key);
     bool acceptsInput(HWND window) const;
 
-    std::set<int> heldKeys;
+    posix::KeyTransitions keys;  // the keys held, as their messages tell them
+    std::vector<int> keysAsked;
     std::deque<std::function<void()>> steps;
     std::deque<std::function<int()>> boxAnswers;
     std::deque<std::optional<std::string>> dialogAnswers;

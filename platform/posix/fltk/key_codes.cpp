@@ -1,9 +1,7 @@
-// FLTK's keys as Windows' virtual keys, and their keyboard messages.
-#include "fltk/keyboard.h"
+// FLTK's keys as Windows' virtual keys.
+#include "fltk/key_codes.h"
 
 #include <FL/Enumerations.H>
-#include <FL/x.H>
-
 
 namespace posix {
 
@@ -52,17 +50,6 @@ constexpr KeyRange keyRanges[] = {
     {VK_NUMPAD0, FL_KP + '0', 10},
 };
 
-constexpr LPARAM repeatCountOne = 1;
-constexpr LPARAM altContext = LPARAM{1} << 29;
-constexpr LPARAM previouslyDown = LPARAM{1} << 30;
-constexpr LPARAM goingUp = static_cast<LPARAM>(DWORD{1} << 31);
-
-UINT messageFor(int virtualKey, bool down, bool altHeld, bool ctrlHeld) {
-    const bool system = virtualKey == VK_F10 || (altHeld && !ctrlHeld);
-    if (system) return down ? WM_SYSKEYDOWN : WM_SYSKEYUP;
-    return down ? WM_KEYDOWN : WM_KEYUP;
-}
-
 }  // namespace
 
 int virtualKeyOf(int fltkKey) {
@@ -82,33 +69,6 @@ std::vector<int> fltkKeysOf(int virtualKey) {
     for (const KeyPair& pair : namedKeys)
         if (pair.virtualKey == virtualKey) keys.push_back(pair.fltkKey);
     return keys;
-}
-
-bool KeyboardReading::isDown(int virtualKey) {
-    if (!fresh) {
-        XQueryKeymap(fl_display, keys.data());
-        fresh = true;
-    }
-    // FLTK's key numbers are X keysyms, as Fl::event_key takes them.
-    for (int key : fltkKeysOf(virtualKey)) {
-        const unsigned keycode = XKeysymToKeycode(fl_display, static_cast<KeySym>(key));
-        if (keycode != 0 && (keys[keycode / 8] & (1 << (keycode % 8)))) return true;
-    }
-    return false;
-}
-
-KeyMessage KeyTransitions::keyDown(int virtualKey, bool altHeld, bool ctrlHeld) {
-    LPARAM flags = repeatCountOne;
-    if (altHeld) flags |= altContext;
-    if (!down.insert(virtualKey).second) flags |= previouslyDown;
-    return {messageFor(virtualKey, true, altHeld, ctrlHeld), static_cast<WPARAM>(virtualKey), flags};
-}
-
-KeyMessage KeyTransitions::keyUp(int virtualKey, bool altHeld, bool ctrlHeld) {
-    down.erase(virtualKey);
-    LPARAM flags = repeatCountOne | previouslyDown | goingUp;
-    if (altHeld) flags |= altContext;
-    return {messageFor(virtualKey, false, altHeld, ctrlHeld), static_cast<WPARAM>(virtualKey), flags};
 }
 
 }  // namespace posix

@@ -1,14 +1,57 @@
-// The test driver, which plays the user on the headless display.
-#include "test_driver/driver.h"
+// The headless platform of the tests and the driver that plays the user on it.
+#include "headless/driver.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "headless/headless_display.h"
-#include "headless/recorded_tones.h"
 #include "tone_output.h"
 
 namespace headless {
+
+// Nothing is drawn; input and answers come from the driver.
+class Driver::HeadlessDisplay : public posix::Display {
+public:
+    explicit HeadlessDisplay(Driver& driver) : driver(driver) {}
+
+    void windowCreated(HWND) override {}
+    void windowChanged(HWND) override {}
+    void windowDestroyed(HWND) override {}
+    void raiseWindow(HWND) override {}
+    void waitForInput() override { driver.waitForInput(); }
+    bool isKeyDown(int virtualKey) override {
+        driver.keysAsked.push_back(virtualKey);
+        return driver.isKeyDown(virtualKey);
+    }
+    void openMessageBox(const posix::MessageBoxRequest& request,
+                        std::function<void(int)> answered) override {
+        driver.openMessageBox(request, std::move(answered));
+    }
+    void openFileDialog(const posix::FileDialogRequest& request,
+                        std::function<void(std::optional<std::string>)> chosen) override {
+        driver.openFileDialog(request, std::move(chosen));
+    }
+    // Every box and dialog is answered as it opens, so none is ever left to close.
+    void cancelModal() override {}
+
+private:
+    Driver& driver;
+};
+
+// Each tone is written down and takes no time but on the driver's virtual clock.
+class Driver::RecordedTones : public posix::ToneOutput {
+public:
+    explicit RecordedTones(Driver& driver) : driver(driver) {}
+    void play(unsigned frequency, unsigned milliseconds) override {
+        driver.playedTones.push_back({frequency, milliseconds, driver.clockMs});
+        driver.clockMs += milliseconds;
+    }
+    void called(DWORD frequency, DWORD duration) override {
+        driver.madeBeepCalls.push_back({frequency, duration});
+    }
+
+private:
+    Driver& driver;
+};
 
 namespace {
 
@@ -47,45 +90,23 @@ void Driver::setFailureReporter(std::function<void(const std::string&)> reporter
 
 void Driver::fail(const std::string& message) { failureReporter()(message); }
 
-// Input goes to the window with the focus, or else the active window, and only
-// while its top-level window takes input (a modal box disables its owner).
-HWND Driver::keyTarget() const {
-    const HWND focus = posix::desktop().focus;
-    return posix::findWindow(focus) ? focus : posix::activeWindow();
-}
-
+// Input goes only to a window whose top-level window takes it (a modal box disables its owner).
 bool Driver::acceptsInput(HWND target) const {
     const posix::WindowRecord* top = posix::findWindow(posix::topLevelOf(target));
     return top && top->enabled;
 }
 
-void Driver::postKey(int virtualKey, bool down, bool repeat) {
-    const HWND target = keyTarget();
-    if (!acceptsInput(target)) return;
-    const bool alt = heldKeys.count(VK_MENU) > 0;
-    const bool system = alt || virtualKey == VK_F10 || virtualKey == VK_MENU;
-    UINT message = down ? WM_KEYDOWN : WM_KEYUP;
-    if (system) message = down ? WM_SYSKEYDOWN : WM_SYSKEYUP;
-    LPARAM flags = 1;
-    if (alt) flags |= 1 << 29;
-    if (repeat || !down) flags |= 1 << 30;
-    if (!down) flags |= static_cast<LPARAM>(1u << 31);
-    posix::postInputMessage(target, message, static_cast<WPARAM>(virtualKey), flags);
+void Driver::postKey(const posix::KeyMessage& key) {
+    const HWND target = posix::keyboardTarget();
+    if (acceptsInput(target)) posix::postInputMessage(target, key.message, key.virtualKey, key.flags);
 }
 
-void Driver::holdKey(int virtualKey) {
-    const bool repeat = heldKeys.count(virtualKey) > 0;
-    heldKeys.insert(virtualKey);
-    postKey(virtualKey, true, repeat);
-}
+void Driver::holdKey(int virtualKey) { postKey(keys.keyDown(virtualKey)); }
 
-void Driver::releaseKey(int virtualKey) {
-    heldKeys.erase(virtualKey);
-    postKey(virtualKey, false, false);
-}
+void Driver::releaseKey(int virtualKey) { postKey(keys.keyUp(virtualKey)); }
 
 void Driver::repeatKey(int virtualKey) {
-    if (heldKeys.count(virtualKey)) postKey(virtualKey, true, true);
+    if (keys.isDown(virtualKey)) postKey(keys.keyDown(virtualKey));
 }
 
 void Driver::click(HWND control) {
@@ -155,17 +176,6 @@ const posix::WindowRecord& Driver::window(HWND handle) const {
 const posix::Menu* Driver::menuOf(HWND handle) const {
     return posix::menuFromHandle(window(handle).menu);
 }
-
-void Driver::recordTone(unsigned frequency, unsigned milliseconds) {
-    playedTones.push_back({frequency, milliseconds, clockMs});
-    clockMs += milliseconds;
-}
-
-void Driver::recordBeepCall(DWORD frequency, DWORD duration) {
-    madeBeepCalls.push_back({frequency, duration});
-}
-
-bool Driver::isKeyDown(int virtualKey) const { return heldKeys.count(virtualKey) > 0; }
 
 void Driver::waitForInput() {
     if (!steps.empty()) {
