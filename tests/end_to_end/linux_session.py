@@ -20,7 +20,7 @@ import time
 import wave
 
 import session as described
-from runner import TIMEOUT_S, Failure, wait_for, xdotool
+from runner import TIMEOUT_S, Failure, give_keys_to_letters_of, wait_for, xdotool
 from session import MAIN_TITLE, NOTE_MS as TONE_MS
 
 RATE = 48000
@@ -313,4 +313,5 @@ def play_numbered_run(number, run):
 
 
 if __name__ == "__main__":
+    give_keys_to_letters_of(described.typed_texts())
     sys.exit(under_window_manager([play_numbered_run(number, run) for number, run in enumerate(described.RUNS)]))

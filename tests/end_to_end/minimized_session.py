@@ -13,6 +13,7 @@ window, restored, plays its keys as before. Screenshots of the screen with the
 window shown and minimised are left in ARTIFACTS.
 """
 
+import ctypes
 import os
 import shutil
 import subprocess
@@ -29,6 +30,39 @@ QUIET_SECONDS = 1.5  # a key that is Pipalo's sounds within milliseconds; this i
 
 def xprop(*arguments):
     return subprocess.run(["xprop", *map(str, arguments)], capture_output=True, text=True).stdout
+
+
+def grabbed_by_another_client(key):
+    """Whether another client holds a grab of the key, without modifiers, on the root
+    window: our own grab of it is then refused (BadAccess)."""
+    x11 = ctypes.cdll.LoadLibrary("libX11.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    for name in ("XCloseDisplay", "XSync", "XDefaultRootWindow", "XKeysymToKeycode", "XGrabKey", "XUngrabKey"):
+        getattr(x11, name).argtypes = None
+    x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+    x11.XDefaultRootWindow.restype = ctypes.c_ulong
+    x11.XStringToKeysym.restype = ctypes.c_ulong
+    x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+    x11.XGrabKey.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int,
+                             ctypes.c_int, ctypes.c_int]
+    x11.XUngrabKey.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_uint, ctypes.c_ulong]
+    x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    refused = []
+    on_error = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)(lambda _, __: refused.append(1) or 0)
+    previous = x11.XSetErrorHandler(on_error)
+    display = x11.XOpenDisplay(None)
+    root = x11.XDefaultRootWindow(display)
+    code = x11.XKeysymToKeycode(display, x11.XStringToKeysym(key.encode()))
+    grab_mode_async = 1
+    x11.XGrabKey(display, code, 0, root, 1, grab_mode_async, grab_mode_async)
+    x11.XSync(display, 0)
+    if not refused:
+        x11.XUngrabKey(display, code, 0, root)
+        x11.XSync(display, 0)
+    x11.XCloseDisplay(display)
+    x11.XSetErrorHandler(ctypes.c_void_p(previous))
+    return bool(refused)
 
 
 def is_iconic(window):
@@ -95,12 +129,16 @@ def session(pipalo, artifacts):
         hold(main, ["ctrl", "h"], lambda: is_iconic(main), "the window to be minimised")
         screenshot("root", os.path.join(artifacts, "minimised.png"))
         print("focus while minimised:", focused_window())
+        # The program grabs the keys once it has seen itself minimised.
+        wait_for(lambda: grabbed_by_another_client("F5"), "the minimised program to grab F5")
         press("F5", grown(capture), "a tone from the minimised window")
 
         other = subprocess.Popen(["xmessage", "-name", "Another window", "Another window"])
         other_window = window_titled("Another window")
         xdotool("windowactivate", "--sync", other_window)
         wait_for(lambda: focused_window() == str(other_window), "the other window to have the focus")
+        # The program lets its keys go once the window manager has named the other window active.
+        wait_for(lambda: not grabbed_by_another_client("F5"), "the program to let F5 go")
         check_quiet(capture, "F5")
 
         xdotool("windowactivate", "--sync", main)

@@ -67,6 +67,11 @@ class Run:
             os.makedirs(os.path.join(folder, name))
 
 
+def typed_texts():
+    """Every text a runner types into a dialog."""
+    return [step.answer for run in RUNS for step in run.steps if step.action == "file"]
+
+
 def files_in(folder):
     """Every file below the folder, by its path from there ("/" between folders), with its bytes."""
     found = {}

@@ -191,9 +191,9 @@ class Player:
         self.dialog = wait_for(lambda: self.new_window(step.target), f'the dialog "{step.target}"')
         focus(self.dialog)
         path = wine_path(self.folder / step.answer)
-        # xdotool types a letter the keyboard map lacks by remapping a key; Wine drops
-        # such letters when they follow each other faster than that.
-        xdotool("type", "--delay", "20" if path.isascii() else "100", path)
+        # xdotool types a letter the keyboard map lacks by remapping a key for a moment;
+        # Wine loses such letters when they follow each other faster than that.
+        xdotool("type", "--delay", "20" if path.isascii() else "150", path)
         xdotool("key", "Return")
         wait_for(lambda: self.done(step)() and (step.shows or self.dialog not in visible_windows("")),
                  f'the effect of choosing "{step.answer}"')
