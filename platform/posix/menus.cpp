@@ -1,6 +1,10 @@
 // Menus from menu templates: LoadMenuA, SetMenu, GetMenu.
 #include "menus.h"
 
+#include <cctype>
+#include <charconv>
+#include <string_view>
+
 #include "desktop.h"
 #include "display.h"
 #include "resources.h"
@@ -35,6 +39,29 @@ bool readItems(ResourceReader& reader, std::vector<MenuItem>& items, int depth) 
     return true;
 }
 
+// The key a shortcut label names after "Ctrl+": one letter or digit, or F1 to F24; 0 for any other.
+int keyAfterCtrl(std::string_view label) {
+    constexpr std::string_view ctrl = "Ctrl+";
+    if (!label.starts_with(ctrl)) return 0;
+    const std::string_view key = label.substr(ctrl.size());
+    if (key.size() == 1 && std::isalnum(static_cast<unsigned char>(key[0])))
+        return std::toupper(static_cast<unsigned char>(key[0]));
+    if (key.size() < 2 || key[0] != 'F') return 0;
+    int number = 0;
+    const auto [end, failure] = std::from_chars(key.data() + 1, key.data() + key.size(), number);
+    if (failure != std::errc{} || end != key.data() + key.size() || number < 1 || number > 24) return 0;
+    return VK_F1 + number - 1;
+}
+
+void addCtrlShortcutKeys(const std::vector<MenuItem>& items, std::vector<int>& keys) {
+    for (const MenuItem& item : items) {
+        addCtrlShortcutKeys(item.popup, keys);
+        const std::size_t tab = item.text.find('\t');
+        if (tab == std::string::npos) continue;
+        if (int key = keyAfterCtrl(std::string_view(item.text).substr(tab + 1)); key != 0) keys.push_back(key);
+    }
+}
+
 // Differs from Windows: menus live for the whole process; there is no DestroyMenu.
 LoadedResources<Menu>& loadedMenus() {
     static LoadedResources<Menu> menus;
@@ -55,6 +82,12 @@ std::optional<Menu> parseMenuTemplate(std::span<const std::uint8_t> menuTemplate
 }
 
 const Menu* menuFromHandle(HMENU menu) { return loadedMenus().find(menu); }
+
+std::vector<int> ctrlShortcutKeys(const Menu& menu) {
+    std::vector<int> keys;
+    addCtrlShortcutKeys(menu.items, keys);
+    return keys;
+}
 
 }  // namespace posix
 

@@ -31,4 +31,8 @@ std::optional<Menu> parseMenuTemplate(std::span<const std::uint8_t> menuTemplate
 // The menu behind a handle that LoadMenuA returned; null for any other value.
 const Menu* menuFromHandle(HMENU menu);
 
+// The keys of the shortcuts that the items' labels name with Ctrl ("Ctrl+H",
+// "Ctrl+F2"), as virtual keys, in the order the items come.
+std::vector<int> ctrlShortcutKeys(const Menu& menu);
+
 }  // namespace posix

@@ -6,10 +6,11 @@ captured to a WAV file.
 Usage: minimized_session.py PIPALO ARTIFACTS
 
 It checks that the window manager gives the window a title bar and the
-program's icon; that Ctrl+H minimises it; that F5, pressed while it is
-minimised and no window has the focus, is heard as Sol; that once another
-window has been activated F5 is that window's and plays nothing; and that the
-window, restored, plays its keys as before. Screenshots of the screen with the
+program's icon; that once minimised from its menu, before Ctrl was ever
+pressed, Ctrl+P still opens the Play dialog; that Ctrl+H minimises it; that F5,
+pressed while it is minimised and no window has the focus, is heard as Sol;
+that once another window has been activated F5 is that window's and plays
+nothing; and that the window, restored, plays its keys as before. Screenshots of the screen with the
 window shown and minimised are left in ARTIFACTS.
 """
 
@@ -21,10 +22,12 @@ import sys
 import time
 
 from runner import Failure, wait_for, xdotool
-from session import DO4, MAIN_TITLE, SOL4
+from session import DO4, MAIN_TITLE, PLAY_DIALOG, SOL4
 from linux_session import (Capture, check_capture, check_frame, focus, press_close_box, screenshot,
-                           sound_captured_in, under_window_manager, window_titled)
+                           sound_captured_in, under_window_manager, window_titled,
+                           windows_titled)
 
+CONTROL_MASK = 1 << 2
 QUIET_SECONDS = 1.5  # a key that is Pipalo's sounds within milliseconds; this is long enough to tell
 
 
@@ -32,9 +35,9 @@ def xprop(*arguments):
     return subprocess.run(["xprop", *map(str, arguments)], capture_output=True, text=True).stdout
 
 
-def grabbed_by_another_client(key):
-    """Whether another client holds a grab of the key, without modifiers, on the root
-    window: our own grab of it is then refused (BadAccess)."""
+def grabbed_by_another_client(keys):
+    """Whether another client holds a grab of the key, with its modifiers ("ctrl+p"), on
+    the root window: our own grab of it is then refused (BadAccess)."""
     x11 = ctypes.cdll.LoadLibrary("libX11.so.6")
     x11.XOpenDisplay.restype = ctypes.c_void_p
     for name in ("XCloseDisplay", "XSync", "XDefaultRootWindow", "XKeysymToKeycode", "XGrabKey", "XUngrabKey"):
@@ -53,12 +56,14 @@ def grabbed_by_another_client(key):
     previous = x11.XSetErrorHandler(on_error)
     display = x11.XOpenDisplay(None)
     root = x11.XDefaultRootWindow(display)
+    *modifiers, key = keys.split("+")
+    mask = CONTROL_MASK if "ctrl" in modifiers else 0
     code = x11.XKeysymToKeycode(display, x11.XStringToKeysym(key.encode()))
     grab_mode_async = 1
-    x11.XGrabKey(display, code, 0, root, 1, grab_mode_async, grab_mode_async)
+    x11.XGrabKey(display, code, mask, root, 1, grab_mode_async, grab_mode_async)
     x11.XSync(display, 0)
     if not refused:
-        x11.XUngrabKey(display, code, 0, root)
+        x11.XUngrabKey(display, code, mask, root)
         x11.XSync(display, 0)
     x11.XCloseDisplay(display)
     x11.XSetErrorHandler(ctypes.c_void_p(previous))
@@ -91,13 +96,29 @@ def hold(window, keys, until, what):
             xdotool("keyup", key)
 
 
-def press(key, until, what):
-    """Presses and releases the key wherever the keyboard's focus is, waiting for `until` in between."""
-    xdotool("keydown", key)
+def press(keys, until, what):
+    """Presses and releases the keys ("ctrl+p") wherever the keyboard's focus is, waiting for
+    `until` in between."""
+    pressed = keys.split("+")
+    for key in pressed:
+        xdotool("keydown", key)
     try:
-        return wait_for(until, what + " after " + key)
+        return wait_for(until, what + " after " + keys)
     finally:
-        xdotool("keyup", key)
+        for key in reversed(pressed):
+            xdotool("keyup", key)
+
+
+def minimise_from_menu(window):
+    focus(window)
+    xdotool("key", "alt+f")  # the File menu
+    xdotool("key", "h")      # its Hide Interface
+    wait_for(lambda: is_iconic(window), "the window to be minimised from its menu")
+
+
+def restore(window):
+    xdotool("windowactivate", "--sync", window)
+    wait_for(lambda: not is_iconic(window), "the window to be restored")
 
 
 def check_quiet(capture, key):
@@ -126,6 +147,16 @@ def session(pipalo, artifacts):
         time.sleep(0.3)  # lets the frame be drawn before the picture is taken
         screenshot("root", os.path.join(artifacts, "under_openbox.png"))
 
+        # A program asks about its Ctrl shortcuts only while Ctrl is down; none was yet.
+        minimise_from_menu(main)
+        wait_for(lambda: grabbed_by_another_client("ctrl+p"), "the minimised program to grab Ctrl+P")
+        dialog = press("ctrl+p", lambda: windows_titled(PLAY_DIALOG) and windows_titled(PLAY_DIALOG)[0],
+                       "the Play dialog")
+        focus(dialog)
+        xdotool("key", "Escape")
+        wait_for(lambda: not windows_titled(PLAY_DIALOG), "the Play dialog to close")
+        restore(main)
+
         hold(main, ["ctrl", "h"], lambda: is_iconic(main), "the window to be minimised")
         screenshot("root", os.path.join(artifacts, "minimised.png"))
         print("focus while minimised:", focused_window())
@@ -141,8 +172,7 @@ def session(pipalo, artifacts):
         wait_for(lambda: not grabbed_by_another_client("F5"), "the program to let F5 go")
         check_quiet(capture, "F5")
 
-        xdotool("windowactivate", "--sync", main)
-        wait_for(lambda: not is_iconic(main), "the window to be restored")
+        restore(main)
         hold(main, ["F1"], grown(capture), "a tone from the restored window")
 
         press_close_box(main)
@@ -163,5 +193,5 @@ def session(pipalo, artifacts):
 
 
 if __name__ == "__main__":
-    sys.exit(under_window_manager([("framed with title bar and icon, keys heard while minimised until another "
-                                    "window was active, and after restoring", session)]))
+    sys.exit(under_window_manager([("framed with title bar and icon, shortcuts and keys heard while minimised "
+                                    "until another window was active, and after restoring", session)]))

@@ -100,6 +100,24 @@ TEST(MenuTemplate, RejectsMalformedTemplates) {
             << "cut at " << cut;
 }
 
+TEST(MenuTemplate, CtrlShortcutKeysComeFromTheLabelsAfterTheTab) {
+    const auto submenu = [](const std::string& text, std::vector<posix::MenuItem> items) {
+        posix::MenuItem item;
+        item.text = text;
+        item.popup = std::move(items);
+        return item;
+    };
+    const auto command = [&](const std::string& text) { return submenu(text, {}); };
+    posix::Menu menu;
+    menu.items = {
+        submenu("&File", {command("&Hide\tCtrl+H"), command("E&xit\tAlt+F4"), command("Ctrl+X in the text")}),
+        submenu("&Help", {command("&About\tCtrl+F2"), submenu("Deep", {command("Last\tCtrl+F12")})}),
+        command("Odd\tCtrl+F25"), command("Odd\tCtrl+Shift+S"), command("Odd\tCtrl+"),
+        command("Find\tCtrl+F"), command("Odd\tCtrl+F0"), command("Digit\tCtrl+7"), command("Lower\tCtrl+p"),
+    };
+    EXPECT_EQ(posix::ctrlShortcutKeys(menu), (std::vector<int>{'H', VK_F2, VK_F12, 'F', '7', 'P'}));
+}
+
 TEST(LoadMenu, FindsMenusByIdOrNameAndGivesNullForMissingOnes) {
     const HMENU byId = LoadMenuA(instance(), MAKEINTRESOURCEA(10));
     EXPECT_NE(byId, nullptr);

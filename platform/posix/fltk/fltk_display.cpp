@@ -8,6 +8,7 @@
 #include "fltk/file_dialog.h"
 #include "fltk/message_box_window.h"
 #include "fltk/x_connection.h"
+#include "menus.h"
 
 namespace posix {
 
@@ -60,7 +61,7 @@ void FltkDisplay::windowChanged(HWND window) {
     if (record->isTopLevel()) {
         topLevel->showRecord(*record);
         minimizedKeys.follow(window, topLevel->shown() ? fl_xid(topLevel) : 0,
-                             record->isVisible() && record->minimized);
+                             record->isVisible() && record->minimized, menuFromHandle(record->menu));
     } else
         topLevel->showControlRecord(window, *record);
 }

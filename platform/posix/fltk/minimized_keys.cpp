@@ -58,7 +58,7 @@ void MinimizedKeys::asked(int virtualKey) {
     if (minimized) grab(virtualKey);
 }
 
-void MinimizedKeys::follow(HWND window, unsigned long xWindow, bool isMinimized) {
+void MinimizedKeys::follow(HWND window, unsigned long xWindow, bool isMinimized, const Menu* menu) {
     if (!isMinimized) {
         forget(window);
         return;
@@ -72,7 +72,12 @@ void MinimizedKeys::follow(HWND window, unsigned long xWindow, bool isMinimized)
     XGetWindowAttributes(fl_display, rootWindow(), &attributes);
     rootEventMask = attributes.your_event_mask;
     XSelectInput(fl_display, rootWindow(), rootEventMask | PropertyChangeMask);
-    for (int virtualKey : askedKeys) grab(virtualKey);
+    std::set<int> keys = askedKeys;
+    if (menu) {
+        const std::vector<int> shortcuts = ctrlShortcutKeys(*menu);
+        keys.insert(shortcuts.begin(), shortcuts.end());
+    }
+    for (int virtualKey : keys) grab(virtualKey);
 }
 
 void MinimizedKeys::forget(HWND window) {

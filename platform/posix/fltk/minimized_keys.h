@@ -5,7 +5,9 @@
 // window, and only those: function and keypad keys with any of Shift and Ctrl,
 // typing keys only with Ctrl (a shortcut). The grabs go when the window is
 // restored or destroyed, or when the window manager names another active window
-// (_NET_ACTIVE_WINDOW). Each grabbed press or release is posted to the window
+// (_NET_ACTIVE_WINDOW). The Ctrl shortcuts that the window's menu shows are
+// grabbed too: a program polls their letters only while Ctrl is down, so one
+// minimised from its menu may not have asked about them yet. Each grabbed press or release is posted to the window
 // as its keyboard message, so the program's key pass follows it.
 //
 // Differs from Windows: there every key reaches the minimised active window, as
@@ -19,6 +21,7 @@
 #include <set>
 
 #include "key_messages.h"
+#include "menus.h"
 
 namespace posix {
 
@@ -31,8 +34,9 @@ public:
 
     // The program asked about this key: it is one to grab.
     void asked(int virtualKey);
-    // `xWindow` is the window's X window; the grabs follow its minimised state.
-    void follow(HWND window, unsigned long xWindow, bool minimized);
+    // `xWindow` is the window's X window and `menu` its menu, if any; the grabs follow
+    // its minimised state.
+    void follow(HWND window, unsigned long xWindow, bool minimized, const Menu* menu);
     void forget(HWND window);
 
 private:
@@ -43,7 +47,7 @@ private:
     bool anotherWindowActive() const;
 
     KeyTransitions& keyTransitions;
-    std::set<int> askedKeys;
+    std::set<int> askedKeys;  // the program polled them
     HWND minimized = nullptr;  // the window whose keys are grabbed
     unsigned long minimizedXWindow = 0;
     std::map<unsigned, int> grabbedKeycodes;  // X keycode to virtual key
