@@ -20,7 +20,10 @@ import time
 RATE = 48000
 MAIN_TITLE = b"Pipalo 4 - TarnWell Dev."
 IDLE_SECONDS = 10
+PROBE_PAUSE_MS = 50  # about the idle time before each key press
 
+libc = ctypes.CDLL(None, use_errno=True)
+IN_MODIFY, IN_NONBLOCK, IN_CLOEXEC = 0x2, os.O_NONBLOCK, os.O_CLOEXEC
 x11 = ctypes.cdll.LoadLibrary("libX11.so.6")
 xtest = ctypes.cdll.LoadLibrary("libXtst.so.6")
 x11.XOpenDisplay.restype = ctypes.c_void_p
@@ -96,18 +99,79 @@ def size_of(path):
         return 0
 
 
-def key_to_sound(display, window, wav):
+class Writes:
+    """Told by the kernel (inotify) of each write to a file. The benchmark sleeps while it
+    waits, so that the program and the X server have both cores, as they have on a user's
+    machine; a busy wait would hold one of the two."""
+
+    def __init__(self, path):
+        self.descriptor = libc.inotify_init1(IN_NONBLOCK | IN_CLOEXEC)
+        if self.descriptor < 0 or libc.inotify_add_watch(self.descriptor, path.encode(), IN_MODIFY) < 0:
+            raise OSError(ctypes.get_errno(), "inotify cannot watch " + path)
+
+    def forget(self):
+        """Drops the writes told of so far."""
+        try:
+            while os.read(self.descriptor, 4096):
+                pass
+        except BlockingIOError:
+            pass
+
+    def wait(self):
+        if not select.select([self.descriptor], [], [], 10)[0]:
+            raise RuntimeError("the program wrote no sound")
+        self.forget()
+
+    def close(self):
+        os.close(self.descriptor)
+
+
+def cross_cpu_round_trips(rounds=100):
+    """Milliseconds for one byte to go and come back through pipes between two processes
+    kept on different CPUs, each after a pause as long as between key presses; None on a
+    single CPU. A key press crosses processes four times (XTest to the X server, to the
+    program, its keyboard reading there and back), so stalls here show in key-to-sound:
+    on a virtual machine they are the host's, not the program's."""
+    cpus = sorted(os.sched_getaffinity(0))
+    if len(cpus) < 2:
+        return None
+    to_echo, from_here = os.pipe()
+    to_here, from_echo = os.pipe()
+    echo = os.fork()
+    if echo == 0:
+        os.sched_setaffinity(0, {cpus[1]})
+        while os.read(to_echo, 1) == b"x":
+            os.write(from_echo, b"x")
+        os._exit(0)
+    os.sched_setaffinity(0, {cpus[0]})
+    times = []
+    for _ in range(rounds):
+        time.sleep(PROBE_PAUSE_MS / 1000)
+        sent = time.monotonic()
+        os.write(from_here, b"x")
+        os.read(to_here, 1)
+        times.append((time.monotonic() - sent) * 1000)
+    os.write(from_here, b"q")
+    os.waitpid(echo, 0)
+    os.sched_setaffinity(0, set(cpus))
+    for descriptor in (to_echo, from_here, to_here, from_echo):
+        os.close(descriptor)
+    return times
+
+
+def key_to_sound(display, window, wav, writes):
     """Milliseconds from the key press being sent to the tone's first sample leaving the
     device's buffer: until the program writes to the device, plus the samples ahead of the
     tone in what it writes (the capture holds them, as the card's delay would count them)."""
     x11.XSetInputFocus(display, window, 1, 0)
     keycode = x11.XKeysymToKeycode(display, XK_F1)
+    writes.forget()
     before = size_of(wav)
     sent = time.monotonic()
     xtest.XTestFakeKeyEvent(display, keycode, 1, 0)
     x11.XFlush(display)
     while size_of(wav) <= before:
-        pass  # a busy wait: the write is seen within microseconds
+        writes.wait()
     written = time.monotonic()
     time.sleep(0.05)
     xtest.XTestFakeKeyEvent(display, keycode, 0, 0)
@@ -133,12 +197,15 @@ def main():
         at_start = process_figures(program.pid)
         time.sleep(IDLE_SECONDS)
         after_idle = process_figures(program.pid)
-        to_write, ahead = zip(*(key_to_sound(display, window, wav) for _ in range(rounds)))
+        writes = Writes(wav)
+        to_write, ahead = zip(*(key_to_sound(display, window, wav, writes) for _ in range(rounds)))
+        writes.close()
         after_keys = process_figures(program.pid)
         program.terminate()
         program.wait()
         x11.XCloseDisplay(display)
 
+    round_trips = cross_cpu_round_trips()
     total = [w + a for w, a in zip(to_write, ahead)]
     print("start to window shown (MapNotify): %.1f ms" % startup_ms)
     print("idle %d s: CPU %.3f ms, wake-ups %d" % (
@@ -151,6 +218,10 @@ def main():
         statistics.median(ahead), min(ahead), max(ahead)))
     print("key press to the tone's first sample, ms: median %.2f, min %.2f, max %.2f (%d presses)" % (
         statistics.median(total), min(total), max(total), rounds))
+    if round_trips:
+        print("the machine: pipe round trip between two CPUs after %d ms idle, ms: median %.2f, max %.2f, "
+              "over 2 ms: %d of %d" % (PROBE_PAUSE_MS, statistics.median(round_trips), max(round_trips),
+                                       sum(trip > 2 for trip in round_trips), len(round_trips)))
 
 
 if __name__ == "__main__":
