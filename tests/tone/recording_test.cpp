@@ -2,6 +2,7 @@
 // state after each answer, and the exact bytes of the tune files written.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -179,6 +180,11 @@ struct ChosenName {
     const char* chosen;
     const char* written;
 };
+
+// Test listings show the names, not the bytes of their pointers.
+void PrintTo(const ChosenName& name, std::ostream* out) {
+    *out << '"' << name.chosen << "\" written as \"" << name.written << '"';
+}
 
 class ChosenNameTest : public RecordingTest, public testing::WithParamInterface<ChosenName> {};
 
