@@ -1,6 +1,7 @@
 // The tones a tune text plays, and playing a tune file chosen in the Open dialog.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,9 @@ struct TuneText {
     std::string text;
     std::vector<Tone> tones;
 };
+
+// Test listings show it by its name, not as bytes.
+void PrintTo(const TuneText& text, std::ostream* out) { *out << text.name; }
 
 class TuneTextTest : public ToneTest, public testing::WithParamInterface<TuneText> {};
 

@@ -112,6 +112,9 @@ struct SavedRecording {
     std::size_t size;
 };
 
+// Test listings show each case by its name, not as bytes.
+void PrintTo(const SavedRecording& recording, std::ostream* out) { *out << recording.name; }
+
 class SavedRecordingTest : public RecordingTest, public testing::WithParamInterface<SavedRecording> {};
 
 TEST_P(SavedRecordingTest, FileHoldsTheWholeBufferWithCarriageReturns) {
@@ -181,7 +184,6 @@ struct ChosenName {
     const char* written;
 };
 
-// Test listings show the names, not the bytes of their pointers.
 void PrintTo(const ChosenName& name, std::ostream* out) {
     *out << '"' << name.chosen << "\" written as \"" << name.written << '"';
 }
