@@ -10,8 +10,8 @@ program's icon; that once minimised from its menu, before Ctrl was ever
 pressed, Ctrl+P still opens the Play dialog; that Ctrl+H minimises it; that F5,
 pressed while it is minimised and no window has the focus, is heard as Sol;
 that once another window has been activated F5 is that window's and plays
-nothing; and that the window, restored, plays its keys as before. Screenshots of the screen with the
-window shown and minimised are left in ARTIFACTS.
+nothing; and that the window, restored, plays its keys as before. Screenshots
+of the screen with the window shown and minimised are left in ARTIFACTS.
 """
 
 import ctypes

@@ -7,8 +7,9 @@
 // restored or destroyed, or when the window manager names another active window
 // (_NET_ACTIVE_WINDOW). The Ctrl shortcuts that the window's menu shows are
 // grabbed too: a program polls their letters only while Ctrl is down, so one
-// minimised from its menu may not have asked about them yet. Each grabbed press or release is posted to the window
-// as its keyboard message, so the program's key pass follows it.
+// minimised from its menu may not have asked about them yet. Each grabbed press
+// or release is posted to the window as its keyboard message, so the program's
+// key pass follows it.
 //
 // Differs from Windows: there every key reaches the minimised active window, as
 // WM_SYSKEYDOWN and WM_SYSKEYUP; here only the keys the program has polled do,
