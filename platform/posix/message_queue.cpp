@@ -91,8 +91,7 @@ BOOL WINAPI GetMessageA(LPMSG message, HWND, UINT, UINT) {
 
 BOOL WINAPI TranslateMessage(const MSG*) {
     // Differs from Windows: no WM_CHAR is made, since nothing here reads character
-    // messages; and no WM_KEYF1 follows F1, where Windows and Wine post one (under
-    // Wine the program's key pass therefore runs twice for each F1 press).
+    // messages. F1's WM_KEYF1 is posted when its key-down is taken (pollMessage).
     return FALSE;
 }
 
