@@ -37,6 +37,12 @@ struct FileDialogRequest {
     DWORD flags = 0;
 };
 
+// What a chooser hands back: the name as the user typed or picked it, and the folder it showed.
+struct ChosenName {
+    std::string typed;
+    std::string folder;
+};
+
 class Display {
 public:
     virtual ~Display() = default;
@@ -61,7 +67,7 @@ public:
     virtual void openMessageBox(const MessageBoxRequest& request,
                                 std::function<void(int answer)> answered) = 0;
     virtual void openFileDialog(const FileDialogRequest& request,
-                                std::function<void(std::optional<std::string> path)> chosen) = 0;
+                                std::function<void(std::optional<ChosenName> name)> chosen) = 0;
     virtual void cancelModal() = 0;
 };
 

@@ -1,18 +1,65 @@
 // comdlg32's Save and Open dialogs: filters, starting folder, the questions before a name is taken.
+#include "file_dialogs.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <optional>
 
 #include "desktop.h"
-#include "display.h"
 #include "modal_loop.h"
+
+namespace fs = std::filesystem;
+
+namespace posix {
+
+namespace {
+
+std::string homeFolder() {
+    if (const char* home = std::getenv("HOME"); home && *home) return home;
+    const passwd* user = getpwuid(getuid());
+    return user && user->pw_dir ? user->pw_dir : "/";
+}
+
+std::string joined(const std::string& folder, const std::string& name) {
+    if (folder.empty() || name.empty()) return folder + name;
+    return folder.back() == '/' ? folder + name : folder + '/' + name;
+}
+
+}  // namespace
+
+std::string meantPath(const ChosenName& name) {
+    const std::string& typed = name.typed;
+    if (!typed.empty() && typed.front() == '/') return typed;
+    if (typed == "~") return homeFolder();
+    if (typed.rfind("~/", 0) == 0) return joined(homeFolder(), typed.substr(2));
+    return joined(name.folder, typed);
+}
+
+std::vector<std::string> patternsOf(const FileFilter& filter) {
+    std::vector<std::string> patterns;
+    std::size_t start = 0;
+    while (start <= filter.pattern.size()) {
+        const std::size_t end = std::min(filter.pattern.find(';', start), filter.pattern.size());
+        std::string one = filter.pattern.substr(start, end - start);
+        one.erase(0, one.find_first_not_of(' '));
+        one.erase(one.find_last_not_of(' ') + 1);
+        if (one == "*.*") one = "*";
+        if (!one.empty()) patterns.push_back(one);
+        start = end + 1;
+    }
+    return patterns;
+}
+
+}  // namespace posix
 
 using namespace posix;
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // The filter list: pairs of description and pattern, each ending with a NUL,
 // the list with a second NUL.
@@ -38,10 +85,10 @@ std::string startDirectory(LPCSTR wanted) {
 }
 
 std::optional<std::string> askForPath(const FileDialogRequest& request) {
-    std::optional<std::optional<std::string>> chosen;
-    display().openFileDialog(request, [&chosen](std::optional<std::string> path) { chosen = path; });
-    if (!runModalLoop([&chosen] { return chosen.has_value(); })) return std::nullopt;
-    return *chosen;
+    std::optional<std::optional<ChosenName>> chosen;
+    display().openFileDialog(request, [&chosen](std::optional<ChosenName> name) { chosen = name; });
+    if (!runModalLoop([&chosen] { return chosen.has_value(); }) || !*chosen) return std::nullopt;
+    return meantPath(**chosen);
 }
 
 // The questions the dialog asks before it accepts a name; false keeps it open.

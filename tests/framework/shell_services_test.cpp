@@ -1,6 +1,7 @@
 // Menus, minimising, quitting and the two file dialogs of a Window.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -110,6 +111,36 @@ TEST_F(ShellServicesTest, FolderOpensInTheDialogAndAMissingOneIsRefused) {
     EXPECT_EQ(window.showSaveDialog("Save...", filter, folder.string(), 0), "");
     EXPECT_EQ(driver.fileDialogs().back().request.initialDirectory, (folder / "inner").string() + "/");
     EXPECT_EQ(driver.messageBoxes().size(), 1u) << "a folder is no file to replace";
+}
+
+// A bare or relative name in the folder shown, a full path as it stands, "~" the home folder.
+TEST_F(ShellServicesTest, TypedNamesAreTakenAsTheUserMeansThem) {
+    fs::create_directories(folder / "home" / "Music");
+    fs::create_directory(folder / "shown");
+    const char* savedHome = std::getenv("HOME");
+    const std::string home = savedHome ? savedHome : "";
+    setenv("HOME", (folder / "home").c_str(), 1);
+    const auto saveTyping = [this](const std::string& typed) {
+        driver.chooseFile(typed);
+        driver.answerMessageBox(IDYES);  // create it
+        return window.showSaveDialog("Save...", filter, (folder / "shown").string(), 0);
+    };
+    EXPECT_EQ(saveTyping("song"), (folder / "shown" / "song").string());
+    EXPECT_EQ(saveTyping("../song"), (folder / "shown").string() + "/../song");
+    EXPECT_EQ(saveTyping((folder / "other").string()), (folder / "other").string());
+    EXPECT_EQ(saveTyping("~/Music/song"), (folder / "home" / "Music" / "song").string());
+    EXPECT_EQ(saveTyping("~song"), (folder / "shown" / "~song").string()) << "no other user's home";
+    // "~" is a folder: the dialog opens there.
+    driver.chooseFile("~");
+    driver.chooseFile("song");
+    driver.answerMessageBox(IDYES);
+    EXPECT_EQ(window.showSaveDialog("Save...", filter, (folder / "shown").string(), 0),
+              (folder / "home" / "song").string());
+    EXPECT_EQ(driver.fileDialogs().back().request.initialDirectory, (folder / "home").string());
+    if (savedHome)
+        setenv("HOME", home.c_str(), 1);
+    else
+        unsetenv("HOME");
 }
 
 TEST_F(ShellServicesTest, QuitDuringTheQuestionEndsTheDialog) {

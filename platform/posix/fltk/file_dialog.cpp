@@ -1,30 +1,38 @@
-// The Save and Open dialogs on FLTK's file chooser.
+// The Save and Open dialogs on FLTK's widgets.
 #include "fltk/file_dialog.h"
 
 #include <FL/Fl.H>
-#include <FL/Fl_File_Input.H>
-#include <FL/Fl_Group.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Return_Button.H>
 
-#include <algorithm>
+#include <filesystem>
+
+#include "file_dialogs.h"
 
 namespace posix {
 
 namespace {
 
-// A Windows pattern list ("*.TPZ;*.tpz", "*.*") as one chooser pattern ("{*.TPZ,*.tpz}", "*").
-std::string chooserPattern(const std::string& patterns) {
-    std::vector<std::string> alternatives;
-    std::size_t start = 0;
-    while (start <= patterns.size()) {
-        const std::size_t end = std::min(patterns.find(';', start), patterns.size());
-        std::string one = patterns.substr(start, end - start);
-        one.erase(0, one.find_first_not_of(' '));
-        one.erase(one.find_last_not_of(' ') + 1);
-        // On Windows "*.*" matches every name, with a dot or without.
-        if (one == "*.*") one = "*";
-        if (!one.empty()) alternatives.push_back(one);
-        start = end + 1;
-    }
+constexpr int width = 520;
+constexpr int height = 380;
+constexpr int margin = 10;
+constexpr int labelWidth = 90;
+constexpr int rowHeight = 25;
+constexpr int buttonWidth = 90;
+
+std::string parentOf(const std::string& folder) {
+    const std::filesystem::path parent = std::filesystem::path(folder).parent_path();
+    return parent.empty() ? folder : parent.string();
+}
+
+std::string inFolder(const std::string& folder, const std::string& name) {
+    return folder.back() == '/' ? folder + name : folder + '/' + name;
+}
+
+}  // namespace
+
+std::string chooserPattern(const FileFilter& filter) {
+    const std::vector<std::string> alternatives = patternsOf(filter);
     if (alternatives.empty()) return "*";
     if (alternatives.size() == 1) return alternatives.front();
     std::string joined = "{";
@@ -32,64 +40,104 @@ std::string chooserPattern(const std::string& patterns) {
     return joined + "}";
 }
 
-// The chooser reads the pattern between an entry's first '(' and last ')', so a
-// description's own "(…)" at its end gives way to the pattern.
-std::string descriptionWithoutPattern(std::string description) {
-    const std::size_t open = description.rfind('(');
-    if (open != std::string::npos && !description.empty() && description.back() == ')')
-        description.erase(open);
-    description.erase(description.find_last_not_of(' ') + 1);
-    return description;
+FileDialog::FileDialog(const FileDialogRequest& request, std::function<void(std::optional<ChosenName>)> chosen)
+    : chosen(std::move(chosen)) {
+    window = std::make_unique<Fl_Double_Window>(width, height);
+    window->copy_label(request.title.c_str());
+    // The close box and Escape.
+    window->callback([](Fl_Widget*, void* self) { static_cast<FileDialog*>(self)->cancel(); }, this);
+
+    const int fieldWidth = width - 3 * margin - labelWidth - buttonWidth;
+    folderLine = new Fl_Output(margin + labelWidth, margin, fieldWidth, rowHeight, "Look in:");
+    auto* up = new Fl_Button(width - margin - buttonWidth, margin, buttonWidth, rowHeight, "Up");
+    up->callback([](Fl_Widget*, void* self) {
+        auto* dialog = static_cast<FileDialog*>(self);
+        dialog->showFolder(parentOf(dialog->folder));
+    }, this);
+
+    const int listTop = 2 * margin + rowHeight;
+    const int nameTop = height - 2 * margin - 2 * rowHeight;
+    files = new Fl_File_Browser(margin, listTop, width - 2 * margin, nameTop - margin - listTop);
+    files->type(FL_HOLD_BROWSER);
+    files->callback([](Fl_Widget*, void* self) { static_cast<FileDialog*>(self)->listClicked(); }, this);
+
+    nameField = new Fl_Input(margin + labelWidth, nameTop, fieldWidth, rowHeight, "File name:");
+    auto* ok = new Fl_Return_Button(width - margin - buttonWidth, nameTop, buttonWidth, rowHeight,
+                                    request.save ? "Save" : "Open");
+    ok->callback([](Fl_Widget*, void* self) {
+        auto* dialog = static_cast<FileDialog*>(self);
+        // As on Windows, Save or Open with no name does nothing.
+        if (*dialog->nameField->value()) dialog->accept(dialog->nameField->value());
+    }, this);
+
+    const int typeTop = nameTop + rowHeight + margin;
+    typeChoice = new Fl_Choice(margin + labelWidth, typeTop, fieldWidth, rowHeight, "Files of type:");
+    for (const FileFilter& filter : request.filters) {
+        // add() would take '/' and '&' as the menu's own signs.
+        typeChoice->add("entry");
+        typeChoice->replace(typeChoice->size() - 2, filter.description.c_str());
+        patterns.push_back(chooserPattern(filter));
+    }
+    if (patterns.empty()) patterns.push_back("*");
+    typeChoice->value(0);
+    typeChoice->callback([](Fl_Widget*, void* self) { static_cast<FileDialog*>(self)->filterChosen(); }, this);
+    auto* cancelButton = new Fl_Button(width - margin - buttonWidth, typeTop, buttonWidth, rowHeight, "Cancel");
+    cancelButton->callback([](Fl_Widget*, void* self) { static_cast<FileDialog*>(self)->cancel(); }, this);
+
+    window->resizable(files);
+    window->end();
+    files->filter(patterns.front().c_str());
+    showFolder(request.initialDirectory);
+    window->set_non_modal();
+    window->show();
+    nameField->take_focus();
 }
 
-Fl_File_Input* fileInputIn(Fl_Group& group) {
-    for (int index = 0; index < group.children(); ++index) {
-        Fl_Widget* child = group.child(index);
-        if (auto* input = dynamic_cast<Fl_File_Input*>(child)) return input;
-        if (Fl_Group* inner = child->as_group())
-            if (Fl_File_Input* input = fileInputIn(*inner)) return input;
-    }
-    return nullptr;
+FileDialog::~FileDialog() = default;
+
+void FileDialog::showFolder(const std::string& shown) {
+    folder = shown;
+    folderLine->value(folder.c_str());
+    files->load(folder.c_str());
+    // The folder's own entry, "./", is no place to go.
+    for (int line = files->size(); line > 0; --line)
+        if (std::string(files->text(line)) == "./") files->remove(line);
 }
 
-}  // namespace
-
-std::string chooserFilter(const std::vector<FileFilter>& filters) {
-    std::string list;
-    for (const FileFilter& filter : filters) {
-        if (!list.empty()) list += '\t';
-        list += descriptionWithoutPattern(filter.description) + " (" + chooserPattern(filter.pattern) + ")";
+void FileDialog::listClicked() {
+    const int line = files->value();
+    if (line <= 0) return;
+    std::string name = files->text(line);
+    const bool isFolder = !name.empty() && name.back() == '/';
+    if (isFolder) name.pop_back();
+    if (Fl::event_clicks()) {
+        Fl::event_clicks(0);  // a third click is not a second double-click
+        if (!isFolder)
+            accept(name);
+        else
+            showFolder(name == ".." ? parentOf(folder) : inFolder(folder, name));
+    } else if (!isFolder) {
+        nameField->value(name.c_str());
     }
-    return list;
 }
 
-FileDialog::FileDialog(const FileDialogRequest& request,
-                       std::function<void(std::optional<std::string>)> chosen)
-    : title(request.title),
-      // A name that does not exist is handed on in both dialogs: whether to accept it is asked
-      // afterwards, as the flags of the caller say.
-      chooser(request.initialDirectory.c_str(), chooserFilter(request.filters).c_str(),
-              Fl_File_Chooser::CREATE, title.c_str()),
-      chosen(std::move(chosen)) {
-    chooser.ok_label(request.save ? "Save" : "Open");
-    chooser.show();
-    // The chooser starts with the folder's name selected, so a name typed would replace it and be
-    // taken as relative to the program's current folder. Typed after the folder, it belongs there.
-    // Its interface does not reach the name field; its window is the one shown last.
-    Fl_Window* window = Fl::first_window();
-    if (Fl_File_Input* name = window ? fileInputIn(*window) : nullptr) {
-        std::string folder = request.initialDirectory;
-        if (folder.empty() || folder.back() != '/') folder += '/';
-        name->value(folder.c_str());
-        name->position(name->size());
-    }
+void FileDialog::filterChosen() {
+    files->filter(patterns[static_cast<std::size_t>(typeChoice->value())].c_str());
+    showFolder(folder);
+}
+
+void FileDialog::accept(const std::string& typed) {
+    if (!answer) answer = std::optional<ChosenName>(ChosenName{typed, folder});
+}
+
+void FileDialog::cancel() {
+    if (!answer) answer = std::optional<ChosenName>();
 }
 
 bool FileDialog::reportAnswer() {
-    if (chooser.shown()) return false;
-    // The chooser has no name when it was cancelled.
-    const char* path = chooser.value();
-    chosen(path ? std::optional<std::string>(path) : std::nullopt);
+    if (!answer) return false;
+    window->hide();
+    chosen(*answer);
     return true;
 }
 

@@ -1,12 +1,18 @@
-// The Save and Open dialogs, shown with FLTK's file chooser. The chooser runs
-// alongside the program's modal loop and is asked for its answer once it closes.
+// The Save and Open dialogs drawn with FLTK's widgets, laid out as Windows lays out its
+// own: the folder shown above its files, then the name field, which starts empty and
+// keeps what is typed in it as typed, and the list of file types.
 #pragma once
 
 #include "internal.h"
 
-#include <FL/Fl_File_Chooser.H>
+#include <FL/Fl_Choice.H>
+#include <FL/Fl_Double_Window.H>
+#include <FL/Fl_File_Browser.H>
+#include <FL/Fl_Input.H>
+#include <FL/Fl_Output.H>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,21 +22,34 @@
 
 namespace posix {
 
-// The filter list as the chooser takes it: "Description (pattern)" entries
-// separated by tabs, with Windows' "a;b" lists and "*.*" in the chooser's terms.
-std::string chooserFilter(const std::vector<FileFilter>& filters);
+// A filter's patterns as one pattern of FLTK's ("*.TPZ;*.tpz" as "{*.TPZ,*.tpz}").
+std::string chooserPattern(const FileFilter& filter);
 
 class FileDialog : public ModalView {
 public:
-    FileDialog(const FileDialogRequest& request,
-               std::function<void(std::optional<std::string>)> chosen);
+    FileDialog(const FileDialogRequest& request, std::function<void(std::optional<ChosenName>)> chosen);
+    ~FileDialog() override;
+    FileDialog(const FileDialog&) = delete;
+    FileDialog& operator=(const FileDialog&) = delete;
 
     bool reportAnswer() override;
 
 private:
-    const std::string title;  // the chooser keeps a pointer to it
-    Fl_File_Chooser chooser;
-    std::function<void(std::optional<std::string>)> chosen;
+    void showFolder(const std::string& folder);
+    void listClicked();
+    void filterChosen();
+    void accept(const std::string& typed);
+    void cancel();
+
+    std::unique_ptr<Fl_Double_Window> window;
+    Fl_Output* folderLine = nullptr;  // the widgets are owned by the window
+    Fl_File_Browser* files = nullptr;
+    Fl_Input* nameField = nullptr;
+    Fl_Choice* typeChoice = nullptr;
+    std::vector<std::string> patterns;  // of each entry of typeChoice
+    std::string folder;
+    std::optional<std::optional<ChosenName>> answer;
+    std::function<void(std::optional<ChosenName>)> chosen;
 };
 
 }  // namespace posix

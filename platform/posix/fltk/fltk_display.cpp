@@ -107,7 +107,7 @@ void FltkDisplay::openMessageBox(const MessageBoxRequest& request, std::function
 }
 
 void FltkDisplay::openFileDialog(const FileDialogRequest& request,
-                                 std::function<void(std::optional<std::string>)> chosen) {
+                                 std::function<void(std::optional<ChosenName>)> chosen) {
     modals.push_back(std::make_unique<FileDialog>(request, std::move(chosen)));
 }
 

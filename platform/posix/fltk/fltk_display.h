@@ -35,7 +35,7 @@ public:
 
     void openMessageBox(const MessageBoxRequest& request, std::function<void(int)> answered) override;
     void openFileDialog(const FileDialogRequest& request,
-                        std::function<void(std::optional<std::string>)> chosen) override;
+                        std::function<void(std::optional<ChosenName>)> chosen) override;
     void cancelModal() override;
 
 private:

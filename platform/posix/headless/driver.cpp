@@ -27,7 +27,7 @@ public:
         driver.openMessageBox(request, std::move(answered));
     }
     void openFileDialog(const posix::FileDialogRequest& request,
-                        std::function<void(std::optional<std::string>)> chosen) override {
+                        std::function<void(std::optional<posix::ChosenName>)> chosen) override {
         driver.openFileDialog(request, std::move(chosen));
     }
     // Every box and dialog is answered as it opens, so none is ever left to close.
@@ -145,7 +145,7 @@ void Driver::answerMessageBox(int answer) {
 
 void Driver::answerMessageBox(std::function<int()> answer) { boxAnswers.push_back(std::move(answer)); }
 
-void Driver::chooseFile(const std::string& path) { dialogAnswers.emplace_back(path); }
+void Driver::chooseFile(const std::string& name) { dialogAnswers.emplace_back(name); }
 
 void Driver::cancelFileDialog() { dialogAnswers.emplace_back(std::nullopt); }
 
@@ -210,7 +210,7 @@ void Driver::openMessageBox(const posix::MessageBoxRequest& request,
 }
 
 void Driver::openFileDialog(const posix::FileDialogRequest& request,
-                            std::function<void(std::optional<std::string>)> chosen) {
+                            std::function<void(std::optional<posix::ChosenName>)> chosen) {
     const posix::WindowRecord* owner = posix::findWindow(request.owner);
     ShownFileDialog shown{request, owner && !owner->enabled, std::nullopt};
     if (dialogAnswers.empty()) {
@@ -220,7 +220,8 @@ void Driver::openFileDialog(const posix::FileDialogRequest& request,
         dialogAnswers.pop_front();
     }
     shownDialogs.push_back(shown);
-    chosen(shown.answer);
+    // A name is typed in the folder the dialog opened in.
+    chosen(shown.answer ? std::optional<posix::ChosenName>({*shown.answer, request.initialDirectory}) : std::nullopt);
 }
 
 }  // namespace headless

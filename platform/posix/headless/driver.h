@@ -76,7 +76,8 @@ public:
     void answerMessageBox(int answer);
     // An answer worked out while the box is shown, so a test can look at the program then.
     void answerMessageBox(std::function<int()> answer);
-    void chooseFile(const std::string& path);
+    // The name typed: a bare or relative one is taken in the folder the dialog shows.
+    void chooseFile(const std::string& name);
     void cancelFileDialog();
     // Makes the next CreateWindowExA of that class fail.
     void failNextCreation(const std::string& className);
@@ -104,7 +105,7 @@ private:
     void waitForInput();
     void openMessageBox(const posix::MessageBoxRequest& request, std::function<void(int)> answered);
     void openFileDialog(const posix::FileDialogRequest& request,
-                        std::function<void(std::optional<std::string>)> chosen);
+                        std::function<void(std::optional<posix::ChosenName>)> chosen);
     void fail(const std::string& message);
     void postKey(const posix::KeyMessage& key);
     bool acceptsInput(HWND window) const;
