@@ -43,8 +43,13 @@ DECLARE_HANDLE(HBITMAP);
 typedef HICON HCURSOR;
 typedef HINSTANCE HMODULE;
 
+// As Windows' own headers, leaving another library's (GLib's) definitions of the same values.
+#ifndef TRUE
 #define TRUE 1
+#endif
+#ifndef FALSE
 #define FALSE 0
+#endif
 #define S_OK ((HRESULT)0)
 
 #define INVALID_FILE_ATTRIBUTES ((DWORD)-1)

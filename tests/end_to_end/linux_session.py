@@ -186,6 +186,7 @@ class Player:
         self.artifacts = artifacts
         self.main = window_titled(MAIN_TITLE)
         self.dialog = None  # the last file dialog typed into; its questions share its title
+        self.save_dialog_picture = os.path.join(artifacts, "save_dialog.png")
 
     def play(self, step):
         getattr(self, step.action)(step)
@@ -236,6 +237,9 @@ class Player:
         self.dialog = wait_for(lambda: self.new_window(step.target), 'the dialog "%s"' % step.target)
         done = self.until_done(step)
         focus(self.dialog)
+        if step.target == described.SAVE_DIALOG and not os.path.exists(self.save_dialog_picture):
+            time.sleep(0.5)  # lets it draw before the picture is taken
+            screenshot(self.dialog, self.save_dialog_picture)
         xdotool("type", "--delay", 50, step.answer)
         xdotool("key", "Return")
         wait_for(done, 'the effect of choosing "%s"' % step.answer)

@@ -5,7 +5,7 @@
 #include <FL/x.H>
 
 #include "desktop.h"
-#include "fltk/file_dialog.h"
+#include "fltk/file_choosers.h"
 #include "fltk/message_box_window.h"
 #include "fltk/x_connection.h"
 #include "menus.h"
@@ -108,7 +108,8 @@ void FltkDisplay::openMessageBox(const MessageBoxRequest& request, std::function
 
 void FltkDisplay::openFileDialog(const FileDialogRequest& request,
                                  std::function<void(std::optional<ChosenName>)> chosen) {
-    modals.push_back(std::make_unique<FileDialog>(request, std::move(chosen)));
+    TopLevelWindow* owner = windowOf(request.owner);
+    modals.push_back(openChooser(request, owner && owner->shown() ? fl_xid(owner) : 0, std::move(chosen)));
 }
 
 void FltkDisplay::cancelModal() {
