@@ -3,11 +3,17 @@
 this runs on (xvfb-run gives it one) under the openbox window manager, with
 ALSA's default device captured to a WAV file for each run of the program.
 
-Usage: linux_session.py PIPALO ARTIFACTS
+Usage: linux_session.py PIPALO ARTIFACTS [CHOOSER]
+
+CHOOSER is the file dialogs' chooser, as PIPALO_FILE_CHOOSER names it: "fltk" (the
+default), "gtk", or "portal", for which each run of the program has a session bus
+of its own with the desktop portal and its GTK backend on it. The runner checks
+that the dialogs are that chooser's.
 
 After each run it checks the tones in the capture, the tune files left in the
-program's folder byte for byte, and the exit code. Screenshots of the main
-window and the About window are left in ARTIFACTS.
+program's folder and its home folder byte for byte, and the exit code.
+Screenshots of the main window, the About window and the Save dialog are left
+in ARTIFACTS.
 """
 
 import ctypes
@@ -92,6 +98,33 @@ def sound_captured_in(work):
         text.write('pcm.!default { type file slave.pcm { type null } file "%s" format "wav" perm 0644 }\n'
                    % wav)
     return wav, dict(os.environ, ALSA_CONFIG_PATH=configuration)
+
+
+def program_command(pipalo, chooser):
+    """The command that starts the program with that chooser; for the portal, on a
+    session bus of its own, on which the portal starts when it is first asked."""
+    if chooser != "portal":
+        return [pipalo]
+    # The GTK backend serves the GNOME desktop.
+    return ["dbus-run-session", "--", "env", "XDG_CURRENT_DESKTOP=GNOME", pipalo]
+
+
+def home_environment(work, environment, chooser):
+    """A home folder of the run's own, with the desktop's settings and recent files beside it."""
+    home = os.path.join(work, "home")
+    elsewhere = os.path.join(work, "desktop")
+    return home, dict(environment, HOME=home, PIPALO_FILE_CHOOSER=chooser,
+                      XDG_CONFIG_HOME=os.path.join(elsewhere, "config"),
+                      XDG_DATA_HOME=os.path.join(elsewhere, "data"),
+                      XDG_CACHE_HOME=os.path.join(elsewhere, "cache"))
+
+
+def window_class(window):
+    return subprocess.run(["xprop", "-id", str(window), "WM_CLASS"], capture_output=True, text=True).stdout
+
+
+# How each chooser's dialogs tell themselves apart from the others, by their WM_CLASS.
+CHOOSER_CLASSES = {"fltk": '"FLTK"', "gtk": '"Pipalo"', "portal": '"xdg-desktop-portal-gtk"'}
 
 
 def screenshot(window, path):
@@ -181,12 +214,14 @@ def check_frame(window):
 class Player:
     """Plays the steps of one run on the running program."""
 
-    def __init__(self, capture, artifacts):
+    def __init__(self, capture, artifacts, folder, chooser):
         self.capture = capture
         self.artifacts = artifacts
+        self.folder = folder
+        self.chooser = chooser
         self.main = window_titled(MAIN_TITLE)
         self.dialog = None  # the last file dialog typed into; its questions share its title
-        self.save_dialog_picture = os.path.join(artifacts, "save_dialog.png")
+        self.save_dialog_picture = os.path.join(artifacts, "save_dialog_%s.png" % chooser)
 
     def play(self, step):
         getattr(self, step.action)(step)
@@ -236,11 +271,20 @@ class Player:
     def file(self, step):
         self.dialog = wait_for(lambda: self.new_window(step.target), 'the dialog "%s"' % step.target)
         done = self.until_done(step)
+        kind = window_class(self.dialog)
+        print("dialog %s: %s" % (step.target, kind.strip()), flush=True)
+        if CHOOSER_CLASSES[self.chooser] not in kind:
+            raise Failure("the dialog is not the %s chooser's: %s" % (self.chooser, kind))
         focus(self.dialog)
+        time.sleep(0.5)  # lets it draw, and take the focus into its name field
         if step.target == described.SAVE_DIALOG and not os.path.exists(self.save_dialog_picture):
-            time.sleep(0.5)  # lets it draw before the picture is taken
             screenshot(self.dialog, self.save_dialog_picture)
-        xdotool("type", "--delay", 50, step.answer)
+        if self.chooser != "fltk" and step.target != described.SAVE_DIALOG:
+            # GTK's Open dialog takes typing as a search; Ctrl+L opens its field for a name.
+            xdotool("key", "ctrl+l")
+        xdotool("type", "--delay", 50, described.typed_text(step.answer, self.folder))
+        # GTK's name field looks up what was typed before it takes Enter.
+        time.sleep(1)
         xdotool("key", "Return")
         wait_for(done, 'the effect of choosing "%s"' % step.answer)
 
@@ -256,14 +300,15 @@ class Player:
         wait_for(done, "the effect of closing " + step.target)
 
 
-def play_run(pipalo, run, work, artifacts):
+def play_run(pipalo, chooser, run, work, artifacts):
     folder = os.path.join(work, "folder")  # the program's current folder: the dialogs open there
     os.makedirs(folder)
-    run.make_folders(folder)
     wav, environment = sound_captured_in(work)
-    program = subprocess.Popen([pipalo], cwd=folder, env=environment)
+    home, environment = home_environment(work, environment, chooser)
+    run.make_folders(folder, home)
+    program = subprocess.Popen(program_command(pipalo, chooser), cwd=folder, env=environment)
     try:
-        player = Player(Capture(wav), artifacts)
+        player = Player(Capture(wav), artifacts, folder, chooser)
         wait_for(lambda: os.path.exists(wav), "the program to open the sound device")
         check_frame(player.main)
         screenshot(player.main, os.path.join(artifacts, "main_window.png"))
@@ -280,7 +325,7 @@ def play_run(pipalo, run, work, artifacts):
 
     if code != run.exit_code:
         raise Failure("the program ended with exit code %d" % code)
-    left = described.files_in(folder)
+    left = run.files_left(folder, home)
     if left != run.files:
         raise Failure("the program's folder holds %r, not %r" % (left, run.files))
     check_capture(wav, run.tones())
@@ -308,14 +353,16 @@ def under_window_manager(runs):
     return 1 if failed else 0
 
 
-def play_numbered_run(number, run):
+def play_numbered_run(number, run, chooser):
     def play(pipalo, artifacts):
         work = os.path.join(artifacts, "run%d" % number)
         shutil.rmtree(work, ignore_errors=True)
-        play_run(pipalo, run, work, artifacts)
+        play_run(pipalo, chooser, run, work, artifacts)
     return run.name, play
 
 
 if __name__ == "__main__":
     give_keys_to_letters_of(described.typed_texts())
-    sys.exit(under_window_manager([play_numbered_run(number, run) for number, run in enumerate(described.RUNS)]))
+    chooser = sys.argv[3] if len(sys.argv) > 3 else "fltk"
+    sys.exit(under_window_manager([play_numbered_run(number, run, chooser)
+                                   for number, run in enumerate(described.RUNS)]))

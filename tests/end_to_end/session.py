@@ -13,12 +13,19 @@ Actions (`target` names what the action is done to):
           tones have sounded or its window has appeared, then let them go
   click   click the main window's note button labelled `target`
   answer  answer the box titled `target` with `answer`: "yes", "no" or "ok"
-  file    type the name `answer` into the file dialog titled `target`, then Enter
+  file    type the name `answer` into the file dialog titled `target`, then Enter.
+          A runner types it as it stands, with FOLDER as the full path of the
+          program's folder, or, where a dialog takes only full paths (Wine's),
+          as full_path() makes it; "~/" is the home folder that the runner gives
+          the program, a bare name is in the folder the dialog opens in.
   close   press the close box of the window titled `target`
 """
 
 import os
 from dataclasses import dataclass, field
+
+FOLDER = "{folder}"
+HOME = "~/"
 
 MAIN_TITLE = "Pipalo 4 - TarnWell Dev."
 ABOUT_TITLE = "About..."
@@ -55,20 +62,44 @@ class Step:
 class Run:
     name: str
     steps: list
-    files: dict  # path ("/" between folders): bytes of every tune file the run leaves, and no others
+    # path from the program's folder, or from the home folder after "~/" ("/" between
+    # folders): bytes of every file the run leaves there, and no others
+    files: dict
     exit_code: int = 0
-    folders: list = field(default_factory=list)  # made in the program's folder before it starts
+    folders: list = field(default_factory=list)  # made before it starts, as the files' paths are
 
     def tones(self):
         return [tone for step in self.steps for tone in step.tones]
 
-    def make_folders(self, folder):
+    def make_folders(self, folder, home):
+        os.makedirs(home, exist_ok=True)
         for name in self.folders:
-            os.makedirs(os.path.join(folder, name))
+            os.makedirs(in_place(name, folder, home))
+
+    def files_left(self, folder, home):
+        """The files in the program's folder, and those in the home folder but for the
+        hidden ones of settings (FLTK keeps its own there)."""
+        return {**files_in(folder), **{HOME + path: data for path, data in files_in(home).items()
+                                       if not path.startswith(".")}}
+
+
+def in_place(path, folder, home):
+    """A path of the session's, from the program's folder or the home folder, in full."""
+    return os.path.join(home, path[len(HOME):]) if path.startswith(HOME) else os.path.join(folder, path)
+
+
+def typed_text(answer, folder):
+    """What a runner types into a dialog for `answer`: FOLDER is the program's folder."""
+    return answer.replace(FOLDER, folder)
+
+
+def full_path(answer, folder, home):
+    """The full path that `answer` names."""
+    return os.path.normpath(in_place(typed_text(answer, folder), folder, home))
 
 
 def typed_texts():
-    """Every text a runner types into a dialog."""
+    """Every text a runner types into a dialog, but for the folders it types."""
     return [step.answer for run in RUNS for step in run.steps if step.action == "file"]
 
 
@@ -148,6 +179,44 @@ RUNS = [
         ],
         folders=[os.path.dirname(ACCENTED_TUNE)],
         files={ACCENTED_TUNE + ".TPZ": tune_file([DO5])}),
+    Run("save by full path in another folder and in the home folder; play back by full path",
+        steps=[
+            Step("keys", "ctrl+r", shows=RECORDING_STARTED),
+            Step("answer", RECORDING_STARTED, answer="ok"),
+            Step("keys", "F8", tones=[DO5]),
+            Step("keys", "ctrl+s", shows=SAVE_QUESTION),
+            Step("answer", SAVE_QUESTION, answer="yes", shows=SAVE_DIALOG),
+            *save_as(FOLDER + "/elsewhere/song"),
+            Step("keys", "ctrl+r", shows=RECORDING_STARTED),
+            Step("answer", RECORDING_STARTED, answer="ok"),
+            Step("keys", "F5", tones=[SOL4]),
+            Step("keys", "ctrl+s", shows=SAVE_QUESTION),
+            Step("answer", SAVE_QUESTION, answer="yes", shows=SAVE_DIALOG),
+            *save_as(HOME + "Music/song"),
+            Step("keys", "ctrl+p", shows=PLAY_DIALOG),
+            Step("file", PLAY_DIALOG, answer=FOLDER + "/elsewhere/song.TPZ", tones=[DO5]),
+            Step("close", MAIN_TITLE),
+        ],
+        folders=["elsewhere", HOME + "Music"],
+        # A recording started anew follows the one saved before it, until Reset Recording.
+        files={"elsewhere/song.TPZ": tune_file([DO5]),
+               HOME + "Music/song.TPZ": tune_file([DO5]) + tune_file([SOL4])}),
+    # /proc takes no new file: the failure is told, the window stays with its recording, and
+    # closing asks again.
+    Run("close during a recording, save where no file can be made, then save elsewhere",
+        steps=[
+            Step("keys", "ctrl+r", shows=RECORDING_STARTED),
+            Step("answer", RECORDING_STARTED, answer="ok"),
+            Step("keys", "F8", tones=[DO5]),
+            Step("close", MAIN_TITLE, shows=CLOSE_QUESTION),
+            Step("answer", CLOSE_QUESTION, answer="yes", shows=SAVE_DIALOG),
+            *save_as("/proc/somename"),
+            Step("answer", SAVE_DIALOG, answer="ok"),  # the failure, told in a box of the same title
+            Step("close", MAIN_TITLE, shows=CLOSE_QUESTION),
+            Step("answer", CLOSE_QUESTION, answer="yes", shows=SAVE_DIALOG),
+            *save_as("kept"),
+        ],
+        files={"kept.TPZ": tune_file([DO5])}),
 ]
 
 # How long a runner waits after pressing a key's modifiers before the key itself. The
