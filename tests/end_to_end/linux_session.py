@@ -20,6 +20,7 @@ import ctypes
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import time
@@ -282,7 +283,12 @@ class Player:
         if self.chooser != "fltk" and step.target != described.SAVE_DIALOG:
             # GTK's Open dialog takes typing as a search; Ctrl+L opens its field for a name.
             xdotool("key", "ctrl+l")
-        xdotool("type", "--delay", 50, described.typed_text(step.answer, self.folder))
+        typed = described.typed_text(step.answer, self.folder)
+        if self.chooser == "portal" and step.target != described.SAVE_DIALOG and not typed.startswith("/"):
+            # The portal's GTK backend (1.14) opens its Open dialog on the recent files, not
+            # in the folder asked for, so a bare name there names nothing: it is typed in full.
+            typed = os.path.join(self.folder, typed)
+        xdotool("type", "--delay", 50, typed)
         # GTK's name field looks up what was typed before it takes Enter.
         time.sleep(1)
         xdotool("key", "Return")
@@ -306,7 +312,9 @@ def play_run(pipalo, chooser, run, work, artifacts):
     wav, environment = sound_captured_in(work)
     home, environment = home_environment(work, environment, chooser)
     run.make_folders(folder, home)
-    program = subprocess.Popen(program_command(pipalo, chooser), cwd=folder, env=environment)
+    # In a process group of its own, with the session bus that it may have.
+    program = subprocess.Popen(program_command(pipalo, chooser), cwd=folder, env=environment,
+                               start_new_session=True)
     try:
         player = Player(Capture(wav), artifacts, folder, chooser)
         wait_for(lambda: os.path.exists(wav), "the program to open the sound device")
@@ -316,11 +324,11 @@ def play_run(pipalo, chooser, run, work, artifacts):
             player.play(step)
         code = program.wait(timeout=TIMEOUT_S)
     except Failure:
-        screenshot("root", os.path.join(artifacts, "at_failure.png"))
+        screenshot("root", os.path.join(artifacts, "at_failure_%s.png" % os.path.basename(work)))
         raise
     finally:
         if program.poll() is None:
-            program.kill()
+            os.killpg(program.pid, signal.SIGKILL)
             program.wait()
 
     if code != run.exit_code:

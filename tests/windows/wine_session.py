@@ -129,10 +129,11 @@ def wine_path(path):
 class Player:
     """Plays the steps of one run on the running program, checking each one's tones."""
 
-    def __init__(self, program, artifacts, folder):
+    def __init__(self, program, artifacts, folder, home):
         self.program = program
         self.artifacts = artifacts
         self.folder = folder  # the program's; the dialogs open elsewhere, so names are typed in full
+        self.home = home  # the session's home folder, which Windows does not know: typed in full too
         self.heard = 0  # tones already checked
         self.dialog = None  # the last file dialog typed into; its questions share its title
 
@@ -190,7 +191,7 @@ class Player:
     def file(self, step):
         self.dialog = wait_for(lambda: self.new_window(step.target), f'the dialog "{step.target}"')
         focus(self.dialog)
-        path = wine_path(self.folder / step.answer)
+        path = wine_path(pathlib.Path(described.full_path(step.answer, str(self.folder), str(self.home))))
         # xdotool types a letter the keyboard map lacks by remapping a key for a moment;
         # Wine loses such letters when they follow each other faster than that.
         xdotool("type", "--delay", "20" if path.isascii() else "150", path)
@@ -230,10 +231,11 @@ class Player:
 
 def play_run(exe, probe, run, number, artifacts):
     folder = artifacts / f"run{number}"
+    home = artifacts / f"run{number}-home"
     folder.mkdir()
-    run.make_folders(folder)
+    run.make_folders(str(folder), str(home))
     program = Program(exe, probe, folder, artifacts / f"wine-trace-run{number}.log")
-    player = Player(program, artifacts, folder)
+    player = Player(program, artifacts, folder, home)
     try:
         player.check_main_window()
         for step in run.steps:
@@ -242,7 +244,7 @@ def play_run(exe, probe, run, number, artifacts):
     finally:
         if program.process.poll() is None:
             program.process.kill()
-    expect(described.files_in(folder), run.files,
+    expect(run.files_left(folder, home), run.files,
            "tune files in the program's folder")
     expect(program.tones(), [(frequency, NOTE_MS) for frequency in run.tones()], "tones of the run")
 
