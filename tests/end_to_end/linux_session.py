@@ -288,6 +288,10 @@ class Player:
             # The portal's GTK backend (1.14) opens its Open dialog on the recent files, not
             # in the folder asked for, so a bare name there names nothing: it is typed in full.
             typed = os.path.join(self.folder, typed)
+        if self.chooser == "fltk":
+            # The keys that edit a name leave the field as typed: what Ctrl+A selects is replaced.
+            xdotool("type", "--delay", 50, "stray/")
+            xdotool("key", "Home", "End", "BackSpace", "ctrl+a")
         # The desktop's processes that the portal starts may have put the keyboard map back.
         give_keys_to_letters_of([typed])
         xdotool("type", "--delay", 50, typed)
