@@ -39,9 +39,10 @@ foreach(size 32 64 128 256)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME pipalo.png)
 endforeach()
 
-# Tune files shown with Pipalo's icon.
+# Tune files shown with Pipalo's icon, and as thumbnails of their notes drawn by pipalo-tune.
 install(FILES ${PIPALO_PACKAGING}/pipalo-tune-file.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
         RENAME pipalo.xml)
+install(FILES ${PIPALO_PACKAGING}/pipalo-tune.thumbnailer DESTINATION ${CMAKE_INSTALL_DATADIR}/thumbnailers)
 
 # Manual pages and the package's documents, compressed as Debian keeps them.
 find_program(PIPALO_GZIP gzip REQUIRED)
@@ -66,7 +67,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "small tone player, and a tool for its tun
 set(CPACK_PACKAGE_DESCRIPTION "Pipalo shows twelve note buttons, one octave from Do to Si, played with the
 mouse or with held function and keypad keys. What is played can be recorded
 as a tune file and played back. pipalo-tune lists and plays tune files from
-the command line and exports them as WAV and MIDI.")
+the command line, exports them as WAV and MIDI, and draws them as pictures,
+which file managers show as the files' thumbnails.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
