@@ -12,3 +12,6 @@ echo "== the Windows builds: the conformance cases and the session under Wine"
 # 64-bit Wine starts on every x86-64 host; 32-bit Wine only where 32-bit programs run.
 tests/windows/run_under_wine.sh build-windows-x86_64
 tests/windows/run_under_wine.sh build-windows
+echo "== the Windows installers: installed, started and uninstalled under Wine"
+tests/windows/installer_round_trip.sh build-windows-x86_64
+tests/windows/installer_round_trip.sh build-windows

@@ -1,20 +1,51 @@
 # What is handed to users: on Linux a Debian package of Pipalo and pipalo-tune
-# (cpack -G DEB in a release build), for Windows a zip of Pipalo.exe and a read-me.
+# (cpack -G DEB in a release build), for Windows an installer of Pipalo.exe and a zip
+# of it with a read-me.
 set(PIPALO_PACKAGING ${PROJECT_SOURCE_DIR}/packaging)
 
 if(WIN32)
-    # The zip is left beside the build's other outputs by every Windows build.
+    # The zip and the installer are left beside the build's other outputs by every
+    # Windows build. Both hold the program without the debugging sections of the
+    # runtime linked in, which users do not need.
+    # Made by one target of its own, which the two wait for, so that they never make it
+    # both at once.
+    set(shipped ${CMAKE_CURRENT_BINARY_DIR}/shipped)
+    add_custom_command(OUTPUT ${shipped}/Pipalo.exe
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${shipped}
+        COMMAND ${CMAKE_STRIP} -o ${shipped}/Pipalo.exe $<TARGET_FILE:Pipalo>
+        DEPENDS Pipalo
+        VERBATIM)
+    add_custom_target(pipalo_shipped_program DEPENDS ${shipped}/Pipalo.exe)
+
     set(zip Pipalo-${PROJECT_VERSION}-windows-${CMAKE_SYSTEM_PROCESSOR}.zip)
     set(readMe ${PIPALO_PACKAGING}/windows/README.txt)
     add_custom_command(OUTPUT ${zip}
-        COMMAND ${CMAKE_COMMAND} -E make_directory zip
-        COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Pipalo> ${readMe} zip
-        # The runtime linked in brings its debugging sections, which users do not need.
-        COMMAND ${CMAKE_STRIP} zip/Pipalo.exe
-        COMMAND ${CMAKE_COMMAND} -E chdir zip ${CMAKE_COMMAND} -E tar cf ../${zip} --format=zip Pipalo.exe README.txt
+        COMMAND ${CMAKE_COMMAND} -E copy ${readMe} ${shipped}/README.txt
+        COMMAND ${CMAKE_COMMAND} -E chdir ${shipped} ${CMAKE_COMMAND} -E tar cf ../${zip} --format=zip Pipalo.exe README.txt
         DEPENDS Pipalo ${readMe}
         VERBATIM)
     add_custom_target(pipalo_windows_zip ALL DEPENDS ${zip})
+    add_dependencies(pipalo_windows_zip pipalo_shipped_program)
+
+    # The installer of the 32-bit program is the one users get; the x86-64 build's own,
+    # a 64-bit installer, lets hosts without 32-bit Wine check installing too.
+    find_program(PIPALO_MAKENSIS makensis REQUIRED)
+    set(script ${PIPALO_PACKAGING}/windows/pipalo.nsi)
+    set(icon ${PROJECT_SOURCE_DIR}/app/resources/pipalo48.ico)
+    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+        set(installer Pipalo-${PROJECT_VERSION}-x86_64-setup.exe)
+        set(target -DAMD64)
+    else()
+        set(installer Pipalo-${PROJECT_VERSION}-setup.exe)
+        set(target)
+    endif()
+    add_custom_command(OUTPUT ${installer}
+        COMMAND ${PIPALO_MAKENSIS} -V2 -NOCD -DVERSION=${PROJECT_VERSION} -DPROGRAM=${shipped}/Pipalo.exe
+                -DICON=${icon} -DOUTFILE=${installer} ${target} ${script}
+        DEPENDS Pipalo ${script} ${icon}
+        VERBATIM)
+    add_custom_target(pipalo_windows_installer ALL DEPENDS ${installer})
+    add_dependencies(pipalo_windows_installer pipalo_shipped_program)
     return()
 endif()
 

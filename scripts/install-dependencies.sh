@@ -15,7 +15,7 @@ packages_of() {
         # binutils: the host's assembler and linker find out whether 32-bit programs run.
         windows) echo cmake make g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 \
                       g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine wine64 \
-                      fonts-wine xvfb xdotool x11-xserver-utils imagemagick icoutils python3 binutils ;;
+                      fonts-wine xvfb xdotool x11-xserver-utils imagemagick icoutils python3 binutils nsis ;;
         # 32-bit Wine, for the 32-bit Pipalo.exe: installed only where 32-bit programs run.
         windows32) echo wine32:i386 ;;
         *) echo "unknown group: $1" >&2; exit 2 ;;
