@@ -1,4 +1,4 @@
-#include "alsa/alsa_tone_output.h"
+#include "alsa_tone_output.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +42,7 @@ constexpr auto returnMargin = 20ms;
 TEST_F(AlsaToneOutputCapture, ConsecutiveTonesReachTheDeviceWholeAndTakeTheirTime) {
     Clock::time_point start = Clock::now(), firstEnded, secondEnded;
     {
-        AlsaToneOutput output;
+        AlsaToneOutput output("Pipalo");
         output.play(440, 120);
         firstEnded = Clock::now();
         output.play(660, 80);
@@ -59,7 +59,7 @@ TEST_F(AlsaToneOutputCapture, ConsecutiveTonesReachTheDeviceWholeAndTakeTheirTim
 TEST_F(AlsaToneOutputCapture, ToneAfterAnIdlePauseStillComesWholeInTheSameCapture) {
     Clock::time_point secondAsked, secondEnded;
     {
-        AlsaToneOutput output;
+        AlsaToneOutput output("Pipalo");
         output.play(523, 40);
         std::this_thread::sleep_for(60ms);
         secondAsked = Clock::now();
@@ -75,7 +75,7 @@ TEST(AlsaToneOutputWithoutDevice, SaysSoOnceAndStillTakesEachTonesTime) {
     testing::internal::CaptureStderr();
     Clock::time_point start = Clock::now();
     {
-        AlsaToneOutput output;
+        AlsaToneOutput output("Pipalo");
         output.play(440, 30);
         output.play(440, 30);
     }

@@ -1,4 +1,4 @@
-#include "alsa/tone_samples.h"
+#include "tone_samples.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "alsa/tone_samples.h"
+#include "tone_samples.h"
 
 std::vector<std::int16_t> samplesOf(Tone tone) {
     posix::ToneSamples samples(tone.frequency, tone.milliseconds);

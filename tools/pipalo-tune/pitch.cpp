@@ -3,7 +3,7 @@
 #include <array>
 #include <cmath>
 
-#include "tone_output.h"
+#include "alsa_tone_output.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ constexpr std::array<const char*, notesPerOctave> names = {
 }  // namespace
 
 bool isSounded(const TuneRecord& record) {
-    return record.frequency >= posix::lowestBeepFrequency && record.frequency <= posix::highestBeepFrequency;
+    return posix::isBeepFrequency(record.frequency);
 }
 
 NearestNote nearestNote(unsigned frequency) {

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <cstdint>
 
-#include "alsa/tone_samples.h"
+#include "alsa_tone_output.h"
 #include "pitch.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Beep's tones on ALSA's default device, paced by the clock as well as by the device.
-#include "alsa/alsa_tone_output.h"
+#include "alsa_tone_output.h"
 
 #include <alsa/asoundlib.h>
 
@@ -8,6 +8,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <thread>
+#include <utility>
+
+#include "tone_schedule.h"
 
 namespace posix {
 
@@ -33,7 +36,8 @@ void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
 }  // namespace
 
-AlsaToneOutput::AlsaToneOutput() {
+AlsaToneOutput::AlsaToneOutput(std::string program)
+    : program(std::move(program)), schedule(std::make_unique<ToneSchedule>()) {
     snd_lib_error_set_handler(ignoreAlsaError);
     // Opened without blocking: a busy card must not hold up the start of the program.
     if (int error = snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK); error < 0) {
@@ -89,14 +93,14 @@ int AlsaToneOutput::configure() {
         return error;
 
     block.resize(bufferFrames);
-    schedule = ToneSchedule(std::chrono::microseconds(1'000'000 * startSilenceFrames / ToneSamples::sampleRate),
+    *schedule = ToneSchedule(std::chrono::microseconds(1'000'000 * startSilenceFrames / ToneSamples::sampleRate),
                             returnMargin(bufferFrames, periodFrames));
     return 0;
 }
 
 void AlsaToneOutput::play(unsigned frequency, unsigned milliseconds) {
     ToneSchedule::Slot slot =
-        schedule.next(ToneSchedule::Clock::now(), std::chrono::milliseconds(milliseconds));
+        schedule->next(ToneSchedule::Clock::now(), std::chrono::milliseconds(milliseconds));
     if (pcm) {
         if (int error = send(ToneSamples(frequency, milliseconds), slot.followsPrevious); error < 0)
             giveUp("failed", error);
@@ -133,8 +137,8 @@ int AlsaToneOutput::send(const ToneSamples& tone, bool followsPrevious) {
 }
 
 void AlsaToneOutput::giveUp(const char* failure, int error) {
-    std::fprintf(stderr, "Pipalo: ALSA's default sound device %s (%s); tones are silent.\n", failure,
-                 snd_strerror(error));
+    std::fprintf(stderr, "%s: ALSA's default sound device %s (%s); tones are silent.\n", program.c_str(),
+                 failure, snd_strerror(error));
     if (pcm) snd_pcm_close(pcm);
     pcm = nullptr;
 }

@@ -1,0 +1,51 @@
+// Tones on ALSA's default device: the ALSA output's public face, for the
+// subset's Beep and for programs that play tones without a window. The device
+// is opened once and kept open for the life of the output, so tones follow each
+// other without a gap and a capture of the whole run holds every tone. Each tone
+// is paced by the clock as well, so it takes its time even on a device that
+// takes samples faster than it plays them; with no usable device at all it
+// takes its full time.
+//
+// Differs from Windows: a tone's call returns 20 ms before the tone has played
+// out on the device, so that the next one joins it without a gap even when the
+// caller comes back late on a busy machine.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "beep_range.h"
+#include "tone_samples.h"
+
+typedef struct _snd_pcm snd_pcm_t;  // as <alsa/pcm.h> declares it
+
+namespace posix {
+
+class ToneSchedule;
+
+class AlsaToneOutput {
+public:
+    // `program` starts the one line on standard error that says the device cannot be used.
+    explicit AlsaToneOutput(std::string program);
+    ~AlsaToneOutput();
+    AlsaToneOutput(const AlsaToneOutput&) = delete;
+    AlsaToneOutput& operator=(const AlsaToneOutput&) = delete;
+
+    // Plays a tone of Beep's range and returns when it has ended.
+    void play(unsigned frequency, unsigned milliseconds);
+
+private:
+    int configure();
+    int send(const ToneSamples& tone, bool followsPrevious);
+    void giveUp(const char* failure, int error);
+
+    std::string program;
+    snd_pcm_t* pcm = nullptr;
+    // One device buffer: what is written at a time.
+    std::vector<std::int16_t> block;
+    std::unique_ptr<ToneSchedule> schedule;
+};
+
+}  // namespace posix
