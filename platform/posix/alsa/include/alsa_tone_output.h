@@ -37,9 +37,11 @@ public:
     void play(unsigned frequency, unsigned milliseconds);
 
 private:
-    int configure();
-    int send(const ToneSamples& tone, bool followsPrevious);
-    void giveUp(const char* failure, int error);
+    // Each returns the ALSA call that failed and ALSA's reason, or empty text.
+    std::string configure();
+    std::string send(const ToneSamples& tone, bool followsPrevious);
+    // Says so in one line, naming the call, and plays on in silence.
+    void giveUp(const std::string& failure);
 
     std::string program;
     snd_pcm_t* pcm = nullptr;
