@@ -1,3 +1,4 @@
+// ALSA configurations written for one test, and the WAV capture read back.
 #include "alsa_configuration.h"
 
 #include <sndfile.h>

@@ -1,3 +1,4 @@
+// The ALSA output on a captured device and on none: whole tones, their time, one line of failure.
 #include "alsa_tone_output.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// A tone's samples: their count, frequency, peak and fades.
 #include "tone_samples.h"
 
 #include <gtest/gtest.h>

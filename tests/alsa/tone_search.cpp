@@ -1,3 +1,4 @@
+// Finding tones sample for sample in a capture.
 #include "tone_search.h"
 
 #include <algorithm>

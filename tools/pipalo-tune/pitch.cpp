@@ -1,3 +1,4 @@
+// Whether Beep sounds a frequency, and the nearest equal-tempered note.
 #include "pitch.h"
 
 #include <array>

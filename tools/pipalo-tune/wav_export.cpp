@@ -1,3 +1,4 @@
+// A tune as the player's own samples in a WAV file, through libsndfile.
 #include "wav_export.h"
 
 #include <sndfile.h>

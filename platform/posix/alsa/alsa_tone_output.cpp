@@ -23,8 +23,9 @@ constexpr snd_pcm_uframes_t periodsPerBuffer = 4;
 // It shows a stream started afresh in a capture, where a tone that follows another has none.
 constexpr snd_pcm_uframes_t startSilenceFrames = ToneSamples::sampleRate / 1000;  // 1 ms
 
-// A call returns while its tone still has this much to play, at most the buffer less a period,
-// so that a caller woken late on a busy machine still finds the device playing.
+// A call returns while its tone still has this much to play, at most the buffer less a period.
+// Differs from Windows: Beep returns before its tone has played out, so that the next one
+// joins it without a gap even when a caller woken late on a busy machine comes back.
 std::chrono::microseconds returnMargin(snd_pcm_uframes_t bufferFrames, snd_pcm_uframes_t periodFrames) {
     constexpr std::chrono::microseconds wanted{20'000};
     const std::chrono::microseconds most{1'000'000 * (bufferFrames - periodFrames) / ToneSamples::sampleRate};

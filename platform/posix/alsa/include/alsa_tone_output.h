@@ -4,11 +4,8 @@
 // other without a gap and a capture of the whole run holds every tone. Each tone
 // is paced by the clock as well, so it takes its time even on a device that
 // takes samples faster than it plays them; with no usable device at all it
-// takes its full time.
-//
-// Differs from Windows: a tone's call returns 20 ms before the tone has played
-// out on the device, so that the next one joins it without a gap even when the
-// caller comes back late on a busy machine.
+// takes its full time. A tone's call returns 20 ms before the tone has played
+// out on the device (see alsa_tone_output.cpp).
 #pragma once
 
 #include <cstdint>
