@@ -1,3 +1,4 @@
+// A tune drawn as a piano roll with cairo, into a PNG or an SVG file.
 #include "tune_picture.h"
 
 #include <cairo-svg.h>
