@@ -165,8 +165,8 @@ std::string seconds(double value, int decimals) {
     return text;
 }
 
-// The tune's length at the right end of the time axis, and whole steps of seconds
-// across, as many as have room before it.
+// The tune's length at the right end of the time axis, and steps of seconds across, as
+// many as have room before it.
 void drawTimeAxis(cairo_t* cairo, const Roll& roll, const Layout& layout) {
     const int lengthDecimals = roll.length >= 60 || roll.length == 0 ? 0 : roll.length >= 1 ? 1 : 2;
     const std::string length = seconds(roll.length, lengthDecimals) + " s";
@@ -176,13 +176,9 @@ void drawTimeAxis(cairo_t* cairo, const Roll& roll, const Layout& layout) {
 
     const double width = layout.right - layout.left;
     const double room = textWidth(cairo, seconds(roll.length, 1)) + 2 * layout.padding;
-    constexpr std::array<double, 14> steps = {0.1, 0.2, 0.5, 1, 2, 5, 10, 15, 30, 60, 120, 300, 600, 1800};
-    double step = steps.back();
-    for (double candidate : steps)
-        if (candidate / roll.length * width >= room) {
-            step = candidate;
-            break;
-        }
+    // The shortest step of 0.1, 0.2, 0.5, 1, 2, 5, 10 ... seconds that leaves room.
+    double step = 0.1;
+    for (int index = 0; step / roll.length * width < room; ++index) step *= index % 3 == 1 ? 2.5 : 2;
     const int decimals = step < 1 ? 1 : 0;
     const double lengthLeft = layout.right - textWidth(cairo, length);
     const double lineWidth = std::max(1.0, layout.size / 1024);
