@@ -37,7 +37,7 @@ user_folder="$drive/users/$(id -un)"
 
 # The value's data as `reg query` shows it, or nothing when the key or value is missing.
 registry_value() {  # ROOT NAME
-    "$loader" reg query "$1\\$uninstall_key" /v "$2" 2>/dev/null | tr -d '\r' |
+    { "$loader" reg query "$1\\$uninstall_key" /v "$2" 2>/dev/null || true; } | tr -d '\r' |
         sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
 }
 
