@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Pipalo and runs every test: unit and scenario tests on the headless
-# platform, and the end-to-end runs of the Linux and Windows builds.
+# platform, the end-to-end runs of the Linux and Windows builds, and the round trip
+# of the Windows installers.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-dependencies.sh build test windows
