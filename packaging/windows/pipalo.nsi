@@ -85,10 +85,11 @@ Section "Pipalo"
     WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
+; A Pipalo still running keeps its file until the next start of Windows.
 Section "Uninstall"
     Delete "${SHORTCUT}"
-    Delete "$INSTDIR\Pipalo.exe"
+    Delete /REBOOTOK "$INSTDIR\Pipalo.exe"
     Delete "$INSTDIR\Uninstall.exe"
-    RMDir "$INSTDIR"
+    RMDir /REBOOTOK "$INSTDIR"
     DeleteRegKey SHCTX "${UNINSTALL_KEY}"
 SectionEnd
