@@ -25,6 +25,11 @@ desktop-file-validate "$entry"
 # of the maker's domain. The screenshot's address is not fetched (--no-net).
 appstreamcli validate --no-net --strict --override=cid-maybe-not-rdns=pedantic \
     "/usr/share/metainfo/$id.metainfo.xml"
+# Software centres show the newest release as the version.
+version=$(dpkg-deb -f "$package" Version)
+[ "$(appstreamcli metainfo-to-news --format text "/usr/share/metainfo/$id.metainfo.xml" - |
+     sed -n '1s/^Version \([^ ]*\).*/\1/p')" = "$version" ] ||
+    { echo "the metadata's newest release is not $version" >&2; exit 1; }
 
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
