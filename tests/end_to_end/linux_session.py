@@ -13,7 +13,8 @@ that the dialogs are that chooser's.
 After each run it checks the tones in the capture, the tune files left in the
 program's folder and its home folder byte for byte, and the exit code.
 Screenshots of the main window, the About window and the Save dialog are left
-in ARTIFACTS.
+in ARTIFACTS; the main window's, with its title bar, is the one software centres
+show.
 """
 
 import ctypes
@@ -129,7 +130,8 @@ CHOOSER_CLASSES = {"fltk": '"FLTK"', "gtk": '"Pipalo"', "portal": '"xdg-desktop-
 
 
 def screenshot(window, path):
-    subprocess.run(["import", "-window", str(window), path])
+    """The window as the user sees it, with the frame the window manager gave it."""
+    subprocess.run(["import", "-frame", "-window", str(window), path])
 
 
 def stretches_of_sound(path):
