@@ -217,6 +217,8 @@ def check_frame(window):
 class Player:
     """Plays the steps of one run on the running program."""
 
+    pictured = set()  # the choosers whose Save dialog has been pictured in this session
+
     def __init__(self, capture, artifacts, folder, chooser):
         self.capture = capture
         self.artifacts = artifacts
@@ -280,8 +282,9 @@ class Player:
             raise Failure("the dialog is not the %s chooser's: %s" % (self.chooser, kind))
         focus(self.dialog)
         time.sleep(0.5)  # lets it draw, and take the focus into its name field
-        if step.target == described.SAVE_DIALOG and not os.path.exists(self.save_dialog_picture):
+        if step.target == described.SAVE_DIALOG and self.chooser not in Player.pictured:
             screenshot(self.dialog, self.save_dialog_picture)
+            Player.pictured.add(self.chooser)
         if self.chooser != "fltk" and step.target != described.SAVE_DIALOG:
             # GTK's Open dialog takes typing as a search; Ctrl+L opens its field for a name.
             xdotool("key", "ctrl+l")
