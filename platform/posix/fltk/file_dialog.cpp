@@ -98,6 +98,8 @@ FileDialog::~FileDialog() = default;
 void FileDialog::showFolder(const std::string& shown) {
     folder = shown;
     folderLine->value(folder.c_str());
+    // A long path shows its end: the folder's own name.
+    folderLine->position(folderLine->size());
     files->load(folder.c_str());
     // The folder's own entry, "./", is no place to go.
     for (int line = files->size(); line > 0; --line)
