@@ -105,6 +105,8 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# Dependencies computed from the binaries, by dpkg-shlibdeps.
+# Dependencies computed from the binaries, by dpkg-shlibdeps. GTK, loaded only when it is
+# there for the file dialogs, is not among them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libgtk-3-0")
 include(CPack)
