@@ -2,14 +2,15 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <new>
 #include <system_error>
 
 #include "win32.h"
 
 namespace {
 
-constexpr char endOfTextByte = 26;
-constexpr char endOfTuneByte = static_cast<char>(255);
+constexpr int endOfTextByte = 26;
+constexpr int endOfTuneByte = 255;
 
 std::string withCarriageReturns(const std::string& text) {
     std::string bytes;
@@ -49,31 +50,42 @@ std::string writeWholeFile(const std::string& path, const std::string& bytes) {
     return writeAndClose(file, bytes);
 }
 
-// The reason the file cannot be read, or empty text once `bytes` holds it whole.
-std::string readWholeFile(const std::string& path, std::string& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return reasonOf(errno);
-    char block[4096];
-    std::size_t count;
-    while ((count = std::fread(block, 1, sizeof block, file)) > 0) bytes.append(block, count);
-    const int error = std::ferror(file) ? (errno ? errno : EIO) : 0;
-    std::fclose(file);
-    return error ? reasonOf(error) : std::string();
+// No tune comes near it (a tone takes nine bytes: this is some thirty hours of tones), and
+// a device that never ends, such as /dev/zero, stops here.
+constexpr std::size_t largestTuneBytes = 16 << 20;
+
+// Byte by byte, as the runtime's text mode reads, so that the first byte 26 or 255 ends the
+// reading however the bytes arrive: a pipe whose writer stays open has sent all it will.
+// Returns the reason the text cannot be read, or empty text once `text` holds it.
+std::string readText(std::FILE* file, std::string& text) {
+    bool carriageReturnPending = false;
+    std::size_t count = 0;
+    for (int byte; (byte = std::getc(file)) != EOF;) {
+        if (byte == endOfTextByte || byte == endOfTuneByte) break;
+        if (++count > largestTuneBytes) return "File larger than any tune (16 MiB)";
+        if (carriageReturnPending && byte != '\n') text += '\r';
+        carriageReturnPending = byte == '\r';
+        if (!carriageReturnPending) text += static_cast<char>(byte);
+    }
+    if (carriageReturnPending) text += '\r';
+    return std::ferror(file) ? reasonOf(errno ? errno : EIO) : std::string();
 }
 
 }  // namespace
 
 std::string readTuneFile(const std::string& path, std::string& text) {
-    std::string bytes;
     text.clear();
-    if (std::string reason = readWholeFile(path, bytes); !reason.empty()) return reason;
-    for (std::size_t index = 0; index < bytes.size(); ++index) {
-        const char byte = bytes[index];
-        if (byte == endOfTextByte || byte == endOfTuneByte) break;
-        const bool startsLineEnd = byte == '\r' && index + 1 < bytes.size() && bytes[index + 1] == '\n';
-        if (!startsLineEnd) text += byte;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return reasonOf(errno);
+    std::string reason;
+    try {
+        reason = readText(file, text);
+    } catch (const std::bad_alloc&) {
+        reason = reasonOf(ENOMEM);
     }
-    return {};
+    std::fclose(file);
+    if (!reason.empty()) text = std::string();
+    return reason;
 }
 
 std::string readTuneFile(const std::string& path) {
