@@ -21,16 +21,41 @@ std::string withCarriageReturns(const std::string& text) {
     return bytes;
 }
 
-// C streams throughout, with the path as the dialog gave it: their failures are results, and
-// leave the reason in errno.
+// Reading and the rewrite in place use C streams, with the path as the dialog gave it: their
+// failures are results, and leave the reason in errno.
 std::string reasonOf(int error) { return std::generic_category().message(error); }
 
-// A name beside the final one that nothing has yet, so that no other file is overwritten.
-std::string unusedNameBeside(const std::string& finalPath) {
+// The system's text for the last error of a Win32 call, without its line end.
+std::string lastErrorReason() {
+    char text[256] = "";
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                        GetLastError(), 0, text, sizeof text, nullptr);
+    std::string reason(text, length);
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' '))
+        reason.pop_back();
+    return reason;
+}
+
+// A new file beside the final name, made exclusively: nothing already there is written
+// through, a planted symbolic link least of all. Sets `partialPath` to its name.
+HANDLE createFileBeside(const std::string& finalPath, std::string& partialPath) {
     for (unsigned attempt = 0;; ++attempt) {
-        const std::string candidate = finalPath + ".partial" + std::to_string(attempt);
-        if (!fileExists(candidate)) return candidate;
+        partialPath = finalPath + ".partial" + std::to_string(attempt);
+        const HANDLE file = CreateFileA(partialPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
     }
+}
+
+// Written through to the disk before it takes the final name, so that a power cut after
+// the rename cannot leave that name to an empty file.
+std::string writeToDiskAndClose(HANDLE file, const std::string& bytes) {
+    DWORD written = 0;
+    const bool flushed = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                         written == bytes.size() && FlushFileBuffers(file);
+    const std::string reason = flushed ? std::string() : lastErrorReason();
+    CloseHandle(file);
+    return reason;
 }
 
 std::string writeAndClose(std::FILE* file, const std::string& bytes) {
@@ -99,11 +124,16 @@ bool fileExists(const std::string& path) {
 }
 
 std::string writeTuneFile(const std::string& path, const std::string& text) {
+    // Windows refuses to replace a read-only file; so it is here, for every user.
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return reasonOf(EACCES);
     const std::string bytes = withCarriageReturns(text);
-    const std::string partialPath = unusedNameBeside(path);
-    if (std::FILE* partial = std::fopen(partialPath.c_str(), "wb")) {
-        const std::string reason = writeAndClose(partial, bytes);
-        if (reason.empty() && MoveFileExA(partialPath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
+    std::string partialPath;
+    if (const HANDLE partial = createFileBeside(path, partialPath); partial != INVALID_HANDLE_VALUE) {
+        const std::string reason = writeToDiskAndClose(partial, bytes);
+        // Written through: the folder too is on the disk with the new name once it returns.
+        if (reason.empty() &&
+            MoveFileExA(partialPath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return {};
         std::remove(partialPath.c_str());
         if (!reason.empty()) return reason;

@@ -107,11 +107,29 @@ TEST_F(TuneFileTest, WritingPutsANewFileInThePlaceOfTheOld) {
     writeBytes(path, old);
     fs::create_hard_link(path, folder / "old link");
     writeBytes(folder / "song.TPZ.partial0", "someone else's");
+    fs::create_symlink("planted", folder / "song.TPZ.partial1");
     EXPECT_EQ(writeTuneFile(path.string(), "496,230\n"), "");
     EXPECT_EQ(fileBytes(path), "496,230\r\n");
+    EXPECT_FALSE(fs::is_symlink(path));
     EXPECT_EQ(fileBytes(folder / "old link"), old);
     EXPECT_EQ(fileBytes(folder / "song.TPZ.partial0"), "someone else's");
-    EXPECT_EQ(entriesIn(folder), 3);
+    EXPECT_TRUE(fs::is_symlink(folder / "song.TPZ.partial1"));
+    EXPECT_EQ(entriesIn(folder), 4);
+}
+
+// Windows refuses to replace a read-only file; a private one stays private.
+TEST_F(TuneFileTest, ReplacingKeepsTheFilesModeAndRefusesAReadOnlyFile) {
+    const fs::path path = folder / "song.TPZ";
+    writeBytes(path, "old");
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(writeTuneFile(path.string(), "496,230\n"), "");
+    EXPECT_EQ(fileBytes(path), "496,230\r\n");
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_EQ(writeTuneFile(path.string(), "263,230\n"), "Permission denied");
+    EXPECT_EQ(fileBytes(path), "496,230\r\n");
+    EXPECT_EQ(entriesIn(folder), 1);
 }
 
 TEST_F(TuneFileTest, FailureGivesTheSystemsReasonAndLeavesNoFileBehind) {
