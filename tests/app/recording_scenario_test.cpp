@@ -105,12 +105,25 @@ TEST_F(RecordingScenarioTest, ClosingWhileRecordingEndsAfterACancelledSaveDialog
     EXPECT_TRUE(driver.topLevelWindows().empty());
 }
 
-TEST_F(RecordingScenarioTest, ClosingKeepsTheWindowAndTheRecordingWhenTheSaveFails) {
+// By its close box, or by a WM_CLOSE another program posts, as taskkill does.
+class ClosingTest : public RecordingScenarioTest, public testing::WithParamInterface<bool> {
+protected:
+    void closeByBoxOrQueue() {
+        if (GetParam()) then([this] { PostMessageA(mainWindow(), WM_CLOSE, 0, 0); });
+        else closeMainWindow();
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Ways, ClosingTest, testing::Bool(), [](const testing::TestParamInfo<bool>& way) {
+    return way.param ? "PostedWmClose" : "CloseBox";
+});
+
+TEST_P(ClosingTest, KeepsTheWindowAndTheRecordingWhenTheSaveFails) {
     std::ofstream(folder / "taken") << "";
     std::filesystem::create_directory(folder / "taken.TPZ");
     startRecording();
     press(VK_F7);
-    closeMainWindow();
+    closeByBoxOrQueue();
     driver.answerMessageBox(IDYES);
     driver.chooseFile((folder / "taken").string());
     driver.answerMessageBox(IDYES);  // replace "taken"
