@@ -140,6 +140,25 @@ TEST_P(ClosingTest, KeepsTheWindowAndTheRecordingWhenTheSaveFails) {
     EXPECT_EQ(recordingBuffer, "// Read this as frequenty, length in milliseconds\n496,230\n");
 }
 
+// The user meant to save: a No to replacing a file, then the dialog left, keeps everything.
+TEST_F(RecordingScenarioTest, ClosingKeepsTheRecordingWhenTheDialogIsLeftAfterANoToReplacing) {
+    std::ofstream(folder / "song.TPZ") << "old";
+    startRecording();
+    closeMainWindow();
+    driver.answerMessageBox(IDYES);
+    saveAs("song");
+    driver.answerMessageBox(IDNO);  // replace "song.TPZ"? Back to the dialog.
+    driver.cancelFileDialog();
+    then([this] { EXPECT_NE(mainWindow(), nullptr) << "the window stays open"; });
+    closeMainWindow();
+    driver.answerMessageBox(IDNO);
+    EXPECT_EQ(runProgram(), 0);
+    EXPECT_EQ(fileBytes(folder / "song.TPZ"), "old");
+    EXPECT_EQ(driver.fileDialogs().size(), 2u);
+    EXPECT_EQ(boxTexts().size(), 5u);
+    EXPECT_TRUE(isRecording);
+}
+
 TEST_F(RecordingScenarioTest, ClosingWithoutARecordingAsksNothing) {
     closeMainWindow();
     EXPECT_EQ(runProgram(), 0);
