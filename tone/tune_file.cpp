@@ -37,6 +37,21 @@ std::string lastErrorReason() {
     return reason;
 }
 
+// The file a name stands for, through any symbolic link, so that the new file takes the
+// linked file's place and the link goes on naming it; the name itself when no file has it.
+std::string linkedFileOf(const std::string& path) {
+    const HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return path;
+    std::string linked(32768, '\0');
+    const DWORD length = GetFinalPathNameByHandleA(file, linked.data(), static_cast<DWORD>(linked.size()),
+                                                   FILE_NAME_NORMALIZED);
+    CloseHandle(file);
+    if (length == 0 || length >= linked.size()) return path;
+    linked.resize(length);
+    return linked;
+}
+
 // A new file beside the final name, made exclusively: nothing already there is written
 // through, a planted symbolic link least of all. Sets `partialPath` to its name.
 HANDLE createFileBeside(const std::string& finalPath, std::string& partialPath) {
@@ -129,17 +144,18 @@ std::string writeTuneFile(const std::string& path, const std::string& text) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return reasonOf(EACCES);
     const std::string bytes = withCarriageReturns(text);
+    const std::string finalPath = linkedFileOf(path);
     std::string partialPath;
-    if (const HANDLE partial = createFileBeside(path, partialPath); partial != INVALID_HANDLE_VALUE) {
+    if (const HANDLE partial = createFileBeside(finalPath, partialPath); partial != INVALID_HANDLE_VALUE) {
         const std::string reason = writeToDiskAndClose(partial, bytes);
         // Written through: the folder too is on the disk with the new name once it returns.
-        if (reason.empty() &&
-            MoveFileExA(partialPath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        if (reason.empty() && MoveFileExA(partialPath.c_str(), finalPath.c_str(),
+                                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return {};
         std::remove(partialPath.c_str());
         if (!reason.empty()) return reason;
     }
-    // No new file could take its place (a folder where no file can be made, a link to another
-    // disk): the file is rewritten where it is.
+    // No new file could take its place (a folder where no file can be made): the file is
+    // rewritten where it is.
     return writeWholeFile(path, bytes);
 }

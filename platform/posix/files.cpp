@@ -1,5 +1,5 @@
-// kernel32's file functions: whether a name exists, writing a new file, a rename that
-// replaces, and the text of an error.
+// kernel32's file functions: whether a name exists, the file a link names, writing a new
+// file, a rename that replaces, and the text of an error.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -55,13 +55,17 @@ DWORD WINAPI GetFileAttributesA(LPCSTR path) {
 }
 
 HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD, LPVOID, DWORD disposition, DWORD, HANDLE) {
-    // Differs from Windows: only a new file opened for writing, all that Pipalo makes. As on
-    // Windows, any name already there, a symbolic link to nothing included, refuses it.
-    if (!path || access != GENERIC_WRITE || disposition != CREATE_NEW) {
+    // Differs from Windows: only a new file opened for writing, or an existing one opened to ask
+    // its name, all that Pipalo asks for; sharing is not enforced. As on Windows, a new file is
+    // refused by any name already there, a symbolic link to nothing included.
+    const bool writingNew = access == GENERIC_WRITE && disposition == CREATE_NEW;
+    const bool askingName = access == 0 && disposition == OPEN_EXISTING;
+    if (!path || !(writingNew || askingName)) {
         lastError = ERROR_INVALID_PARAMETER;
         return INVALID_HANDLE_VALUE;
     }
-    const int file = open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int file = writingNew ? open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666)
+                                : open(path, O_PATH | O_CLOEXEC);
     if (file < 0) {
         setLastErrorFromErrno();
         return INVALID_HANDLE_VALUE;
@@ -85,6 +89,21 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD written, 
     return done == count;
 }
 
+DWORD WINAPI GetFinalPathNameByHandleA(HANDLE file, LPSTR path, DWORD size, DWORD) {
+    // Differs from Windows: the path is the system's own, with no \\?\ in front.
+    char linked[PATH_MAX];
+    const std::string descriptorName = "/proc/self/fd/" + std::to_string(descriptorOf(file));
+    const ssize_t length = readlink(descriptorName.c_str(), linked, sizeof linked);
+    if (length <= 0 || static_cast<std::size_t>(length) >= sizeof linked) {
+        setLastErrorFromErrno();
+        return 0;
+    }
+    if (!path || static_cast<DWORD>(length) >= size) return static_cast<DWORD>(length) + 1;
+    std::memcpy(path, linked, static_cast<std::size_t>(length));
+    path[length] = '\0';
+    return static_cast<DWORD>(length);
+}
+
 BOOL WINAPI FlushFileBuffers(HANDLE file) {
     if (fsync(descriptorOf(file)) == 0) return TRUE;
     setLastErrorFromErrno();
@@ -102,11 +121,6 @@ BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags) {
     struct stat status;
     const bool taken = lstat(newName, &status) == 0;
     if (taken && !(flags & MOVEFILE_REPLACE_EXISTING)) return FALSE;
-    // Differs from Windows: a symbolic link in the new name's place has its target replaced,
-    // not the link itself, since links here stand for the file they name.
-    char target[PATH_MAX];
-    if (taken && S_ISLNK(status.st_mode) && realpath(newName, target) && stat(target, &status) == 0)
-        newName = target;
     // Differs from Windows: the file that takes another's place takes its mode and, where
     // allowed, its owner too, as the file would have kept them had it been rewritten.
     if (taken && S_ISREG(status.st_mode)) {

@@ -58,6 +58,11 @@ typedef HINSTANCE HMODULE;
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
 #define GENERIC_WRITE 0x40000000
 #define CREATE_NEW 1
+#define OPEN_EXISTING 3
+#define FILE_SHARE_READ 0x1
+#define FILE_SHARE_WRITE 0x2
+#define FILE_SHARE_DELETE 0x4
+#define FILE_NAME_NORMALIZED 0x0
 #define ERROR_INVALID_PARAMETER 87
 #define ERROR_FILE_EXISTS 80
 #define FORMAT_MESSAGE_IGNORE_INSERTS 0x200
@@ -322,6 +327,7 @@ BOOL WINAPI Beep(DWORD frequency, DWORD duration);
 DWORD WINAPI GetFileAttributesA(LPCSTR path);
 HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD shareMode, LPVOID security, DWORD disposition,
                           DWORD attributes, HANDLE templateFile);
+DWORD WINAPI GetFinalPathNameByHandleA(HANDLE file, LPSTR path, DWORD size, DWORD flags);
 BOOL WINAPI WriteFile(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD written, LPVOID overlapped);
 BOOL WINAPI FlushFileBuffers(HANDLE file);
 BOOL WINAPI CloseHandle(HANDLE file);
