@@ -2,6 +2,7 @@
 #include <chrono>
 
 #include "desktop.h"
+#include "user_input.h"
 #include "display.h"
 
 namespace posix {
@@ -26,6 +27,11 @@ BOOL post(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool input) {
 
 void postInputMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     post(window, message, wParam, lParam, true);
+}
+
+void postKeyboardMessage(HWND topLevel, UINT message, WPARAM wParam, LPARAM lParam) {
+    const HWND focus = desktop().focus;
+    postInputMessage(topLevelOf(focus) == topLevel ? focus : topLevel, message, wParam, lParam);
 }
 
 Taken pollMessage(MSG& message) {
