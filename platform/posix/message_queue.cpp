@@ -2,6 +2,7 @@
 #include <chrono>
 
 #include "desktop.h"
+#include "user_input.h"
 #include "display.h"
 
 namespace posix {
@@ -34,6 +35,11 @@ std::deque<QueuedMessage>::iterator nextPosted(std::deque<QueuedMessage>& queue)
 
 void postInputMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     post(window, message, wParam, lParam, true);
+}
+
+void postKeyboardMessage(HWND topLevel, UINT message, WPARAM wParam, LPARAM lParam) {
+    const HWND focus = desktop().focus;
+    postInputMessage(topLevelOf(focus) == topLevel ? focus : topLevel, message, wParam, lParam);
 }
 
 Taken pollMessage(MSG& message) {
