@@ -322,7 +322,7 @@ def play_run(pipalo, chooser, run, work, artifacts):
     os.makedirs(folder)
     wav, environment = sound_captured_in(work)
     home, environment = home_environment(work, environment, chooser)
-    run.make_folders(folder, home)
+    run.prepare(folder, home)
     # In a process group of its own, with the session bus that it may have.
     program = subprocess.Popen(program_command(pipalo, chooser), cwd=folder, env=environment,
                                start_new_session=True)

@@ -67,14 +67,22 @@ class Run:
     files: dict
     exit_code: int = 0
     folders: list = field(default_factory=list)  # made before it starts, as the files' paths are
+    given: dict = field(default_factory=dict)  # files made there before it starts: path: bytes
+    links: dict = field(default_factory=dict)  # symbolic links made there before it starts: path: target
 
     def tones(self):
         return [tone for step in self.steps for tone in step.tones]
 
-    def make_folders(self, folder, home):
+    def prepare(self, folder, home):
+        """Makes the home folder, and the folders, files and links the run starts with."""
         os.makedirs(home, exist_ok=True)
         for name in self.folders:
             os.makedirs(in_place(name, folder, home))
+        for name, data in self.given.items():
+            with open(in_place(name, folder, home), "wb") as file:
+                file.write(data)
+        for name, target in self.links.items():
+            os.symlink(target, in_place(name, folder, home))
 
     def files_left(self, folder, home):
         """The files in the program's folder, and those in the home folder but for the
@@ -104,13 +112,18 @@ def typed_texts():
 
 
 def files_in(folder):
-    """Every file below the folder, by its path from there ("/" between folders), with its bytes."""
+    """Every file below the folder, by its path from there ("/" between folders), with its bytes;
+    a symbolic link with "-> " and its target."""
     found = {}
     for place, _, names in os.walk(folder):
         for name in names:
             path = os.path.join(place, name)
+            key = os.path.relpath(path, folder).replace(os.sep, "/")
+            if os.path.islink(path):
+                found[key] = "-> " + os.readlink(path)
+                continue
             with open(path, "rb") as file:
-                found[os.path.relpath(path, folder).replace(os.sep, "/")] = file.read()
+                found[key] = file.read()
     return found
 
 
@@ -179,6 +192,23 @@ RUNS = [
         ],
         folders=[os.path.dirname(ACCENTED_TUNE)],
         files={ACCENTED_TUNE + ".TPZ": tune_file([DO5])}),
+    # The dialog asks before it replaces the file the link names; the link goes on naming
+    # that file, which gets the tune.
+    Run("save over a symbolic link: the linked file gets the tune",
+        steps=[
+            Step("keys", "ctrl+r", shows=RECORDING_STARTED),
+            Step("answer", RECORDING_STARTED, answer="ok"),
+            Step("keys", "F8", tones=[DO5]),
+            Step("keys", "ctrl+s", shows=SAVE_QUESTION),
+            Step("answer", SAVE_QUESTION, answer="yes", shows=SAVE_DIALOG),
+            Step("file", SAVE_DIALOG, answer="song.TPZ", shows=SAVE_DIALOG),
+            Step("answer", SAVE_DIALOG, answer="yes"),
+            Step("close", MAIN_TITLE),
+        ],
+        folders=["elsewhere"],
+        given={"elsewhere/real.TPZ": b"old"},
+        links={"song.TPZ": "elsewhere/real.TPZ"},
+        files={"elsewhere/real.TPZ": tune_file([DO5]), "song.TPZ": "-> elsewhere/real.TPZ"}),
     Run("save by full path in another folder and in the home folder; play back by full path",
         steps=[
             Step("keys", "ctrl+r", shows=RECORDING_STARTED),

@@ -233,7 +233,7 @@ def play_run(exe, probe, run, number, artifacts):
     folder = artifacts / f"run{number}"
     home = artifacts / f"run{number}-home"
     folder.mkdir()
-    run.make_folders(str(folder), str(home))
+    run.prepare(str(folder), str(home))
     program = Program(exe, probe, folder, artifacts / f"wine-trace-run{number}.log")
     player = Player(program, artifacts, folder, home)
     try:
