@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "alsa/alsa_tone_output.h"
+#include "import_command.h"
 #include "midi_export.h"
 #include "playback.h"
 #include "resources.h"
@@ -26,12 +27,15 @@ constexpr char usage[] =
     "       pipalo-tune play FILE\n"
     "       pipalo-tune wav FILE -o OUT.wav\n"
     "       pipalo-tune midi FILE -o OUT.mid\n"
+    "       pipalo-tune import IN -o OUT.TPZ [--from FORMAT] [--a4 HZ] [--track N] [--channel N]\n"
     "\n"
     "Lists, plays or exports a Pipalo tune file (.TPZ).\n"
     "  list   one line per tone: frequency, length, nearest note and cents off\n"
     "  play   plays the tones on the sound card, as Pipalo plays them\n"
     "  wav    writes the tones as 48 kHz, 16-bit mono samples\n"
     "  midi   writes a Standard MIDI File, each tone its nearest note bent to pitch\n"
+    "  import reads a melody of another program into a tune file; FORMAT is rtttl,\n"
+    "         beep, arduino, mml, abc or midi, else guessed from the content and name\n"
     "\n"
     "  -o, --output FILE   where wav and midi write\n"
     "  -h, --help          shows this help\n"
@@ -115,6 +119,8 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
+    if (!arguments.empty() && arguments.front() == "import")
+        return importCommand({arguments.begin() + 1, arguments.end()});
     Request request;
     if (std::string reason = parse(arguments, request); !reason.empty()) return fail(reason, usageError);
     return run(request);
