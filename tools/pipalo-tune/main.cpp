@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "alsa/alsa_tone_output.h"
+#include "export_command.h"
 #include "import_command.h"
 #include "midi_export.h"
 #include "playback.h"
@@ -27,6 +28,7 @@ constexpr char usage[] =
     "       pipalo-tune play FILE\n"
     "       pipalo-tune wav FILE -o OUT.wav\n"
     "       pipalo-tune midi FILE -o OUT.mid\n"
+    "       pipalo-tune rtttl|beep|arduino FILE\n"
     "       pipalo-tune import IN -o OUT.TPZ [--from FORMAT] [--a4 HZ] [--track N] [--channel N]\n"
     "\n"
     "Lists, plays or exports a Pipalo tune file (.TPZ).\n"
@@ -34,6 +36,7 @@ constexpr char usage[] =
     "  play   plays the tones on the sound card, as Pipalo plays them\n"
     "  wav    writes the tones as 48 kHz, 16-bit mono samples\n"
     "  midi   writes a Standard MIDI File, each tone its nearest note bent to pitch\n"
+    "  rtttl, beep, arduino   print the tones as a ringtone, a beep command or a sketch\n"
     "  import reads a melody of another program into a tune file; FORMAT is rtttl,\n"
     "         beep, arduino, mml, abc or midi, else guessed from the content and name\n"
     "\n"
@@ -121,6 +124,8 @@ int main(int argc, char** argv) {
     }
     if (!arguments.empty() && arguments.front() == "import")
         return importCommand({arguments.begin() + 1, arguments.end()});
+    if (!arguments.empty() && isTextExport(arguments.front()))
+        return exportCommand(arguments.front(), {arguments.begin() + 1, arguments.end()});
     Request request;
     if (std::string reason = parse(arguments, request); !reason.empty()) return fail(reason, usageError);
     return run(request);
