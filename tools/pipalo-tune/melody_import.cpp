@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cmath>
 
 #include "source_text.h"
 
@@ -99,6 +100,22 @@ std::optional<MelodyFormat> guessFromContent(std::string_view content) {
     return std::nullopt;
 }
 
+// Ten hours of notes: more than any tune, few enough records for any memory.
+constexpr double longestTune = 10 * 3600 * 1000.0;
+constexpr double highestFrequency = 1e6;
+
+std::string checkLengths(const Melody& melody) {
+    double total = 0;
+    for (const MelodyEvent& event : melody) {
+        if (!std::isfinite(event.milliseconds) || event.milliseconds < 0) return "a note of no possible length";
+        if (!std::isfinite(event.frequency) || event.frequency < 0 || event.frequency > highestFrequency)
+            return "a note far above hearing";
+        total += event.milliseconds;
+    }
+    if (total > longestTune) return "the melody lasts more than ten hours";
+    return {};
+}
+
 }  // namespace
 
 std::optional<MelodyFormat> formatNamed(std::string_view name) {
@@ -127,7 +144,14 @@ std::string importMelody(MelodyFormat format, std::string_view content, const Im
         case MelodyFormat::midi: reason = importMidi(content, options, melody); break;
         case MelodyFormat::rtttl: reason = importRtttl(content, options, melody); break;
     }
-    if (!reason.empty()) return reason;
+    if (!reason.empty()) {
+        melody.clear();
+        return reason;
+    }
+    if (std::string reason = checkLengths(melody); !reason.empty()) {
+        melody.clear();
+        return (format == MelodyFormat::midi ? "byte 0" : placeOf(content, 0)) + ": " + reason;
+    }
     const bool hasTone = std::any_of(melody.begin(), melody.end(),
                                      [](const MelodyEvent& event) { return event.frequency > restFrequency; });
     if (hasTone) return {};

@@ -25,30 +25,38 @@ struct NoteLength {
     double milliseconds;
 };
 
-NoteLength closestLength(double milliseconds, unsigned beatsPerMinute) {
-    NoteLength best{durations[0], false, 240000.0 / beatsPerMinute};
-    for (const unsigned duration : durations) {
-        for (const bool dotted : {false, true}) {
-            const double length = 240000.0 / beatsPerMinute / duration * (dotted ? 1.5 : 1.0);
-            if (std::abs(length - milliseconds) < std::abs(best.milliseconds - milliseconds))
-                best = {duration, dotted, length};
-        }
-    }
-    return best;
+using NoteLengths = std::array<NoteLength, 2 * durations.size()>;
+
+// Every length a note can have at the tempo, plain and dotted.
+NoteLengths lengthsAt(unsigned beatsPerMinute) {
+    NoteLengths lengths{};
+    std::size_t index = 0;
+    for (const unsigned duration : durations)
+        for (const bool dotted : {false, true})
+            lengths[index++] = {duration, dotted, 240000.0 / beatsPerMinute / duration * (dotted ? 1.5 : 1.0)};
+    return lengths;
+}
+
+NoteLength closestLength(double milliseconds, const NoteLengths& lengths) {
+    return *std::min_element(lengths.begin(), lengths.end(), [&](const NoteLength& a, const NoteLength& b) {
+        return std::abs(a.milliseconds - milliseconds) < std::abs(b.milliseconds - milliseconds);
+    });
 }
 
 double totalError(const std::vector<TuneRecord>& records, unsigned beatsPerMinute) {
+    const NoteLengths lengths = lengthsAt(beatsPerMinute);
     double error = 0;
     for (const TuneRecord& record : records)
-        error += std::abs(closestLength(record.duration, beatsPerMinute).milliseconds - record.duration);
+        error += std::abs(closestLength(record.duration, lengths).milliseconds - record.duration);
     return error;
 }
 
 // How far the notes are from quarter notes, the beat a reader expects.
 double distanceFromBeat(const std::vector<TuneRecord>& records, unsigned beatsPerMinute) {
+    const NoteLengths lengths = lengthsAt(beatsPerMinute);
     double distance = 0;
     for (const TuneRecord& record : records)
-        distance += std::abs(std::log2(closestLength(record.duration, beatsPerMinute).duration / 4.0));
+        distance += std::abs(std::log2(closestLength(record.duration, lengths).duration / 4.0));
     return distance;
 }
 
@@ -107,11 +115,12 @@ RtttlExport rtttlExport(const std::vector<TuneRecord>& records, const std::strin
     const int lowest = *std::min_element(notes.begin(), notes.end()) / 12 - 1;
     const int shift = std::max(0, lowestOctave - lowest);
     const unsigned beatsPerMinute = closestTempo(records);
+    const NoteLengths lengthsOfTempo = lengthsAt(beatsPerMinute);
     std::vector<NoteLength> lengths;
     std::vector<unsigned> lengthCodes;
     std::vector<int> octaves;
     for (std::size_t index = 0; index < records.size(); ++index) {
-        lengths.push_back(closestLength(records[index].duration, beatsPerMinute));
+        lengths.push_back(closestLength(records[index].duration, lengthsOfTempo));
         lengthCodes.push_back(lengths.back().duration);
         octaves.push_back(std::min(highestOctave, notes[index] / 12 - 1 + shift));
     }
