@@ -1,4 +1,5 @@
-// Feeds arbitrary bytes to every melody importer. Whatever an importer accepts must
+// Feeds arbitrary bytes to the melody importers: the first byte chooses the importer, or
+// the guess of the format from the content. Whatever an importer accepts must
 // make a tune whose records are what the program writes (three digits each, 100 to
 // 999 Hz), and the beep and Arduino exports of that tune must import back to it exactly.
 #include <cstddef>
@@ -51,22 +52,25 @@ void requireImportsBack(MelodyFormat format, const std::string& exported, const 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view content(reinterpret_cast<const char*>(data), size);
-    for (const MelodyFormat format : formats) {
-        Melody melody;
-        if (!importMelody(format, content, {}, melody).empty()) {
-            require(melody.empty(), "a refused import that leaves a melody");
-            continue;
-        }
-        const MelodyTune tune = melodyTune(melody);
-        if (tune.text.empty()) continue;
-        const std::vector<TuneRecord> records = checkedRecords(tune.text);
-        if (records.size() > longestExportChecked) continue;
-        requireImportsBack(MelodyFormat::beep, beepExport(records), tune.text);
-        requireImportsBack(MelodyFormat::arduino, arduinoExport(records, "fuzz"), tune.text);
-        Melody ringtone;
-        require(importMelody(MelodyFormat::rtttl, rtttlExport(records, "fuzz").text, {}, ringtone).empty(),
-                "a ringtone that does not import");
+    if (size == 0) return 0;
+    const std::string_view content(reinterpret_cast<const char*>(data) + 1, size - 1);
+    const std::size_t choice = data[0] % (std::size(formats) + 1);
+    const std::optional<MelodyFormat> format =
+        choice < std::size(formats) ? formats[choice] : guessFormat(content, "melody");
+    if (!format) return 0;
+    Melody melody;
+    if (!importMelody(*format, content, {}, melody).empty()) {
+        require(melody.empty(), "a refused import that leaves a melody");
+        return 0;
     }
+    const MelodyTune tune = melodyTune(melody);
+    if (tune.text.empty()) return 0;
+    const std::vector<TuneRecord> records = checkedRecords(tune.text);
+    if (records.size() > longestExportChecked) return 0;
+    requireImportsBack(MelodyFormat::beep, beepExport(records), tune.text);
+    requireImportsBack(MelodyFormat::arduino, arduinoExport(records, "fuzz"), tune.text);
+    Melody ringtone;
+    require(importMelody(MelodyFormat::rtttl, rtttlExport(records, "fuzz").text, {}, ringtone).empty(),
+            "a ringtone that does not import");
     return 0;
 }

@@ -212,10 +212,9 @@ std::string readSkyline(const MidiFile& file, const std::vector<double>& times, 
 std::string importMidi(std::string_view bytes, const ImportOptions& options, Melody& melody) {
     MidiFile file;
     if (std::string reason = readFile(bytes, options, file); !reason.empty()) return reason;
-    // The tracks of format 1 play together: their events are taken in time order, a note's
-    // end before another's start at the same tick, so a key struck again sounds again.
-    std::stable_sort(file.notes.begin(), file.notes.end(), [](const NoteEvent& a, const NoteEvent& b) {
-        return a.tick != b.tick ? a.tick < b.tick : (!a.on && b.on);
-    });
+    // The tracks of format 1 play together: their events are taken in time order, and in
+    // file order at the same tick.
+    std::stable_sort(file.notes.begin(), file.notes.end(),
+                     [](const NoteEvent& a, const NoteEvent& b) { return a.tick < b.tick; });
     return readSkyline(file, noteTimes(file), options, melody);
 }

@@ -1,4 +1,4 @@
-// b, exported from a Pipalo tune: a piezo on pin 8 plays it once.
+// b, exported from a Pipalo tune: a piezo on pin 8 plays it once.
 #include <avr/pgmspace.h>
 
 const int speakerPin = 8;

@@ -1,4 +1,4 @@
-int tempo = 140;
+int tempo = 140;
 int buzzer = 11;
 int melody[] = {
   NOTE_E5, 8, NOTE_E5, 8, REST, 8, NOTE_E5, 8, REST, 8, NOTE_C5, 8, NOTE_E5, 8,

@@ -1,4 +1,4 @@
-#include "pitches.h"
+#include "pitches.h"
 // notes in the melody:
 int melody[] = {
   NOTE_C4, NOTE_G3, NOTE_G3, NOTE_A3, NOTE_G3, 0, NOTE_B3, NOTE_C4
