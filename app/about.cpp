@@ -1,3 +1,4 @@
+// The About window: picture, text and status line in its own message loop; and ending the program.
 #include "app.h"
 
 const std::string versionText = "2";

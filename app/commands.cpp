@@ -1,3 +1,4 @@
+// The main window's menu commands and Ctrl shortcuts, hiding it, and the question on closing.
 #include "app.h"
 #include "notes.h"
 #include "playback.h"

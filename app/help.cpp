@@ -1,3 +1,4 @@
+// The help text in its message box.
 #include "app.h"
 
 namespace {

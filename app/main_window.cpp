@@ -1,3 +1,4 @@
+// WinMain: the main window, its twelve note buttons and nineteen note keys.
 #include "app.h"
 #include "notes.h"
 

@@ -1,3 +1,4 @@
+// Window's controls and its tables of buttons, message handlers and menu commands.
 #include "window.h"
 
 namespace {

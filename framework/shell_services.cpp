@@ -1,3 +1,4 @@
+// Window's shell services: the menu, minimising, quitting and the two file dialogs.
 #include <cstring>
 
 #include "window.h"

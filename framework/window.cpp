@@ -1,3 +1,4 @@
+// Window: its class, its top-level window, the registry of live windows and the message loop.
 #include <algorithm>
 #include <cstring>
 

@@ -1,3 +1,4 @@
+// The one window procedure of every Window: finds its Window and dispatches by the tables.
 #include "window.h"
 
 namespace {

@@ -1,3 +1,4 @@
+// The note table, and playing a note from a button or a key with its modifiers.
 #include "notes.h"
 
 #include <array>

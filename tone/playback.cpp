@@ -1,3 +1,4 @@
+// Playing a tune file chosen in the Open dialog, record by record with Beep.
 #include "playback.h"
 
 #include "tune_file.h"

@@ -1,3 +1,4 @@
+// Starting, stopping, saving and resetting a recording, and its messages.
 #include "recording.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Tune files as bytes: the line ends of Windows' text mode, read and written safely.
 #include "tune_file.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// The walk of a tune text at its fixed stride, and the record of one tone.
 #include "tune_text.h"
 
 #include <algorithm>

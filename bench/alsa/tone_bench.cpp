@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "alsa/alsa_tone_output.h"
+#include "alsa_tone_output.h"
 #include "alsa_configuration.h"
 #include "tone_search.h"
 
@@ -85,7 +85,7 @@ int main() {
     std::vector<Call> consecutive, afterPauses;
     double playingCpu, idleCpu;
     {
-        posix::AlsaToneOutput output;
+        posix::AlsaToneOutput output("Pipalo");
         double cpuBefore = cpuMilliseconds();
         for (Tone tone : octave) consecutive.push_back(play(output, tone));
         playingCpu = cpuMilliseconds() - cpuBefore;

@@ -1,4 +1,5 @@
 // kernel32's Beep, and the tone output it plays through.
+#include "beep_range.h"
 #include "display.h"
 #include "installed.h"
 #include "tone_output.h"
@@ -17,7 +18,7 @@ void setToneOutput(std::unique_ptr<ToneOutput> output) {
 BOOL WINAPI Beep(DWORD frequency, DWORD duration) {
     posix::toneOutput().called(frequency, duration);
     // Windows refuses these at once, without sound and without waiting.
-    if (frequency < posix::lowestBeepFrequency || frequency > posix::highestBeepFrequency) return FALSE;
+    if (!posix::isBeepFrequency(frequency)) return FALSE;
     posix::toneOutput().play(frequency, duration);
     // A tone takes long enough for the keys to change; a program without a display
     // (pipalo-tune) has no key state to refresh.

@@ -18,10 +18,6 @@ public:
     virtual void called(DWORD, DWORD) {}
 };
 
-// Beep's range, as on Windows: a frequency outside it fails at once, without sound.
-constexpr unsigned lowestBeepFrequency = 37;
-constexpr unsigned highestBeepFrequency = 32767;
-
 ToneOutput& toneOutput();
 void setToneOutput(std::unique_ptr<ToneOutput> output);
 

@@ -1,3 +1,4 @@
+// ALSA configurations written for one test, and the WAV capture read back.
 #include "alsa_configuration.h"
 
 #include <sndfile.h>
@@ -27,8 +28,11 @@ AlsaConfiguration::AlsaConfiguration(AlsaDefault device) : folder(makeTemporaryF
     if (device == AlsaDefault::capturedToWav)
         text << "pcm.!default { type file slave.pcm { type null } file \"" << wavPath(folder).string()
              << "\" format \"wav\" perm 0644 }\n";
-    else
+    else if (device == AlsaDefault::missingCard)
         text << "pcm.!default { type hw card 31 }\n";
+    else
+        text << "pcm.!default { type multi slaves.a { pcm { type null } channels 2 }"
+                " bindings.0 { slave a channel 0 } bindings.1 { slave a channel 1 } }\n";
     setenv("ALSA_CONFIG_PATH", configuration.c_str(), 1);
 }
 

@@ -1,5 +1,6 @@
 // Points ALSA's default device, for this process, at a WAV file in a fresh
-// temporary folder or at a sound card that does not exist. The system's own
+// temporary folder, at a sound card that does not exist, or at a device that takes
+// only two channels, so that setting it up for one fails. The system's own
 // ALSA configuration is left out, so what a test sees does not depend on the
 // machine's sound setup.
 #pragma once
@@ -8,7 +9,7 @@
 #include <filesystem>
 #include <vector>
 
-enum class AlsaDefault { capturedToWav, missingCard };
+enum class AlsaDefault { capturedToWav, missingCard, twoChannelsOnly };
 
 class AlsaConfiguration {
 public:

@@ -1,4 +1,5 @@
-#include "alsa/tone_samples.h"
+// A tone's samples: their count, frequency, peak and fades.
+#include "tone_samples.h"
 
 #include <gtest/gtest.h>
 

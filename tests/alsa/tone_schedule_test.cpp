@@ -1,3 +1,4 @@
+// When a tone's call returns, and how a run of tones keeps its rhythm.
 #include "alsa/tone_schedule.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,9 @@
+// Finding tones sample for sample in a capture.
 #include "tone_search.h"
 
 #include <algorithm>
 
-#include "alsa/tone_samples.h"
+#include "tone_samples.h"
 
 std::vector<std::int16_t> samplesOf(Tone tone) {
     posix::ToneSamples samples(tone.frequency, tone.milliseconds);

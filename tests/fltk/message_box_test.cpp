@@ -36,8 +36,18 @@ TEST(MessageBoxTest, OkCancelBoxCancelsOnEscape) {
 
 // The box draws its text through the mnemonic-reading routine: every '&' must come out as one.
 TEST(MessageBoxTest, TextShowsEachAmpersandAsItIs) {
-    EXPECT_EQ(posix::withoutMnemonic("Rock & Roll.TPZ already exists."), "Rock && Roll.TPZ already exists.");
-    EXPECT_EQ(posix::withoutMnemonic("&&a&"), "&&&&a&&");
+    EXPECT_EQ(posix::withAmpersandsDoubled("Rock & Roll.TPZ already exists."), "Rock && Roll.TPZ already exists.");
+    EXPECT_EQ(posix::withAmpersandsDoubled("&&a&"), "&&&&a&&");
+}
+
+// Buttons and menus read their letters alike: "&&" is a plain '&', shown as one and pressing nothing.
+TEST(MessageBoxTest, ButtonLetterIsTheOneAfterASingleAmpersand) {
+    EXPECT_EQ(posix::mnemonicOf("&Yes"), 'y');
+    EXPECT_EQ(posix::mnemonicOf("Save && &Quit"), 'q');
+    EXPECT_EQ(posix::mnemonicOf("R&&&D"), 'd');
+    EXPECT_EQ(posix::mnemonicOf("Rock && Roll"), 0);
+    EXPECT_EQ(posix::mnemonicOf("OK&"), 0);
+    EXPECT_EQ(posix::mnemonicOf("OK"), 0);
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+// LoadImageA and LoadIconA reading bitmaps and icons from the resources.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// LoadMenuA reading menu templates, and the menus it gives.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,3 +1,4 @@
+// Reading the embedded .res file, and refusing broken ones.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,3 +1,4 @@
+// The main of every test program: the driver's failures become test failures.
 #include <gtest/gtest.h>
 
 #include "headless/driver.h"

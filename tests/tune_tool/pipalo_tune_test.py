@@ -101,6 +101,18 @@ class PipaloTuneTest(unittest.TestCase):
             self.assertEqual(capture.getframerate(), 48000)
             self.assertIn(wav.readframes(wav.getnframes()), capture.readframes(capture.getnframes()))
 
+    def test_play_on_a_device_that_refuses_names_the_alsa_call_in_one_line(self):
+        # A device that takes only two channels: setting it up for one fails.
+        configuration = self.path('asound.conf')
+        with open(configuration, 'w') as text:
+            text.write('pcm.!default { type multi slaves.a { pcm { type null } channels 2 }'
+                       ' bindings.0 { slave a channel 0 } bindings.1 { slave a channel 1 } }\n')
+        result = subprocess.run([TOOL, 'play', self.tune], capture_output=True, text=True, timeout=60,
+                                env=dict(os.environ, ALSA_CONFIG_PATH=configuration))
+        self.assertEqual(result.stderr.count('\n'), 1, result.stderr)
+        self.assertTrue(result.stderr.startswith('pipalo-tune: ALSA\'s default sound device cannot be set up: '
+                                                 'snd_pcm_hw_params_set_channels(1 channel): '), result.stderr)
+
     def test_midi_reads_back_as_the_nearest_notes_bent_with_their_lengths(self):
         out = self.path('song.mid')
         result = run('midi', self.tune, '-o', out)

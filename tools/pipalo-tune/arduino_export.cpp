@@ -1,3 +1,4 @@
+// A tune as an Arduino sketch that plays it from flash memory without blocking.
 #include "arduino_export.h"
 
 namespace {

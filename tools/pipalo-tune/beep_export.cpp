@@ -1,3 +1,4 @@
+// A tune as one beep command, a -n before each tone after the first.
 #include "beep_export.h"
 
 std::string beepExport(const std::vector<TuneRecord>& records) {

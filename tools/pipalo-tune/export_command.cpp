@@ -1,3 +1,4 @@
+// The rtttl, beep and arduino commands: a tune file read as playback reads it, then printed.
 #include "export_command.h"
 
 #include <algorithm>

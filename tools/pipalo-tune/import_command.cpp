@@ -1,3 +1,4 @@
+// The import command: its options, the reading, the notices and the tune file written.
 #include "import_command.h"
 
 #include <charconv>

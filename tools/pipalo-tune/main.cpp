@@ -1,25 +1,19 @@
 // pipalo-tune: lists, plays and exports Pipalo's tune files, read with the walk the
 // program's own playback makes.
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "alsa/alsa_tone_output.h"
+#include "alsa_tone_output.h"
 #include "export_command.h"
 #include "import_command.h"
 #include "midi_export.h"
-#include "playback.h"
-#include "resources.h"
-#include "tone_output.h"
+#include "pitch.h"
 #include "tune_file.h"
 #include "tune_listing.h"
 #include "tune_text.h"
 #include "wav_export.h"
-
-// The tool has no resources of its own.
-std::span<const std::uint8_t> posix::moduleResourceFile() { return {}; }
 
 namespace {
 
@@ -91,14 +85,14 @@ int run(const Request& request) {
     if (std::string reason = readTuneFile(request.tune, text); !reason.empty())
         return fail("cannot read " + request.tune + ": " + reason);
     // As the program's playback, the text ends at its first NUL.
-    const char* tune = text.c_str();
+    const std::vector<TuneRecord> records = tuneRecords(text.c_str());
     if (request.command == "play") {
-        posix::setToneOutput(std::make_unique<posix::AlsaToneOutput>());
-        playTuneText(tune);
-        posix::setToneOutput(nullptr);  // the last tone plays out
+        // The last tone plays out as the output closes.
+        posix::AlsaToneOutput soundCard("pipalo-tune");
+        for (const TuneRecord& record : records)
+            if (isSounded(record)) soundCard.play(record.frequency, record.duration);
         return 0;
     }
-    const std::vector<TuneRecord> records = tuneRecords(tune);
     if (request.command == "list") {
         std::fputs(tuneListing(records).c_str(), stdout);
         return std::fflush(stdout) == 0 ? 0 : fail("cannot write the listing");

@@ -1,3 +1,4 @@
+// The frequency of a note of the equal-tempered scale.
 #include "melody.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// The choice of importer: a format by its name, or guessed from a file's content and name.
 #include "melody_import.h"
 
 #include <algorithm>

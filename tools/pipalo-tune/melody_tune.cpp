@@ -1,3 +1,4 @@
+// A melody's tones as the records of a tune file, moved into the range records hold.
 #include "melody_tune.h"
 
 #include <cmath>

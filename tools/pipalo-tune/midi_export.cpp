@@ -1,3 +1,4 @@
+// A tune as a Standard MIDI File, through libsmf: one tick a millisecond, each tone bent to pitch.
 #include "midi_export.h"
 
 #include <smf.h>

@@ -1,9 +1,10 @@
+// Whether Beep sounds a frequency, and the nearest equal-tempered note.
 #include "pitch.h"
 
 #include <array>
 #include <cmath>
 
-#include "tone_output.h"
+#include "alsa_tone_output.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ constexpr std::array<const char*, notesPerOctave> names = {
 }  // namespace
 
 bool isSounded(const TuneRecord& record) {
-    return record.frequency >= posix::lowestBeepFrequency && record.frequency <= posix::highestBeepFrequency;
+    return posix::isBeepFrequency(record.frequency);
 }
 
 NearestNote nearestNote(unsigned frequency) {

@@ -1,3 +1,4 @@
+// A tune as a ringtone: the tempo searched whose lengths come closest, and the error told.
 #include "rtttl_export.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Stepping through a format's text, and naming a place in it by line and column.
 #include "source_text.h"
 
 #include <algorithm>

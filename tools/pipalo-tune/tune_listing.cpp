@@ -1,3 +1,4 @@
+// The listing of a tune: one line per record, then the count and the length.
 #include "tune_listing.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// A tune as the player's own samples in a WAV file, through libsndfile.
 #include "wav_export.h"
 
 #include <sndfile.h>
@@ -8,7 +9,7 @@
 #include <cstring>
 #include <cstdint>
 
-#include "alsa/tone_samples.h"
+#include "alsa_tone_output.h"
 #include "pitch.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Beep's tones on ALSA's default device, paced by the clock as well as by the device.
-#include "alsa/alsa_tone_output.h"
+#include "alsa_tone_output.h"
 
 #include <alsa/asoundlib.h>
 
@@ -8,6 +8,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <thread>
+#include <utility>
+
+#include "tone_schedule.h"
 
 namespace posix {
 
@@ -20,8 +23,9 @@ constexpr snd_pcm_uframes_t periodsPerBuffer = 4;
 // It shows a stream started afresh in a capture, where a tone that follows another has none.
 constexpr snd_pcm_uframes_t startSilenceFrames = ToneSamples::sampleRate / 1000;  // 1 ms
 
-// A call returns while its tone still has this much to play, at most the buffer less a period,
-// so that a caller woken late on a busy machine still finds the device playing.
+// A call returns while its tone still has this much to play, at most the buffer less a period.
+// Differs from Windows: Beep returns before its tone has played out, so that the next one
+// joins it without a gap even when a caller woken late on a busy machine comes back.
 std::chrono::microseconds returnMargin(snd_pcm_uframes_t bufferFrames, snd_pcm_uframes_t periodFrames) {
     constexpr std::chrono::microseconds wanted{20'000};
     const std::chrono::microseconds most{1'000'000 * (bufferFrames - periodFrames) / ToneSamples::sampleRate};
@@ -31,17 +35,26 @@ std::chrono::microseconds returnMargin(snd_pcm_uframes_t bufferFrames, snd_pcm_u
 // ALSA prints its own errors on standard error; ours says it once, in one line.
 void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
+// The ALSA call that failed, with what it was asked for, and ALSA's own reason; empty when it did not fail.
+std::string failureOf(int result, const std::string& call) {
+    return result < 0 ? call + ": " + snd_strerror(result) : std::string();
+}
+
+std::string frames(snd_pcm_uframes_t count) { return std::to_string(count) + " frames"; }
+
 }  // namespace
 
-AlsaToneOutput::AlsaToneOutput() {
+AlsaToneOutput::AlsaToneOutput(std::string program)
+    : program(std::move(program)), schedule(std::make_unique<ToneSchedule>()) {
     snd_lib_error_set_handler(ignoreAlsaError);
     // Opened without blocking: a busy card must not hold up the start of the program.
-    if (int error = snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK); error < 0) {
+    const int opened = snd_pcm_open(&pcm, "default", SND_PCM_STREAM_PLAYBACK, SND_PCM_NONBLOCK);
+    if (opened < 0) {
         pcm = nullptr;
-        giveUp("cannot be opened", error);
+        giveUp("cannot be opened: " + failureOf(opened, "snd_pcm_open"));
         return;
     }
-    if (int error = configure(); error < 0) giveUp("cannot be set up", error);
+    if (const std::string failure = configure(); !failure.empty()) giveUp("cannot be set up: " + failure);
 }
 
 AlsaToneOutput::~AlsaToneOutput() {
@@ -51,61 +64,76 @@ AlsaToneOutput::~AlsaToneOutput() {
     snd_pcm_close(pcm);
 }
 
-int AlsaToneOutput::configure() {
+std::string AlsaToneOutput::configure() {
+    std::string failure;
+    const auto failed = [&failure](int result, const std::string& call) {
+        failure = failureOf(result, call);
+        return !failure.empty();
+    };
     snd_pcm_hw_params_t* hardware;
     snd_pcm_hw_params_alloca(&hardware);
-    int error;
-    if ((error = snd_pcm_nonblock(pcm, 0)) < 0 ||  // writes wait for room
-        (error = snd_pcm_hw_params_any(pcm, hardware)) < 0 ||
-        (error = snd_pcm_hw_params_set_access(pcm, hardware, SND_PCM_ACCESS_RW_INTERLEAVED)) < 0 ||
-        (error = snd_pcm_hw_params_set_format(pcm, hardware, SND_PCM_FORMAT_S16)) < 0 ||
-        (error = snd_pcm_hw_params_set_channels(pcm, hardware, 1)) < 0 ||
-        (error = snd_pcm_hw_params_set_rate(pcm, hardware, ToneSamples::sampleRate, 0)) < 0)
-        return error;
+    if (failed(snd_pcm_nonblock(pcm, 0), "snd_pcm_nonblock") ||  // writes wait for room
+        failed(snd_pcm_hw_params_any(pcm, hardware), "snd_pcm_hw_params_any") ||
+        failed(snd_pcm_hw_params_set_access(pcm, hardware, SND_PCM_ACCESS_RW_INTERLEAVED),
+               "snd_pcm_hw_params_set_access(interleaved reads and writes)") ||
+        failed(snd_pcm_hw_params_set_format(pcm, hardware, SND_PCM_FORMAT_S16),
+               "snd_pcm_hw_params_set_format(16-bit samples)") ||
+        failed(snd_pcm_hw_params_set_channels(pcm, hardware, 1), "snd_pcm_hw_params_set_channels(1 channel)") ||
+        failed(snd_pcm_hw_params_set_rate(pcm, hardware, ToneSamples::sampleRate, 0),
+               "snd_pcm_hw_params_set_rate(" + std::to_string(ToneSamples::sampleRate) + " Hz)"))
+        return failure;
     // A device whose buffers are all longer is still used, with its shortest one.
     snd_pcm_uframes_t atMost = longestBuffer;
     snd_pcm_hw_params_set_buffer_size_max(pcm, hardware, &atMost);
     snd_pcm_uframes_t bufferFrames = longestBuffer;
     snd_pcm_uframes_t periodFrames = longestBuffer / periodsPerBuffer;
-    if ((error = snd_pcm_hw_params_set_buffer_size_near(pcm, hardware, &bufferFrames)) < 0 ||
-        (error = snd_pcm_hw_params_set_period_size_near(pcm, hardware, &periodFrames, nullptr)) < 0 ||
-        (error = snd_pcm_hw_params(pcm, hardware)) < 0 ||
-        (error = snd_pcm_get_params(pcm, &bufferFrames, &periodFrames)) < 0)
-        return error;
+    if (failed(snd_pcm_hw_params_set_buffer_size_near(pcm, hardware, &bufferFrames),
+               "snd_pcm_hw_params_set_buffer_size_near(" + frames(longestBuffer) + ")") ||
+        failed(snd_pcm_hw_params_set_period_size_near(pcm, hardware, &periodFrames, nullptr),
+               "snd_pcm_hw_params_set_period_size_near(" + frames(longestBuffer / periodsPerBuffer) + ")") ||
+        failed(snd_pcm_hw_params(pcm, hardware),
+               "snd_pcm_hw_params(buffer of " + frames(bufferFrames) + ", period of " + frames(periodFrames) + ")") ||
+        failed(snd_pcm_get_params(pcm, &bufferFrames, &periodFrames), "snd_pcm_get_params"))
+        return failure;
 
     snd_pcm_sw_params_t* software;
     snd_pcm_sw_params_alloca(&software);
     snd_pcm_uframes_t boundary;
-    if ((error = snd_pcm_sw_params_current(pcm, software)) < 0 ||
-        (error = snd_pcm_sw_params_get_boundary(software, &boundary)) < 0 ||
+    if (failed(snd_pcm_sw_params_current(pcm, software), "snd_pcm_sw_params_current") ||
+        failed(snd_pcm_sw_params_get_boundary(software, &boundary), "snd_pcm_sw_params_get_boundary") ||
         // The stream starts once its silence is written: see send().
-        (error = snd_pcm_sw_params_set_start_threshold(pcm, software, startSilenceFrames)) < 0 ||
-        (error = snd_pcm_sw_params_set_avail_min(pcm, software, periodFrames)) < 0 ||
+        failed(snd_pcm_sw_params_set_start_threshold(pcm, software, startSilenceFrames),
+               "snd_pcm_sw_params_set_start_threshold(" + frames(startSilenceFrames) + ")") ||
+        failed(snd_pcm_sw_params_set_avail_min(pcm, software, periodFrames),
+               "snd_pcm_sw_params_set_avail_min(" + frames(periodFrames) + ")") ||
         // Between tones the stream runs dry and stops. Zeroing each period once played means that
         // what the card may play past the end before it stops is silence, not an echo of the tone.
-        (error = snd_pcm_sw_params_set_silence_threshold(pcm, software, 0)) < 0 ||
-        (error = snd_pcm_sw_params_set_silence_size(pcm, software, boundary)) < 0 ||
-        (error = snd_pcm_sw_params(pcm, software)) < 0)
-        return error;
+        failed(snd_pcm_sw_params_set_silence_threshold(pcm, software, 0),
+               "snd_pcm_sw_params_set_silence_threshold(0 frames)") ||
+        failed(snd_pcm_sw_params_set_silence_size(pcm, software, boundary),
+               "snd_pcm_sw_params_set_silence_size(the boundary, " + frames(boundary) + ")") ||
+        failed(snd_pcm_sw_params(pcm, software), "snd_pcm_sw_params"))
+        return failure;
 
     block.resize(bufferFrames);
-    schedule = ToneSchedule(std::chrono::microseconds(1'000'000 * startSilenceFrames / ToneSamples::sampleRate),
+    *schedule = ToneSchedule(std::chrono::microseconds(1'000'000 * startSilenceFrames / ToneSamples::sampleRate),
                             returnMargin(bufferFrames, periodFrames));
-    return 0;
+    return {};
 }
 
 void AlsaToneOutput::play(unsigned frequency, unsigned milliseconds) {
     ToneSchedule::Slot slot =
-        schedule.next(ToneSchedule::Clock::now(), std::chrono::milliseconds(milliseconds));
+        schedule->next(ToneSchedule::Clock::now(), std::chrono::milliseconds(milliseconds));
     if (pcm) {
-        if (int error = send(ToneSamples(frequency, milliseconds), slot.followsPrevious); error < 0)
-            giveUp("failed", error);
+        if (const std::string failure = send(ToneSamples(frequency, milliseconds), slot.followsPrevious);
+            !failure.empty())
+            giveUp("failed: " + failure);
     }
     // Devices that take samples faster than they play them, and no device, still give the tone its time.
     std::this_thread::sleep_until(slot.end);
 }
 
-int AlsaToneOutput::send(const ToneSamples& tone, bool followsPrevious) {
+std::string AlsaToneOutput::send(const ToneSamples& tone, bool followsPrevious) {
     // A stream starting from empty gets its silence first, which starts it. A tone that follows
     // the previous one arrives while the device still plays that one, and joins it without a gap.
     std::uint64_t silenceDue = followsPrevious ? 0 : startSilenceFrames;
@@ -120,7 +148,9 @@ int AlsaToneOutput::send(const ToneSamples& tone, bool followsPrevious) {
             tone.render(sent, chunk);
         snd_pcm_sframes_t written = snd_pcm_writei(pcm, chunk.data(), chunk.size());
         if (written < 0) {
-            if (int error = snd_pcm_recover(pcm, static_cast<int>(written), 1); error < 0) return error;
+            // What cannot be recovered from is the write's failure.
+            if (int error = snd_pcm_recover(pcm, static_cast<int>(written), 1); error < 0)
+                return failureOf(error, "snd_pcm_writei");
             // After an underrun or a suspend the stream starts from empty again.
             if (written != -EINTR) silenceDue = startSilenceFrames;
         } else if (silenceDue > 0) {
@@ -129,12 +159,12 @@ int AlsaToneOutput::send(const ToneSamples& tone, bool followsPrevious) {
             sent += static_cast<std::uint64_t>(written);
         }
     }
-    return 0;
+    return {};
 }
 
-void AlsaToneOutput::giveUp(const char* failure, int error) {
-    std::fprintf(stderr, "Pipalo: ALSA's default sound device %s (%s); tones are silent.\n", failure,
-                 snd_strerror(error));
+void AlsaToneOutput::giveUp(const std::string& failure) {
+    std::fprintf(stderr, "%s: ALSA's default sound device %s; tones are silent.\n", program.c_str(),
+                 failure.c_str());
     if (pcm) snd_pcm_close(pcm);
     pcm = nullptr;
 }

@@ -1,5 +1,5 @@
 // The samples of one tone: the sine and its fades.
-#include "alsa/tone_samples.h"
+#include "tone_samples.h"
 
 #include <algorithm>
 #include <cmath>

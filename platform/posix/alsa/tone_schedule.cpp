@@ -1,5 +1,5 @@
 // When each tone ends on the clock.
-#include "alsa/tone_schedule.h"
+#include "tone_schedule.h"
 
 namespace posix {
 

@@ -6,8 +6,6 @@
 // a little late on a busy machine, still finds the device playing.
 #pragma once
 
-#include "internal.h"
-
 #include <chrono>
 
 namespace posix {

@@ -3,6 +3,8 @@
 
 #include <FL/fl_draw.H>
 
+#include <cctype>
+
 namespace posix {
 
 namespace {
@@ -18,7 +20,7 @@ void drawControlText(const std::string& text, int x, int y, int width, int heigh
     fl_draw_shortcut = 0;
 }
 
-std::string withoutMnemonic(const std::string& text) {
+std::string withAmpersandsDoubled(const std::string& text) {
     std::string doubled;
     for (const char character : text) {
         // The drawing reads "&&" as one '&' with nothing underlined.
@@ -26,6 +28,15 @@ std::string withoutMnemonic(const std::string& text) {
         doubled += character;
     }
     return doubled;
+}
+
+int mnemonicOf(const std::string& label) {
+    for (std::size_t at = 0; at + 1 < label.size(); ++at) {
+        if (label[at] != '&') continue;
+        if (label[at + 1] != '&') return std::tolower(static_cast<unsigned char>(label[at + 1]));
+        ++at;
+    }
+    return 0;
 }
 
 void measureControlText(const std::string& text, int& width, int& height) {

@@ -20,7 +20,12 @@ void drawControlText(const std::string& text, int x, int y, int width, int heigh
 // Width and height of the text drawn on one line per line feed, the '&' marks not counted.
 void measureControlText(const std::string& text, int& width, int& height);
 
-// The text that the two above draw and measure as it stands, each '&' an '&' (a message box's).
-std::string withoutMnemonic(const std::string& text);
+// The text with each '&' doubled, which the two above draw and measure as it stands, each
+// '&' an '&' (a message box's).
+std::string withAmpersandsDoubled(const std::string& text);
+
+// The letter after a label's '&' ("&&" is a plain '&'), in lower case as FLTK names keys;
+// 0 when it has none.
+int mnemonicOf(const std::string& label);
 
 }  // namespace posix

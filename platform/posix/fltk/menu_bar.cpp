@@ -3,8 +3,6 @@
 
 #include <FL/Fl.H>
 
-#include <cctype>
-
 #include "fltk/control_text.h"
 #include "fltk/frame_metrics.h"
 
@@ -28,16 +26,6 @@ std::string shortcutPart(const char* label) {
     const std::string text = label ? label : "";
     const std::size_t tab = text.find('\t');
     return tab == std::string::npos ? "" : text.substr(tab + 1);
-}
-
-// The letter after the label's '&' ("&&" is a plain '&'), in lower case as FLTK names keys.
-int mnemonicOf(const char* label) {
-    for (const char* at = label; at && *at; ++at) {
-        if (*at != '&') continue;
-        if (at[1] != '&') return std::tolower(static_cast<unsigned char>(at[1]));
-        ++at;
-    }
-    return 0;
 }
 
 void drawMenuLabel(const Fl_Label* label, int x, int y, int width, int height, Fl_Align) {

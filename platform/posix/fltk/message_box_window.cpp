@@ -6,7 +6,6 @@
 #include <FL/fl_draw.H>
 
 #include <algorithm>
-#include <cctype>
 
 #include "fltk/control_text.h"
 
@@ -72,7 +71,7 @@ private:
 class TextWidget : public Fl_Widget {
 public:
     TextWidget(const std::string& text, int x, int y, int width, int height)
-        : Fl_Widget(x, y, width, height), text(withoutMnemonic(text)) {
+        : Fl_Widget(x, y, width, height), text(withAmpersandsDoubled(text)) {
         clear_visible_focus();
     }
 
@@ -82,13 +81,6 @@ protected:
 private:
     std::string text;
 };
-
-// The letter after the label's '&', in lower case; 0 when it has none.
-int mnemonicOf(const std::string& label) {
-    const std::size_t mark = label.find('&');
-    if (mark == std::string::npos || mark + 1 >= label.size()) return 0;
-    return std::tolower(static_cast<unsigned char>(label[mark + 1]));
-}
 
 }  // namespace
 
@@ -141,7 +133,7 @@ MessageBoxWindow::MessageBoxWindow(const MessageBoxRequest& request, int centreX
     const BoxIcon icon = iconOf(request.style);
     int textWidth = 0;
     int textHeight = 0;
-    measureControlText(withoutMnemonic(request.text), textWidth, textHeight);
+    measureControlText(withAmpersandsDoubled(request.text), textWidth, textHeight);
     const int textX = margin + (icon == BoxIcon::none ? 0 : iconSize + iconGap);
     const int contentHeight = std::max(textHeight, icon == BoxIcon::none ? 0 : iconSize);
     const int count = static_cast<int>(choices.buttons.size());

@@ -1,3 +1,4 @@
+// The polled keys grabbed on the root window while a window is minimised.
 #include "fltk/minimized_keys.h"
 
 #include <FL/Fl.H>

@@ -5,10 +5,23 @@
 #include <memory>
 #include <string>
 
-#include "alsa/alsa_tone_output.h"
+#include "alsa_tone_output.h"
 #include "display.h"
 #include "fltk/fltk_display.h"
 #include "tone_output.h"
+
+namespace {
+
+// Beep's tones on the sound card.
+class SoundCard : public posix::ToneOutput {
+public:
+    void play(unsigned frequency, unsigned milliseconds) override { alsa.play(frequency, milliseconds); }
+
+private:
+    posix::AlsaToneOutput alsa{"Pipalo"};
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
     std::string failure;
@@ -18,7 +31,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     posix::setDisplay(std::move(display));
-    posix::setToneOutput(std::make_unique<posix::AlsaToneOutput>());
+    posix::setToneOutput(std::make_unique<SoundCard>());
 
     // Windows hands the program its arguments without its own name.
     std::string commandLine;

@@ -2,8 +2,6 @@
 // over a few milliseconds so that neither its start nor its end clicks.
 #pragma once
 
-#include "internal.h"
-
 #include <cstdint>
 #include <span>
 
