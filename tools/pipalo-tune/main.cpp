@@ -34,7 +34,11 @@ constexpr char usage[] =
     "  import reads a melody of another program into a tune file; FORMAT is rtttl,\n"
     "         beep, arduino, mml, abc or midi, else guessed from the content and name\n"
     "\n"
-    "  -o, --output FILE   where wav and midi write\n"
+    "  -o, --output FILE   where wav, midi and import write\n"
+    "  --from FORMAT       the format import reads\n"
+    "  --a4 HZ             the La4 that imported notes are tuned from (440)\n"
+    "  --track N           only that track of a MIDI file, from 1\n"
+    "  --channel N         only that channel of a MIDI file, 1 to 16\n"
     "  -h, --help          shows this help\n"
     "  -V, --version       shows the version\n";
 
