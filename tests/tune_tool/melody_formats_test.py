@@ -98,11 +98,12 @@ class FormatTest(unittest.TestCase):
 class RtttlTest(FormatTest):
     def test_defaults_durations_dots_sharps_octaves_and_pauses(self):
         # b=100: a whole note is 2400 ms. Upper case, spaces, a dot before or after the octave.
-        got, messages = self.imported('test.rtttl', 'Test : d=8, o=5, b=100 : 4C, c#6, P, 2a., 16B4, f.6, g#7')
+        # "h" is the German name of Si.
+        got, messages = self.imported('test.rtttl', 'Test : d=8, o=5, b=100 : 4C, c#6, P, 2a., 16B4, f.6, g#7, h')
         # G#7 is 3322 Hz: the tune is moved down two octaves, the lowest note to 123 Hz.
         self.assertEqual(got, records([(note('C5') / 4, 600), (note('C#6') / 4, 300), (None, 300),
                                        (note('A5') / 4, 1800), (note('B4') / 4, 150), (note('F6') / 4, 450),
-                                       (note('G#7') / 4, 300)]))
+                                       (note('G#7') / 4, 300), (note('B5') / 4, 300)]))
         self.assertIn("pipalo-tune: moved 2 octaves down to fit Pipalo's 100 to 999 Hz", messages)
         self.assertTrue(any(line.startswith('pipalo-tune: 1 rest left out') for line in messages), messages)
 
@@ -127,6 +128,16 @@ class BeepTest(FormatTest):
             (784, 400), (None, 250), (880, 1500)])
         self.assertIn('pipalo-tune: 5 rests left out: a tune file holds no silence, so the rhythm changes there',
                       messages)
+
+
+class OctaveTest(FormatTest):
+    def test_a_melody_wider_than_records_hold_is_moved_tone_by_tone_where_it_must(self):
+        # No whole octave brings 40 Hz and 3000 Hz between 100 and 999 Hz at once: the move
+        # that fits the most tones, the smallest, is taken, and the tone left outside moves on its own.
+        got, messages = self.imported('wide.sh', 'beep -f 3000 -n -f 2000 -n -f 40')
+        self.assertEqual(got, [(750, 200), (500, 200), (160, 200)])
+        self.assertEqual(messages, ["pipalo-tune: moved 2 octaves down to fit Pipalo's 100 to 999 Hz",
+                                    'pipalo-tune: 1 tone still outside 100 to 999 Hz moved by octaves of their own'])
 
 
 class ArduinoTest(FormatTest):
@@ -188,9 +199,10 @@ class AbcTest(FormatTest):
                            [(note('A5'), 3 * eighth), (note('E5'), 2 * eighth)])
 
     def test_only_the_first_tune_of_a_book(self):
-        book = 'X:1\nT:One\nL:1/4\nK:C\nC D|\n\nX:2\nT:Two\nK:C\nE F G|\n'
+        # The key of G with its F made natural; an inline field; a bar's rest (no M: is 4/4).
+        book = 'X:1\nT:One\nL:1/4\nK:G =f\nF [L:1/8] D2 Z |\n\nX:2\nT:Two\nK:C\nE F G|\n'
         # No Q: a quarter note a beat at 120 a minute.
-        self.assertImports('book.abc', book, [(note('C4'), 500), (note('D4'), 500)])
+        self.assertImports('book.abc', book, [(note('F4'), 500), (note('D4'), 500), (None, 2000)])
 
 
 class MidiTest(FormatTest):
