@@ -105,7 +105,7 @@ std::string readTrack(std::string_view bytes, std::size_t at, std::size_t end, i
         }
         at += dataBytes;
     }
-    return atByte(end, "the track has no end-of-track event");
+    return {};  // many files end a track with its chunk and no end-of-track event
 }
 
 std::string readFile(std::string_view bytes, const ImportOptions& options, MidiFile& file) {
@@ -126,6 +126,8 @@ std::string readFile(std::string_view bytes, const ImportOptions& options, MidiF
     }
     file.ticksPerQuarter = division;
     for (std::size_t at = 8 + headerLength; at < bytes.size();) {
+        // A few bytes of padding after the last track are common; anything longer is a chunk.
+        if (bytes.size() - at < 8 && file.tracks > 0) break;
         if (bytes.size() - at < 8) return atByte(at, "the file ends inside a chunk's header");
         const std::uint32_t length = bigEndian(bytes, at + 4, 4);
         if (length > bytes.size() - at - 8) return atByte(at, "the chunk runs past the end of the file");

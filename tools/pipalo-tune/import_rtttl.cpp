@@ -17,8 +17,9 @@ constexpr unsigned lowestOctave = 1;
 constexpr unsigned highestOctave = 8;
 constexpr unsigned fastestBeat = 900;
 
+// The format has 1 to 32; a 64th is found in collections often enough to be read too.
 bool isDuration(unsigned value) {
-    return value == 1 || value == 2 || value == 4 || value == 8 || value == 16 || value == 32;
+    return value == 1 || value == 2 || value == 4 || value == 8 || value == 16 || value == 32 || value == 64;
 }
 
 // Semitones above Do of the letter's octave; "h" is the German name of Si.
@@ -41,7 +42,7 @@ std::string readDefault(SourceText& source, Defaults& defaults) {
     if (!value) return errorAt(source, "expected a number after " + std::string(1, key) + "=");
     switch (key) {
         case 'd':
-            if (!isDuration(*value)) return errorAt(source, valueAt, "d= must be 1, 2, 4, 8, 16 or 32");
+            if (!isDuration(*value)) return errorAt(source, valueAt, "d= must be 1, 2, 4, 8, 16, 32 or 64");
             defaults.duration = *value;
             return {};
         case 'o':
@@ -81,7 +82,7 @@ bool takeDot(SourceText& source) {
 std::string readNote(SourceText& source, const Defaults& defaults, const ImportOptions& options, Melody& melody) {
     const std::size_t durationAt = source.position;
     const unsigned duration = takeNumber(source).value_or(defaults.duration);
-    if (!isDuration(duration)) return errorAt(source, durationAt, "a duration must be 1, 2, 4, 8, 16 or 32");
+    if (!isDuration(duration)) return errorAt(source, durationAt, "a duration must be 1, 2, 4, 8, 16, 32 or 64");
     skipSpaces(source);
     const std::size_t noteAt = source.position;
     const char letter = take(source);
