@@ -171,10 +171,11 @@ class ArduinoTest(FormatTest):
 
 class MmlTest(FormatTest):
     def test_play_strings_of_a_basic_program(self):
-        # T120: a quarter note is 500 ms. Octave 3 starts at middle C; N1 is C of octave 0.
+        # A string variable played is the string last given to it. T120: a quarter note is 500 ms. Octave 3 starts at middle C; N1 is C of octave 0.
         program = ('10 REM a tune\n'
                    '20 PLAY "T120 O3 L8 C D E- F+ P8 > c4. < B-16"\n'
-                   '30 PLAY "ML N37 MS A#2 MN O2 L16 G.. T240 C1"\n')
+                   '30 T$ = "ML N37": DISPLAY$ = "C"\n'
+                   '40 PLAY T$ + " MS A#2 MN O2 L16 G.. T240 C1"\n')
         self.assertImports('tune.bas', program, [
             (note('C4'), 250), (note('D4'), 250), (note('Eb4'), 250), (note('F#4'), 250), (None, 250),
             (note('C5'), 750), (note('Bb4'), 125), (note('C4'), 250), (note('A#4'), 1000),

@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <cmath>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -119,17 +120,57 @@ std::string readCommand(SourceText& source, PlayState& state, const ImportOption
     }
 }
 
-// The strings of the text's PLAY statements, or the whole text when it has none.
-std::vector<std::pair<std::size_t, std::size_t>> playStrings(std::string_view text) {
-    std::vector<std::pair<std::size_t, std::size_t>> strings;
+using TextRange = std::pair<std::size_t, std::size_t>;
+
+bool isNameCharacter(char character) { return std::isalnum(static_cast<unsigned char>(character)) || character == '_'; }
+
+std::size_t skipBlanks(std::string_view text, std::size_t at) {
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+    return at;
+}
+
+// The string literal that begins at the quote, to its closing quote or the line's end.
+TextRange literalAt(std::string_view text, std::size_t quote) {
+    return {quote + 1, std::min({text.find('"', quote + 1), text.find('\n', quote + 1), text.size()})};
+}
+
+// The string last given to the variable ("TUNE$ = ..." before `before`), if any.
+std::optional<TextRange> assignedString(std::string_view text, const std::string& upper, const std::string& name,
+                                        std::size_t before) {
+    for (std::size_t found = upper.rfind(name, before); found != std::string::npos;
+         found = found == 0 ? std::string::npos : upper.rfind(name, found - 1)) {
+        if (found > 0 && isNameCharacter(upper[found - 1])) continue;
+        std::size_t at = skipBlanks(text, found + name.size());
+        if (at >= text.size() || text[at] != '=') continue;
+        at = skipBlanks(text, at + 1);
+        if (at < text.size() && text[at] == '"') return literalAt(text, at);
+    }
+    return std::nullopt;
+}
+
+// The strings of the text's PLAY statements, literals or variables given a literal
+// earlier and joined by "+"; or the whole text when it has no PLAY.
+std::vector<TextRange> playStrings(std::string_view text) {
+    std::vector<TextRange> strings;
     std::string upper(text);
     for (char& character : upper) character = static_cast<char>(std::toupper(static_cast<unsigned char>(character)));
     for (std::size_t found = upper.find("PLAY"); found != std::string::npos; found = upper.find("PLAY", found + 4)) {
-        std::size_t quote = found + 4;
-        while (quote < text.size() && (text[quote] == ' ' || text[quote] == '\t')) ++quote;
-        if (quote >= text.size() || text[quote] != '"') continue;
-        const std::size_t end = std::min({text.find('"', quote + 1), text.find('\n', quote + 1), text.size()});
-        strings.emplace_back(quote + 1, end);
+        if (found > 0 && isNameCharacter(upper[found - 1])) continue;
+        for (std::size_t at = skipBlanks(text, found + 4); at < text.size(); at = skipBlanks(text, at + 1)) {
+            if (text[at] == '"') {
+                strings.push_back(literalAt(text, at));
+                at = std::min(strings.back().second, text.size() - 1);
+            } else {
+                std::size_t nameEnd = at;
+                while (nameEnd < text.size() && isNameCharacter(text[nameEnd])) ++nameEnd;
+                if (nameEnd == at || nameEnd >= text.size() || text[nameEnd] != '$') break;
+                if (const auto assigned = assignedString(text, upper, upper.substr(at, nameEnd + 1 - at), found))
+                    strings.push_back(*assigned);
+                at = nameEnd;
+            }
+            at = skipBlanks(text, at + 1);
+            if (at >= text.size() || text[at] != '+') break;
+        }
     }
     if (strings.empty()) strings.emplace_back(0, text.size());
     return strings;
