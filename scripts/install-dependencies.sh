@@ -9,7 +9,7 @@ packages_of() {
                     libfltk1.3-dev libasound2-dev libpng-dev libxtst-dev libsndfile1-dev libsmf-dev ;;
         desktop) echo alsa-utils ;;
         test) echo clang libclang-rt-14-dev libsndfile1-dev xvfb xauth xdotool x11-utils x11-xserver-utils openbox imagemagick sox \
-                   alsa-utils icoutils python3 python3-mido ;;
+                   alsa-utils icoutils python3 python3-mido abcmidi ;;
         package) echo dpkg-dev file lintian desktop-file-utils shared-mime-info xvfb xauth xdotool ;;
         # binutils: the host's assembler and linker find out whether 32-bit programs run.
         windows) echo cmake make g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 \

@@ -199,6 +199,23 @@ class AbcTest(FormatTest):
         self.assertImports('tune.abc', tune, first + ending + [(note('A5'), eighth)] + first +
                            [(note('A5'), 3 * eighth), (note('E5'), 2 * eighth)])
 
+    def test_the_same_tones_as_abc2midi_plays_with_its_repeats(self):
+        # abc2midi, the format's long-standing converter, is an independent reading of the
+        # tune; it ends each note a millisecond early, a gap a tune file leaves out.
+        kesh = ('X:1\nT:The Kesh\nR:jig\nM:6/8\nL:1/8\nQ:3/8=100\nK:Gmaj\n'
+                '|:G3 GAB|A3 ABd|edd gdd|edB dBA|\nGAG GAB|ABA ABd|edd gdd|BAF G3:|\n'
+                '|:B2B d2d|ege dBA|B2B dBG|ABA AGA|\nBAB d^cd|ege dBd|gfg aga|1 bgg g3:|2 bgg g2z|]\n')
+        source = self.write('kesh.abc', kesh)
+        converted = subprocess.run(['abc2midi', source, '-o', self.path('kesh.mid')], capture_output=True)
+        self.assertEqual(converted.returncode, 0, converted.stdout)
+        ours, _ = self.imported('kesh.abc', kesh)
+        with open(self.path('kesh.mid'), 'rb') as midi:
+            theirs, _ = self.imported('kesh.mid', midi.read())
+        self.assertEqual(len(ours), 170)
+        self.assertEqual([frequency for frequency, _ in theirs], [frequency for frequency, _ in ours])
+        for (_, our_length), (_, their_length) in zip(ours, theirs):
+            self.assertLessEqual(abs(our_length - their_length), 2)
+
     def test_only_the_first_tune_of_a_book(self):
         # The key of G with its F made natural; an inline field; a bar's rest (no M: is 4/4).
         book = 'X:1\nT:One\nL:1/4\nK:G =f\nF [L:1/8] D2 Z |\n\nX:2\nT:Two\nK:C\nE F G|\n'
