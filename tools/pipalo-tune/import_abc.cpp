@@ -217,7 +217,8 @@ std::string readPitch(SourceText& source, AbcState& state, Pitch& pitch) {
     else if (const auto kept = state.barAccidentals.find(slot); kept != state.barAccidentals.end())
         accidental = kept->second;
     else accidental = state.key[static_cast<std::size_t>(index)];
-    pitch = {false, 12 * (octave + 1) + semitoneFromC[static_cast<std::size_t>(index)] + accidental, readLength(source)};
+    const int midiNote = 12 * (octave + 1) + semitoneFromC[static_cast<std::size_t>(index)] + accidental;
+    pitch = {false, midiNote, readLength(source)};
     return {};
 }
 

@@ -175,13 +175,15 @@ bool allNumbers(const Array& array) {
 
 bool nameHas(const Array& array, std::initializer_list<const char*> parts) {
     const std::string name = lowerCase(array.name);
-    return std::any_of(parts.begin(), parts.end(), [&](const char* part) { return name.find(part) != std::string::npos; });
+    return std::any_of(parts.begin(), parts.end(),
+                       [&](const char* part) { return name.find(part) != std::string::npos; });
 }
 
 // An int variable's value given where it is declared: "int tempo = 140;".
 std::optional<double> variable(const std::string& code, const char* name) {
     const std::string lowerCode = lowerCase(code);
-    for (std::size_t found = lowerCode.find(name); found != std::string::npos; found = lowerCode.find(name, found + 1)) {
+    for (std::size_t found = lowerCode.find(name); found != std::string::npos;
+         found = lowerCode.find(name, found + 1)) {
         std::size_t index = found + std::string_view(name).size();
         if ((found > 0 && isIdentifierCharacter(code[found - 1])) || isIdentifierCharacter(code[index])) continue;
         while (index < code.size() && std::isspace(static_cast<unsigned char>(code[index]))) ++index;
@@ -204,7 +206,8 @@ std::optional<double> wholeNoteFor(const std::string& code, const Array& duratio
         if (slash == 0 || code[slash - 1] != '/') continue;
         const std::size_t numeratorEnd = skipBack(code, slash - 1);
         std::size_t numeratorStart = numeratorEnd;
-        while (numeratorStart > 0 && (isIdentifierCharacter(code[numeratorStart - 1]) || code[numeratorStart - 1] == '.'))
+        while (numeratorStart > 0 &&
+               (isIdentifierCharacter(code[numeratorStart - 1]) || code[numeratorStart - 1] == '.'))
             --numeratorStart;
         const std::string numerator = code.substr(numeratorStart, numeratorEnd - numeratorStart);
         if (const std::optional<double> value = numberIn(numerator); value && *value > 0) return value;
@@ -260,7 +263,7 @@ std::string readArrays(const SourceText& source, const std::string& code, const 
     return {};
 }
 
-// A tone(pin, f, ms), noTone(pin) or delay(ms) call's arguments, the numbers resolved.
+// Where the calls have got to: the sketch's clock, moved on by delay(), and the tone sounding.
 struct Timeline {
     double now = 0;
     double written = 0;  // the melody reaches this far
@@ -284,7 +287,9 @@ std::string readCalls(const SourceText& source, const std::string& code, const I
                       Melody& melody) {
     Timeline timeline;
     for (std::size_t index = 0; index < code.size(); ++index) {
-        if (!std::isalpha(static_cast<unsigned char>(code[index])) || (index > 0 && isIdentifierCharacter(code[index - 1])))
+        const bool startsName = std::isalpha(static_cast<unsigned char>(code[index])) &&
+                                (index == 0 || !isIdentifierCharacter(code[index - 1]));
+        if (!startsName)
             continue;
         std::size_t nameEnd = index;
         while (nameEnd < code.size() && isIdentifierCharacter(code[nameEnd])) ++nameEnd;
@@ -310,7 +315,8 @@ std::string readCalls(const SourceText& source, const std::string& code, const I
             if (argument == 1 && name == "tone") {
                 if (std::string reason = frequencyOf(source, arguments[argument], options, value); !reason.empty())
                     return reason;
-            } else if (const std::optional<double> number = numberIn(arguments[argument].text); number && *number >= 0) {
+            } else if (const std::optional<double> number = numberIn(arguments[argument].text);
+                       number && *number >= 0) {
                 value = *number;
             } else {
                 return errorAt(source, arguments[argument].offset,

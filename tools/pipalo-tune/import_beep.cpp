@@ -27,7 +27,9 @@ constexpr double highestBeepFrequency = 20000;
 constexpr double longestBeep = 300000;
 constexpr unsigned mostRepeats = 1000;
 
-bool endsCommand(char character) { return character == '\n' || character == ';' || character == '&' || character == '|'; }
+bool endsCommand(char character) {
+    return character == '\n' || character == ';' || character == '&' || character == '|';
+}
 
 // The words of one shell command from the position, up to ";", "&&", "|" or a line end.
 std::vector<Word> commandWords(SourceText& source) {
@@ -52,7 +54,8 @@ std::vector<Word> commandWords(SourceText& source) {
             continue;
         }
         Word word{{}, source.position};
-        while (!atEnd(source) && !std::isspace(static_cast<unsigned char>(peek(source))) && !endsCommand(peek(source))) {
+        while (!atEnd(source) && !std::isspace(static_cast<unsigned char>(peek(source))) &&
+               !endsCommand(peek(source))) {
             const char character = take(source);
             if (character == '\'' || character == '"') {
                 while (!atEnd(source) && peek(source) != character) word.text += take(source);

@@ -199,7 +199,9 @@ std::string readSkyline(const MidiFile& file, const std::vector<double>& times, 
             lastSerial = top->serial;
             if (melody.size() > longestMelody) return atByte(0, "the melody is too long");
         }
-        const auto same = [&](const Sounding& other) { return other.pitch == note.pitch && other.channel == note.channel; };
+        const auto same = [&](const Sounding& other) {
+            return other.pitch == note.pitch && other.channel == note.channel;
+        };
         if (note.on) {
             sounding.push_back({note.pitch, note.channel, index});
         } else if (const auto ended = std::find_if(sounding.begin(), sounding.end(), same); ended != sounding.end()) {
