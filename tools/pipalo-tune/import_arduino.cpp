@@ -289,8 +289,7 @@ std::string readCalls(const SourceText& source, const std::string& code, const I
     for (std::size_t index = 0; index < code.size(); ++index) {
         const bool startsName = std::isalpha(static_cast<unsigned char>(code[index])) &&
                                 (index == 0 || !isIdentifierCharacter(code[index - 1]));
-        if (!startsName)
-            continue;
+        if (!startsName) continue;
         std::size_t nameEnd = index;
         while (nameEnd < code.size() && isIdentifierCharacter(code[nameEnd])) ++nameEnd;
         const std::string name = code.substr(index, nameEnd - index);
