@@ -7,12 +7,10 @@
 
 #include "melody_import.h"
 #include "melody_tune.h"
+#include "tool_messages.h"
 #include "tune_file.h"
 
 namespace {
-
-constexpr int failure = 1;
-constexpr int usageError = 2;
 
 struct ImportRequest {
     std::string input;
@@ -20,11 +18,6 @@ struct ImportRequest {
     std::string format;
     ImportOptions options;
 };
-
-int fail(const std::string& message, int exitCode = failure) {
-    std::fprintf(stderr, "pipalo-tune: %s\n", message.c_str());
-    return exitCode;
-}
 
 template <typename Number>
 bool readNumber(std::string_view text, Number& value) {
@@ -83,19 +76,19 @@ std::string readWhole(const std::string& path, std::string& content) {
 
 int importCommand(const std::vector<std::string_view>& arguments) {
     ImportRequest request;
-    if (std::string reason = parse(arguments, request); !reason.empty()) return fail(reason, usageError);
+    if (std::string reason = parse(arguments, request); !reason.empty()) return reportFailure(reason, usageExit);
     std::string content;
-    if (std::string reason = readWhole(request.input, content); !reason.empty()) return fail(reason);
+    if (std::string reason = readWhole(request.input, content); !reason.empty()) return reportFailure(reason);
     const std::optional<MelodyFormat> format =
         request.format.empty() ? guessFormat(content, request.input) : formatNamed(request.format);
-    if (!format) return fail(request.input + ": cannot tell its format; name it with --from");
+    if (!format) return reportFailure(request.input + ": cannot tell its format; name it with --from");
     Melody melody;
     if (std::string reason = importMelody(*format, content, request.options, melody); !reason.empty())
-        return fail(request.input + ": " + reason);
+        return reportFailure(request.input + ": " + reason);
     const MelodyTune tune = melodyTune(melody);
-    if (tune.text.empty()) return fail(request.input + ": no note in it is long enough to play");
-    for (const std::string& notice : tune.notices) std::fprintf(stderr, "pipalo-tune: %s\n", notice.c_str());
+    if (tune.text.empty()) return reportFailure(request.input + ": no note in it is long enough to play");
+    for (const std::string& notice : tune.notices) reportNotice(notice);
     if (std::string reason = writeTuneFile(request.output, tune.text); !reason.empty())
-        return fail("cannot write " + request.output + ": " + reason);
+        return reportFailure("cannot write " + request.output + ": " + reason);
     return 0;
 }
