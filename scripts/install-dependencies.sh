@@ -6,15 +6,16 @@ set -euo pipefail
 packages_of() {
     case "$1" in
         build) echo cmake make g++ pkgconf binutils-mingw-w64-i686 libgtest-dev libgmock-dev \
-                    libfltk1.3-dev libasound2-dev libpng-dev libxtst-dev libsndfile1-dev libsmf-dev ;;
+                    libfltk1.3-dev libasound2-dev libpng-dev libxtst-dev libsndfile1-dev libsmf-dev \
+                    libcairo2-dev ;;
         desktop) echo alsa-utils ;;
         test) echo clang libclang-rt-14-dev libsndfile1-dev xvfb xauth xdotool x11-utils x11-xserver-utils openbox imagemagick sox \
-                   alsa-utils icoutils python3 python3-mido abcmidi ;;
-        package) echo dpkg-dev file lintian desktop-file-utils shared-mime-info xvfb xauth xdotool ;;
+                   alsa-utils icoutils python3 python3-mido librsvg2-bin abcmidi ;;
+        package) echo dpkg-dev file lintian desktop-file-utils appstream shared-mime-info xvfb xauth xdotool ;;
         # binutils: the host's assembler and linker find out whether 32-bit programs run.
         windows) echo cmake make g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 \
                       g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine wine64 \
-                      fonts-wine xvfb xdotool x11-xserver-utils imagemagick icoutils python3 binutils ;;
+                      fonts-wine xvfb xdotool x11-xserver-utils imagemagick icoutils python3 binutils nsis ;;
         # 32-bit Wine, for the 32-bit Pipalo.exe: installed only where 32-bit programs run.
         windows32) echo wine32:i386 ;;
         *) echo "unknown group: $1" >&2; exit 2 ;;

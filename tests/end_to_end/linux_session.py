@@ -7,7 +7,8 @@ Usage: linux_session.py PIPALO ARTIFACTS
 
 After each run it checks the tones in the capture, the tune files left in the
 program's folder byte for byte, and the exit code. Screenshots of the main
-window and the About window are left in ARTIFACTS.
+window and the About window are left in ARTIFACTS; the main window's, with its
+title bar, is the one software centres show.
 """
 
 import ctypes
@@ -95,7 +96,8 @@ def sound_captured_in(work):
 
 
 def screenshot(window, path):
-    subprocess.run(["import", "-window", str(window), path])
+    """The window as the user sees it, with the frame the window manager gave it."""
+    subprocess.run(["import", "-frame", "-window", str(window), path])
 
 
 def stretches_of_sound(path):

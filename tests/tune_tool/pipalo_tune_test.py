@@ -1,9 +1,14 @@
 """pipalo-tune from the outside: what list shows, the tones found again in a WAV by
 their zero crossings, the notes read back from a MIDI file by an independent reader
-(mido), and the one-line errors. Usage: pipalo_tune_test.py PIPALO_TUNE"""
+(mido), the notes found again in its pictures, made by the package's thumbnailer
+entry, and the one-line errors.
+Usage: pipalo_tune_test.py PIPALO_TUNE PACKAGING_FOLDER"""
 
+import configparser
 import math
 import os
+import re
+import shlex
 import subprocess
 import sys
 import tempfile
@@ -13,6 +18,7 @@ import wave
 import mido
 
 TOOL = None
+PACKAGING = None
 HEADER = b'// Read this as frequenty, length in milliseconds\r\n'
 # Do4 and Sol4 recorded, then a record the player does not sound, then a short one.
 TUNE = HEADER + b'263,230\r\n394,230\r\n020,100\r\n992,005\r\n'
@@ -26,6 +32,57 @@ def run(*arguments):
 def nearest_midi_note(frequency):
     semitones = 69 + 12 * math.log2(frequency / 440)
     return round(semitones), 100 * (semitones - round(semitones))
+
+
+def pixels(picture):
+    """The picture's width, height and rows of (red, green, blue), read by ImageMagick;
+    an SVG is first drawn by librsvg, a reader other than the one that wrote it."""
+    if picture.endswith('.svg'):
+        subprocess.run(['rsvg-convert', picture, '-o', picture + '.png'], check=True)
+        picture += '.png'
+    size = subprocess.run(['identify', '-format', '%w %h', picture], capture_output=True, text=True, check=True)
+    width, height = map(int, size.stdout.split())
+    raw = subprocess.run(['convert', picture, '-depth', '8', 'rgb:-'], capture_output=True, check=True).stdout
+    rows = [[tuple(raw[3 * (y * width + x):3 * (y * width + x) + 3]) for x in range(width)] for y in range(height)]
+    return width, height, rows
+
+
+def note_bars(rows):
+    """The bounding boxes (left, top, right, bottom) of the orange shapes, left to right."""
+    def orange(colour):
+        red, _, blue = colour
+        return red > 100 and red - blue > 60
+    height, width = len(rows), len(rows[0])
+    seen, bars = set(), []
+    for y in range(height):
+        for x in range(width):
+            if (x, y) in seen or not orange(rows[y][x]):
+                continue
+            seen.add((x, y))
+            todo, box = [(x, y)], [x, y, x, y]
+            while todo:
+                px, py = todo.pop()
+                box = [min(box[0], px), min(box[1], py), max(box[2], px), max(box[3], py)]
+                for nx, ny in ((px + 1, py), (px - 1, py), (px, py + 1), (px, py - 1)):
+                    if 0 <= nx < width and 0 <= ny < height and (nx, ny) not in seen and orange(rows[ny][nx]):
+                        seen.add((nx, ny))
+                        todo.append((nx, ny))
+            bars.append(tuple(box))
+    return sorted(bars)
+
+
+def octave_lines(rows):
+    """The heights of the grey lines drawn across the roll under each Do, top to bottom."""
+    def line_grey(colour):
+        return max(colour) - min(colour) < 12 and 120 < colour[0] < 215
+    crossing = [y for y, row in enumerate(rows) if sum(map(line_grey, row)) > len(row) // 2]
+    runs = []  # a line drawn between pixel rows greys two of them
+    for y in crossing:
+        if runs and y == runs[-1][-1] + 1:
+            runs[-1].append(y)
+        else:
+            runs.append([y])
+    return [(run[0] + run[-1] + 1) / 2 for run in runs]
 
 
 class PipaloTuneTest(unittest.TestCase):
@@ -138,6 +195,49 @@ class PipaloTuneTest(unittest.TestCase):
             expected.append((note, round(cents / 200 * 8192), length))
         self.assertEqual(notes, expected)
 
+    def test_pictures_draw_each_tone_at_its_pitch_and_time(self):
+        # The notes run on one after another, the one not sounded taking no time.
+        tune = HEADER + b'263,230\r\n394,230\r\n662,230\r\n313,230\r\n020,100\r\n992,460\r\n'
+        drawn = [(263, 0, 230), (394, 230, 230), (662, 460, 230), (313, 690, 230), (992, 920, 460)]
+        with open(self.tune, 'wb') as out:
+            out.write(tune)
+        # The package's thumbnailer entry, run as a file manager runs it: an output name
+        # without extension, which must hold a PNG.
+        entry = configparser.ConfigParser(interpolation=None)
+        entry.read(os.path.join(PACKAGING, 'pipalo-tune.thumbnailer'))
+        with open(os.path.join(PACKAGING, 'pipalo-tune-file.xml')) as mime:
+            tune_type = re.search(r'<mime-type type="([^"]+)"', mime.read())[1]
+        self.assertEqual(entry['Thumbnailer Entry']['MimeType'], tune_type + ';')
+        thumbnail = self.path('thumbnail')
+        words = {'%s': '128', '%i': self.tune, '%o': thumbnail}
+        command = [words.get(word, word) for word in shlex.split(entry['Thumbnailer Entry']['Exec'])]
+        self.assertEqual(command[0], entry['Thumbnailer Entry']['TryExec'])
+        for size, picture, arguments in ((128, thumbnail, command[1:]),
+                                         (1024, self.path('song.svg'), ['picture', '-s', '1024', self.tune,
+                                                                        '-o', self.path('song.svg')])):
+            with self.subTest(size=size, picture=picture):
+                result = run(*arguments)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                if picture == thumbnail:
+                    with open(picture, 'rb') as png:
+                        self.assertEqual(png.read(8), b'\x89PNG\r\n\x1a\n')
+                width, height, rows = pixels(picture)
+                self.assertEqual((width, height), (size, size))
+                bars = note_bars(rows)
+                self.assertEqual(len(bars), len(drawn), bars)
+                # Lines under Do4 and Do5 measure a semitone; each bar's middle is its
+                # pitch's, cents included, within a pixel.
+                do5_line, do4_line = octave_lines(rows)
+                semitone = (do4_line - do5_line) / 12
+                for (left, top, right, bottom), (frequency, start, length) in zip(bars, drawn):
+                    above_do4 = 12 * math.log2(frequency / 440) + 9 + 0.5
+                    self.assertAlmostEqual((top + bottom + 1) / 2, do4_line - above_do4 * semitone, delta=1)
+                # Across, the bars start in proportion to their times.
+                first, last = bars[0][0], bars[-1][0]
+                for (left, *_), (_, start, _) in zip(bars, drawn):
+                    self.assertAlmostEqual(left, first + (last - first) * start / drawn[-1][1], delta=1.5)
+                self.assertGreater(bars[-1][2] - last, 1.5 * (bars[0][2] - first))
+
     def test_failures_say_so_in_one_line_and_exit_non_zero(self):
         cases = [
             (('list', self.path('missing.TPZ')), 'cannot read'),
@@ -146,6 +246,10 @@ class PipaloTuneTest(unittest.TestCase):
             (('wav', self.tune), 'needs an output file'),
             (('wav', self.tune, '-o', self.path('no/such/folder.wav')), 'cannot write'),
             (('midi', self.tune, '-o', self.path('no/such/folder.mid')), 'cannot write'),
+            (('picture', self.tune, '-o', self.path('no/such/folder.png')), 'cannot write'),
+            (('picture', self.tune, '--size', '31', '-o', self.path('small.png')), 'not 31'),
+            (('picture', self.tune, '--size=4097', '-o', self.path('large.png')), 'not 4097'),
+            (('list', self.tune, '--size', '128'), 'draws no picture'),
             (('sing', self.tune), 'unknown command sing'),
             ((), 'no command'),
             (('import', self.tune), 'needs a tune file to write: -o OUT.TPZ'),
@@ -169,8 +273,8 @@ class PipaloTuneTest(unittest.TestCase):
     def test_help_and_version(self):
         help_text = run('--help')
         self.assertEqual(help_text.returncode, 0)
-        for command in ('list FILE', 'play FILE', 'wav FILE -o', 'midi FILE -o', 'import IN -o OUT.TPZ',
-                        'rtttl|beep|arduino FILE'):
+        for command in ('list FILE', 'play FILE', 'wav FILE -o', 'midi FILE -o', 'picture [--size N] FILE -o',
+                        'import IN -o OUT.TPZ', 'rtttl|beep|arduino FILE'):
             self.assertIn(command, help_text.stdout)
         version = run('--version')
         self.assertEqual(version.returncode, 0)
@@ -178,5 +282,5 @@ class PipaloTuneTest(unittest.TestCase):
 
 
 if __name__ == '__main__':
-    TOOL = sys.argv.pop(1)
+    TOOL, PACKAGING = sys.argv.pop(1), sys.argv.pop(1)
     unittest.main()

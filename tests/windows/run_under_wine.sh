@@ -12,21 +12,10 @@ here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
 build="$(cd "${1:-$root/build-windows}" && pwd)"
 exe="$build/app/Pipalo.exe"
+source "$here/wine.sh"
 
-fail() { echo "FAILED: $*" >&2; exit 1; }
 [ -f "$exe" ] || fail "$exe is missing: build it with ./windows.sh"
-
-# Debian's wine launcher takes the 32-bit loader whenever it is installed, so
-# each architecture's loader is run directly.
-case "$(x86_64-w64-mingw32-objdump -f "$exe")" in
-    *"file format pei-i386"*)
-        triplet=i686-w64-mingw32 manifest_architecture=x86 loader=/usr/lib/wine/wine
-        export WINEARCH=win32 ;;
-    *"file format pei-x86-64"*)
-        triplet=x86_64-w64-mingw32 manifest_architecture=amd64 loader=/usr/lib/wine/wine64
-        export WINEARCH=win64 ;;
-    *) fail "$exe is neither a 32-bit x86 nor an x86-64 executable" ;;
-esac
+wine_for "$exe"
 echo "== $WINEARCH executable $exe"
 
 echo "== imports of $exe"
@@ -59,7 +48,7 @@ script_manifest() {
 cmp <(script_manifest) <(wrestool -x --raw --type=24 "$exe") ||
     fail "the manifest is not the resource script's for $manifest_architecture"
 
-if [ "$WINEARCH" = win32 ] && ! "$root/scripts/runs-32-bit-code.sh"; then
+if ! wine_runs_here; then
     echo "== SKIPPED the conformance cases and the session under 32-bit Wine: this machine runs no 32-bit programs"
     exit 0
 fi
@@ -73,31 +62,10 @@ mkdir -p "$run" "$artifacts"
 "$triplet-g++-win32" -std=c++20 -O2 -Wall -Wextra -Werror -static -o "$run/probe.exe" \
     "$here/probe.cpp"
 
-# Keys do not repeat while held (-r): a held key would otherwise play more notes.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -r 3>"$run/display" >"$run/xvfb.log" 2>&1 &
-xvfb_pid=$!
-until [ -s "$run/display" ]; do
-    kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb did not start: $(cat "$run/xvfb.log")"
-    sleep 0.1
-done
-export DISPLAY=":$(cat "$run/display")"
-# Wine names files in the host's character set: a UTF-8 locale keeps accented names whole.
-export WINEPREFIX="$run/prefix" WINELOADER="$loader" WINEDEBUG=-all LC_ALL=C.UTF-8
-export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono and Gecko installers
-cleanup() {
-    wineserver -k 2>/dev/null || true
-    kill "$xvfb_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
-
-"$loader" wineboot --init
-wineserver -w
-# Without a window manager, Wine otherwise waits about 2 s whenever a window hides.
-"$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
+start_wine "$run"
 # Wine's Beep is silent: its calls are traced instead, and the scenario reads the trace.
 "$loader" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d kernel32.Beep /f
 wineserver -w
-cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"  # caption buttons
 echo "prefix ready after $((SECONDS - started)) s"
 
 echo "== conformance cases under Wine ($WINEARCH)"

@@ -1,6 +1,7 @@
 // pipalo-tune: lists, plays and exports Pipalo's tune files, read with the walk the
 // program's own playback makes.
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "pitch.h"
 #include "tune_file.h"
 #include "tune_listing.h"
+#include "tune_picture.h"
 #include "tune_text.h"
 #include "wav_export.h"
 
@@ -24,6 +26,7 @@ constexpr char usage[] =
     "       pipalo-tune midi FILE -o OUT.mid\n"
     "       pipalo-tune rtttl|beep|arduino FILE\n"
     "       pipalo-tune import IN -o OUT.TPZ [--from FORMAT] [--a4 HZ] [--track N] [--channel N]\n"
+    "       pipalo-tune picture [--size N] FILE -o OUT.png|OUT.svg\n"
     "\n"
     "Lists, plays or exports a Pipalo tune file (.TPZ).\n"
     "  list   one line per tone: frequency, length, nearest note and cents off\n"
@@ -33,8 +36,10 @@ constexpr char usage[] =
     "  rtttl, beep, arduino   print the tones as a ringtone, a beep command or a sketch\n"
     "  import reads a melody of another program into a tune file; FORMAT is rtttl,\n"
     "         beep, arduino, mml, abc or midi, else guessed from the content and name\n"
+    "  picture  draws the tune as a piano roll: time across, pitch up\n"
     "\n"
-    "  -o, --output FILE   where wav, midi and import write\n"
+    "  -o, --output FILE   where wav, midi, picture and import write\n"
+    "  -s, --size N        the picture's width and height in pixels, 32 to 4096 (256)\n"
     "  --from FORMAT       the format import reads\n"
     "  --a4 HZ             the La4 that imported notes are tuned from (440)\n"
     "  --track N           only that track of a MIDI file, from 1\n"
@@ -46,6 +51,7 @@ struct Request {
     std::string command;
     std::string tune;
     std::string output;
+    int pictureSize = defaultPictureSize;
 };
 
 int fail(const std::string& message, int exitCode = 1) {
@@ -57,6 +63,7 @@ constexpr int usageError = 2;
 
 // The reason the arguments make no request, else empty text.
 std::string parse(const std::vector<std::string_view>& arguments, Request& request) {
+    std::optional<std::string_view> size;
     for (std::size_t index = 0; index < arguments.size(); ++index) {
         const std::string_view argument = arguments[index];
         if (argument == "-o" || argument == "--output") {
@@ -64,6 +71,11 @@ std::string parse(const std::vector<std::string_view>& arguments, Request& reque
             request.output = arguments[index];
         } else if (argument.starts_with("--output=")) {
             request.output = argument.substr(9);
+        } else if (argument == "-s" || argument == "--size") {
+            if (++index == arguments.size()) return "option " + std::string(argument) + " needs a number of pixels";
+            size = arguments[index];
+        } else if (argument.starts_with("--size=")) {
+            size = argument.substr(7);
         } else if (argument.size() > 1 && argument.starts_with("-")) {
             return "unknown option " + std::string(argument) + " (see pipalo-tune --help)";
         } else if (request.command.empty()) {
@@ -75,12 +87,19 @@ std::string parse(const std::vector<std::string_view>& arguments, Request& reque
         }
     }
     if (request.command.empty()) return "no command given (see pipalo-tune --help)";
-    const bool exports = request.command == "wav" || request.command == "midi";
+    const bool exports = request.command == "wav" || request.command == "midi" || request.command == "picture";
     if (!exports && request.command != "list" && request.command != "play")
         return "unknown command " + request.command + " (see pipalo-tune --help)";
     if (request.tune.empty()) return request.command + " needs a tune file";
     if (exports && request.output.empty()) return request.command + " needs an output file: -o FILE";
     if (!exports && !request.output.empty()) return request.command + " writes no file: drop -o";
+    if (size) {
+        if (request.command != "picture") return request.command + " draws no picture: drop --size";
+        request.pictureSize = pictureSize(*size);
+        if (request.pictureSize == 0)
+            return "--size takes a number of pixels from " + std::to_string(smallestPictureSize) + " to " +
+                   std::to_string(largestPictureSize) + ", not " + std::string(*size);
+    }
     return {};
 }
 
@@ -101,8 +120,9 @@ int run(const Request& request) {
         std::fputs(tuneListing(records).c_str(), stdout);
         return std::fflush(stdout) == 0 ? 0 : fail("cannot write the listing");
     }
-    const std::string reason = request.command == "wav" ? writeWav(records, request.output)
-                                                        : writeMidi(records, request.output);
+    const std::string reason = request.command == "wav"     ? writeWav(records, request.output)
+                               : request.command == "picture" ? writeTunePicture(records, request.pictureSize, request.output)
+                                                              : writeMidi(records, request.output);
     return reason.empty() ? 0 : fail("cannot write " + request.output + ": " + reason);
 }
 
