@@ -133,7 +133,7 @@ std::string readKey(SourceText& source, AbcState& state) {
     const std::map<std::string, int> modes = {{"", 0},    {"maj", 0},  {"ion", 0},  {"m", -3}, {"min", -3},
                                               {"aeo", -3}, {"mix", -1}, {"dor", -2}, {"phr", -4}, {"lyd", 1},
                                               {"loc", -5}};
-    if (const auto mode_ = modes.find(mode); mode_ != modes.end()) fifths += mode_->second;
+    if (const auto found = modes.find(mode); found != modes.end()) fifths += found->second;
     fifths = std::clamp(fifths, -7, 7);
     for (int count = 0; count < std::abs(fifths); ++count) {
         const char letter = sharpOrder[static_cast<std::size_t>(fifths > 0 ? count : 6 - count)];
