@@ -34,7 +34,7 @@ void showAbout(Window* window) {
     about.addMessageHandler(WM_CLOSE, exitProgram);
     about.run();
     openAboutWindow = nullptr;
-    // Closing the About window destroys it before its loop ends; a quit that finds
-    // it still open came from the main window and is meant for the whole program.
-    if (IsWindow(about.getHandle())) window->quit();
+    // Closing the About window destroys it before its loop ends; a quit that finds it
+    // still open, or the main window gone, was meant for the whole program.
+    if (IsWindow(about.getHandle()) || !IsWindow(window->getHandle())) window->quit();
 }

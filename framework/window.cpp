@@ -109,7 +109,8 @@ int Window::run() {
         // A key callback may register more keys, so the size is read at every step.
         for (std::size_t i = 0; i < keyCodes.size(); ++i)
             if (isKeyDown(keyCodes[i])) keyCallbacks[i](this);
-        if (currentMessage.message == WM_CLOSE) return 0;
+        // A window its close handler kept open keeps the loop running too.
+        if (currentMessage.message == WM_CLOSE && !IsWindow(currentMessage.hwnd)) return 0;
     }
 }
 

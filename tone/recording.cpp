@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "notes.h"
+#include "replace_question.h"
 #include "tune_file.h"
 #include "tune_text.h"
 
@@ -45,8 +46,7 @@ bool endsWithTuneExtension(const std::string& path) {
 std::string tunePathFor(Window* window, const std::string& chosen) {
     if (endsWithTuneExtension(chosen)) return chosen;
     const std::string path = chosen + tuneExtension;
-    if (fileExists(path) &&
-        showBox(window, path + " already exists.\nDo you want to replace it?", saveTitle, MB_YESNO) != IDYES)
+    if (fileExists(path) && showBox(window, replaceQuestion(path), saveTitle, replaceQuestionStyle) != IDYES)
         return {};
     return path;
 }
@@ -72,10 +72,14 @@ void stopRecording(Window* window) {
 }
 
 bool saveRecording(Window* window) {
-    const std::string chosen = window->showSaveDialog(saveTitle, saveFilter, saveInitialDirectory, 0);
-    if (chosen.empty()) return true;
-    const std::string path = tunePathFor(window, chosen);
-    if (path.empty()) return true;
+    std::string path;
+    // A No to replacing a file leads back to the dialog, as Windows' own question does; the user
+    // who then leaves it still meant to save, so nothing was saved is what the caller hears.
+    for (bool replaceDeclined = false; path.empty(); replaceDeclined = true) {
+        const std::string chosen = window->showSaveDialog(saveTitle, saveFilter, saveInitialDirectory, 0);
+        if (chosen.empty()) return !replaceDeclined;
+        path = tunePathFor(window, chosen);
+    }
     isRecording = false;
     const std::string failure = writeTuneFile(path, recordingBuffer);
     if (failure.empty()) return true;

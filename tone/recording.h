@@ -5,6 +5,7 @@
 
 void startRecording(Window* window);
 void stopRecording(Window* window);
-// False only when the tune could not be written; the recording then goes on as it was.
+// False when the tune could not be written, or when the dialog was left after a No to
+// replacing a file; the recording then goes on as it was.
 bool saveRecording(Window* window);
 void resetRecording(Window* window);

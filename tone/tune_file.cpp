@@ -3,14 +3,15 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <new>
 #include <system_error>
 
 #include "win32.h"
 
 namespace {
 
-constexpr char endOfTextByte = 26;
-constexpr char endOfTuneByte = static_cast<char>(255);
+constexpr int endOfTextByte = 26;
+constexpr int endOfTuneByte = 255;
 
 std::string withCarriageReturns(const std::string& text) {
     std::string bytes;
@@ -21,16 +22,56 @@ std::string withCarriageReturns(const std::string& text) {
     return bytes;
 }
 
-// C streams throughout, with the path as the dialog gave it: their failures are results, and
-// leave the reason in errno.
+// Reading and the rewrite in place use C streams, with the path as the dialog gave it: their
+// failures are results, and leave the reason in errno.
 std::string reasonOf(int error) { return std::generic_category().message(error); }
 
-// A name beside the final one that nothing has yet, so that no other file is overwritten.
-std::string unusedNameBeside(const std::string& finalPath) {
+// The system's text for the last error of a Win32 call, without its line end.
+std::string lastErrorReason() {
+    char text[256] = "";
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                        GetLastError(), 0, text, sizeof text, nullptr);
+    std::string reason(text, length);
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' '))
+        reason.pop_back();
+    return reason;
+}
+
+// The file a name stands for, through any symbolic link, so that the new file takes the
+// linked file's place and the link goes on naming it; the name itself when no file has it.
+std::string linkedFileOf(const std::string& path) {
+    const HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return path;
+    std::string linked(32768, '\0');
+    const DWORD length = GetFinalPathNameByHandleA(file, linked.data(), static_cast<DWORD>(linked.size()),
+                                                   FILE_NAME_NORMALIZED);
+    CloseHandle(file);
+    if (length == 0 || length >= linked.size()) return path;
+    linked.resize(length);
+    return linked;
+}
+
+// A new file beside the final name, made exclusively: nothing already there is written
+// through, a planted symbolic link least of all. Sets `partialPath` to its name.
+HANDLE createFileBeside(const std::string& finalPath, std::string& partialPath) {
     for (unsigned attempt = 0;; ++attempt) {
-        const std::string candidate = finalPath + ".partial" + std::to_string(attempt);
-        if (!fileExists(candidate)) return candidate;
+        partialPath = finalPath + ".partial" + std::to_string(attempt);
+        const HANDLE file = CreateFileA(partialPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
     }
+}
+
+// Written through to the disk before it takes the final name, so that a power cut after
+// the rename cannot leave that name to an empty file.
+std::string writeToDiskAndClose(HANDLE file, const std::string& bytes) {
+    DWORD written = 0;
+    const bool flushed = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                         written == bytes.size() && FlushFileBuffers(file);
+    const std::string reason = flushed ? std::string() : lastErrorReason();
+    CloseHandle(file);
+    return reason;
 }
 
 std::string writeAndClose(std::FILE* file, const std::string& bytes) {
@@ -50,31 +91,42 @@ std::string writeWholeFile(const std::string& path, const std::string& bytes) {
     return writeAndClose(file, bytes);
 }
 
-// The reason the file cannot be read, or empty text once `bytes` holds it whole.
-std::string readWholeFile(const std::string& path, std::string& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return reasonOf(errno);
-    char block[4096];
-    std::size_t count;
-    while ((count = std::fread(block, 1, sizeof block, file)) > 0) bytes.append(block, count);
-    const int error = std::ferror(file) ? (errno ? errno : EIO) : 0;
-    std::fclose(file);
-    return error ? reasonOf(error) : std::string();
+// No tune comes near it (a tone takes nine bytes: this is some thirty hours of tones), and
+// a device that never ends, such as /dev/zero, stops here.
+constexpr std::size_t largestTuneBytes = 16 << 20;
+
+// Byte by byte, as the runtime's text mode reads, so that the first byte 26 or 255 ends the
+// reading however the bytes arrive: a pipe whose writer stays open has sent all it will.
+// Returns the reason the text cannot be read, or empty text once `text` holds it.
+std::string readText(std::FILE* file, std::string& text) {
+    bool carriageReturnPending = false;
+    std::size_t count = 0;
+    for (int byte; (byte = std::getc(file)) != EOF;) {
+        if (byte == endOfTextByte || byte == endOfTuneByte) break;
+        if (++count > largestTuneBytes) return "File larger than any tune (16 MiB)";
+        if (carriageReturnPending && byte != '\n') text += '\r';
+        carriageReturnPending = byte == '\r';
+        if (!carriageReturnPending) text += static_cast<char>(byte);
+    }
+    if (carriageReturnPending) text += '\r';
+    return std::ferror(file) ? reasonOf(errno ? errno : EIO) : std::string();
 }
 
 }  // namespace
 
 std::string readTuneFile(const std::string& path, std::string& text) {
-    std::string bytes;
     text.clear();
-    if (std::string reason = readWholeFile(path, bytes); !reason.empty()) return reason;
-    for (std::size_t index = 0; index < bytes.size(); ++index) {
-        const char byte = bytes[index];
-        if (byte == endOfTextByte || byte == endOfTuneByte) break;
-        const bool startsLineEnd = byte == '\r' && index + 1 < bytes.size() && bytes[index + 1] == '\n';
-        if (!startsLineEnd) text += byte;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return reasonOf(errno);
+    std::string reason;
+    try {
+        reason = readText(file, text);
+    } catch (const std::bad_alloc&) {
+        reason = reasonOf(ENOMEM);
     }
-    return {};
+    std::fclose(file);
+    if (!reason.empty()) text = std::string();
+    return reason;
 }
 
 std::string readTuneFile(const std::string& path) {
@@ -88,16 +140,22 @@ bool fileExists(const std::string& path) {
 }
 
 std::string writeTuneFile(const std::string& path, const std::string& text) {
+    // Windows refuses to replace a read-only file; so it is here, for every user.
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return reasonOf(EACCES);
     const std::string bytes = withCarriageReturns(text);
-    const std::string partialPath = unusedNameBeside(path);
-    if (std::FILE* partial = std::fopen(partialPath.c_str(), "wb")) {
-        const std::string reason = writeAndClose(partial, bytes);
-        if (reason.empty() && MoveFileExA(partialPath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
+    const std::string finalPath = linkedFileOf(path);
+    std::string partialPath;
+    if (const HANDLE partial = createFileBeside(finalPath, partialPath); partial != INVALID_HANDLE_VALUE) {
+        const std::string reason = writeToDiskAndClose(partial, bytes);
+        // Written through: the folder too is on the disk with the new name once it returns.
+        if (reason.empty() && MoveFileExA(partialPath.c_str(), finalPath.c_str(),
+                                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return {};
         std::remove(partialPath.c_str());
         if (!reason.empty()) return reason;
     }
-    // No new file could take its place (a folder where no file can be made, a link to another
-    // disk): the file is rewritten where it is.
+    // No new file could take its place (a folder where no file can be made): the file is
+    // rewritten where it is.
     return writeWholeFile(path, bytes);
 }

@@ -5,7 +5,8 @@
 #include <string>
 
 // The text of the file: each CR LF read as one line feed, ending at a byte 26,
-// at a byte 255 (not kept) or at the end of the file. Empty when it cannot be read.
+// at a byte 255 (not kept) or at the end of the file; nothing is read past that
+// byte. Empty when it cannot be read or holds more than 16 MiB before its end.
 std::string readTuneFile(const std::string& path);
 // The same, saying why: returns the reason the file cannot be read, leaving `text`
 // empty, or else empty text with the file's text in `text`.

@@ -91,9 +91,6 @@ HWND activeWindow();
 HWND keyboardTarget();
 HWND topLevelOf(HWND window);
 
-// Posts a message of the keyboard or mouse, as the display does for the user's input.
-void postInputMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
 enum class Taken { message, quit, nothing };
 // Takes the next posted message, or else the pending quit request, without waiting.
 Taken pollMessage(MSG& message);

@@ -37,13 +37,37 @@ struct FileDialogRequest {
     DWORD flags = 0;
 };
 
+struct Menu;
+struct Icon;
+struct Picture;
+
+// A window as it is made. The style carries what Windows keeps in it: whether the
+// window is shown (WS_VISIBLE), minimised (WS_MINIMIZE) or disabled (WS_DISABLED).
+struct NewWindow {
+    HWND parent = nullptr;  // none for a top-level window
+    std::string className;
+    std::string text;
+    int x = 0;  // a control's within its parent's client area
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    DWORD style = 0;
+    const Menu* menu = nullptr;
+    const Icon* icon = nullptr;
+    const Icon* smallIcon = nullptr;
+};
+
 class Display {
 public:
     virtual ~Display() = default;
 
-    // The window records of desktop() changed; the display follows them.
-    virtual void windowCreated(HWND window) = 0;
-    virtual void windowChanged(HWND window) = 0;
+    // Each window, each change to it with the data of the change, and its end. A window is
+    // told of before the messages of its creation, so the controls made then follow it.
+    virtual void windowCreated(HWND window, const NewWindow& created) = 0;
+    virtual void windowStyleChanged(HWND window, DWORD style) = 0;
+    virtual void windowMoved(HWND window, int x, int y, int width, int height) = 0;
+    virtual void windowMenuChanged(HWND window, const Menu* menu) = 0;
+    virtual void windowBitmapChanged(HWND window, const Picture* bitmap) = 0;
     virtual void windowDestroyed(HWND window) = 0;
     virtual void raiseWindow(HWND window) = 0;
 

@@ -7,6 +7,7 @@
 #include "desktop.h"
 #include "display.h"
 #include "modal_loop.h"
+#include "replace_question.h"
 
 using namespace posix;
 
@@ -45,14 +46,15 @@ std::optional<std::string> askForPath(const FileDialogRequest& request) {
 }
 
 // The questions the dialog asks before it accepts a name; false keeps it open.
-// Differs from Windows: the texts of both questions are ours.
+// Differs from Windows: the question to create a file is in our words, and both take the
+// dialog's title as their caption.
 bool confirmed(const FileDialogRequest& request, DWORD flags, const std::string& path) {
     std::error_code error;
     const bool exists = fs::exists(path, error);
     const std::string name = fs::path(path).filename().string();
     if (exists && request.save && (flags & OFN_OVERWRITEPROMPT))
-        return MessageBoxA(request.owner, (name + " already exists.\nDo you want to replace it?").c_str(),
-                           request.title.c_str(), MB_YESNO | MB_ICONWARNING) == IDYES;
+        return MessageBoxA(request.owner, replaceQuestion(name).c_str(), request.title.c_str(),
+                           replaceQuestionStyle) == IDYES;
     if (!exists && (flags & OFN_CREATEPROMPT))
         return MessageBoxA(request.owner, (name + " does not exist.\nDo you want to create it?").c_str(),
                            request.title.c_str(), MB_YESNO | MB_ICONWARNING) == IDYES;

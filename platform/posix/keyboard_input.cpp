@@ -2,6 +2,7 @@
 // call, and those that SendInput holds; the low bit from the key messages taken from
 // the queue.
 #include "desktop.h"
+#include "user_input.h"
 #include "display.h"
 #include "key_messages.h"
 

@@ -103,7 +103,7 @@ BOOL WINAPI SetMenu(HWND window, HMENU menu) {
     posix::WindowRecord* record = posix::findWindow(window);
     if (!record) return FALSE;
     record->menu = menu;
-    posix::display().windowChanged(window);
+    posix::display().windowMenuChanged(window, posix::menuFromHandle(menu));
     return TRUE;
 }
 

@@ -2,6 +2,7 @@
 #include <chrono>
 
 #include "desktop.h"
+#include "user_input.h"
 #include "display.h"
 
 namespace posix {
@@ -22,17 +23,39 @@ BOOL post(HWND window, UINT message, WPARAM wParam, LPARAM lParam, bool input) {
     return TRUE;
 }
 
+// Windows keeps posted messages and input apart: every posted message comes first, then the
+// quit request, and input only after both.
+std::deque<QueuedMessage>::iterator nextPosted(std::deque<QueuedMessage>& queue) {
+    for (auto entry = queue.begin(); entry != queue.end(); ++entry)
+        if (!entry->input) return entry;
+    return queue.end();
+}
+
 }  // namespace
 
 void postInputMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     post(window, message, wParam, lParam, true);
 }
 
+void postKeyboardMessage(HWND topLevel, UINT message, WPARAM wParam, LPARAM lParam) {
+    const HWND focus = desktop().focus;
+    postInputMessage(topLevelOf(focus) == topLevel ? focus : topLevel, message, wParam, lParam);
+}
+
 Taken pollMessage(MSG& message) {
     Desktop& state = desktop();
-    if (!state.posted.empty()) {
-        const QueuedMessage taken = state.posted.front();
-        state.posted.pop_front();
+    auto next = nextPosted(state.posted);
+    if (next == state.posted.end() && state.quitPending) {
+        state.quitPending = false;
+        message = MSG{};
+        message.message = WM_QUIT;
+        message.wParam = static_cast<WPARAM>(state.quitCode);
+        return Taken::quit;
+    }
+    if (next == state.posted.end()) next = state.posted.begin();
+    if (next != state.posted.end()) {
+        const QueuedMessage taken = *next;
+        state.posted.erase(next);
         message = taken.message;
         const bool keyDown = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
         if (taken.input && keyDown && !(message.lParam & (1 << 30)))
@@ -43,14 +66,6 @@ Taken pollMessage(MSG& message) {
         if (taken.input && message.message == WM_KEYDOWN && message.wParam == VK_F1)
             PostMessageA(message.hwnd, WM_KEYF1, 0, 0);
         return Taken::message;
-    }
-    // The quit request waits behind every posted message, as on Windows.
-    if (state.quitPending) {
-        state.quitPending = false;
-        message = MSG{};
-        message.message = WM_QUIT;
-        message.wParam = static_cast<WPARAM>(state.quitCode);
-        return Taken::quit;
     }
     return Taken::nothing;
 }

@@ -14,11 +14,12 @@ LRESULT CALLBACK staticProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         record->image = reinterpret_cast<HANDLE>(lParam);
         // A picture control takes the size of its bitmap.
         const Picture* picture = bitmapFromHandle(record->image);
+        display().windowBitmapChanged(window, picture);
         if ((record->style & SS_TYPEMASK) == SS_BITMAP && picture) {
             record->width = picture->width;
             record->height = picture->height;
+            display().windowMoved(window, record->x, record->y, record->width, record->height);
         }
-        display().windowChanged(window);
         return reinterpret_cast<LRESULT>(previous);
     }
     case STM_GETIMAGE:

@@ -21,6 +21,8 @@ typedef LONG HRESULT;
 typedef char* LPSTR;
 typedef const char* LPCSTR;
 typedef void* LPVOID;
+typedef const void* LPCVOID;
+typedef DWORD* LPDWORD;
 typedef void* HANDLE;
 typedef std::uintptr_t WPARAM;
 typedef std::intptr_t LPARAM;
@@ -48,9 +50,23 @@ typedef HINSTANCE HMODULE;
 #define S_OK ((HRESULT)0)
 
 #define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+#define FILE_ATTRIBUTE_READONLY 0x1
 #define FILE_ATTRIBUTE_DIRECTORY 0x10
 #define FILE_ATTRIBUTE_NORMAL 0x80
 #define MOVEFILE_REPLACE_EXISTING 0x1
+#define MOVEFILE_WRITE_THROUGH 0x8
+#define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
+#define GENERIC_WRITE 0x40000000
+#define CREATE_NEW 1
+#define OPEN_EXISTING 3
+#define FILE_SHARE_READ 0x1
+#define FILE_SHARE_WRITE 0x2
+#define FILE_SHARE_DELETE 0x4
+#define FILE_NAME_NORMALIZED 0x0
+#define ERROR_INVALID_PARAMETER 87
+#define ERROR_FILE_EXISTS 80
+#define FORMAT_MESSAGE_IGNORE_INSERTS 0x200
+#define FORMAT_MESSAGE_FROM_SYSTEM 0x1000
 
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef UINT_PTR(CALLBACK* LPOFNHOOKPROC)(HWND, UINT, WPARAM, LPARAM);
@@ -309,7 +325,16 @@ void WINAPI InitCommonControls();
 HRESULT WINAPI CoInitialize(LPVOID reserved);
 BOOL WINAPI Beep(DWORD frequency, DWORD duration);
 DWORD WINAPI GetFileAttributesA(LPCSTR path);
+HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD shareMode, LPVOID security, DWORD disposition,
+                          DWORD attributes, HANDLE templateFile);
+DWORD WINAPI GetFinalPathNameByHandleA(HANDLE file, LPSTR path, DWORD size, DWORD flags);
+BOOL WINAPI WriteFile(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD written, LPVOID overlapped);
+BOOL WINAPI FlushFileBuffers(HANDLE file);
+BOOL WINAPI CloseHandle(HANDLE file);
 BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags);
+DWORD WINAPI GetLastError();
+DWORD WINAPI FormatMessageA(DWORD flags, LPCVOID source, DWORD code, DWORD language, LPSTR buffer, DWORD size,
+                            void* arguments);
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
 
 // The program's entry, called by the subset's main.

@@ -2,7 +2,10 @@
 #include <algorithm>
 
 #include "desktop.h"
+#include "user_input.h"
 #include "display.h"
+#include "images.h"
+#include "menus.h"
 
 using namespace posix;
 
@@ -14,6 +17,20 @@ void placeByDefault(WindowRecord& record) {
     const int step = static_cast<int>(desktop().topLevelOrder.size() % 8) * 26;
     record.x = 24 + step;
     record.y = 24 + step;
+}
+
+NewWindow newWindowOf(const WindowRecord& record) {
+    return {.parent = record.parent,
+            .className = record.className,
+            .text = record.text,
+            .x = record.x,
+            .y = record.y,
+            .width = record.width,
+            .height = record.height,
+            .style = record.style,
+            .menu = menuFromHandle(record.menu),
+            .icon = iconFromHandle(record.icon),
+            .smallIcon = iconFromHandle(record.smallIcon)};
 }
 
 void activate(HWND window) {
@@ -69,6 +86,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
         desktop().topLevelOrder.push_back(record.handle);
     }
     const HWND handle = record.handle;
+    display().windowCreated(handle, newWindowOf(record));
     desktop().windows.emplace(handle, std::move(record));
 
     // Differs from Windows: WM_NCCREATE and WM_CREATE carry no creation record.
@@ -77,7 +95,6 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
         return nullptr;
     }
     if (!findWindow(handle)) return nullptr;
-    display().windowCreated(handle);
     SendMessageA(handle, WM_SIZE, 0, MAKELPARAM(width, height));
     SendMessageA(handle, WM_MOVE, 0, MAKELPARAM(x, y));
     if (!child && (style & WS_VISIBLE) && findWindow(handle)) ShowWindow(handle, SW_SHOW);
@@ -127,7 +144,7 @@ BOOL WINAPI ShowWindow(HWND window, int command) {
         record->style |= WS_MINIMIZE;
     else
         record->style &= ~static_cast<DWORD>(WS_MINIMIZE);
-    display().windowChanged(window);
+    display().windowStyleChanged(window, record->style);
     // The message may end the window: what comes after it is decided first.
     const bool activates = show && record->isTopLevel() && !record->minimized;
     if (show != static_cast<bool>(wasVisible)) SendMessageA(window, WM_SHOWWINDOW, show, 0);
@@ -143,6 +160,7 @@ LONG WINAPI SetWindowLongA(HWND window, int index, LONG value) {
     case GWL_STYLE:
         previous = static_cast<LONG>(record->style);
         record->style = static_cast<DWORD>(value);
+        display().windowStyleChanged(window, record->style);
         break;
     case GWL_EXSTYLE:
         previous = static_cast<LONG>(record->exStyle);
@@ -155,7 +173,6 @@ LONG WINAPI SetWindowLongA(HWND window, int index, LONG value) {
     default:
         return 0;
     }
-    display().windowChanged(window);
     return previous;
 }
 
@@ -169,7 +186,7 @@ BOOL WINAPI EnableWindow(HWND window, BOOL enable) {
     else
         record->style |= WS_DISABLED;
     if (static_cast<bool>(wasDisabled) == record->enabled) {
-        display().windowChanged(window);
+        display().windowStyleChanged(window, record->style);
         SendMessageA(window, WM_ENABLE, enable, 0);
     }
     return wasDisabled;
@@ -184,6 +201,10 @@ HWND WINAPI SetFocus(HWND window) {
         SendMessageA(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(window), 0);
     if (window) SendMessageA(window, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
     return previous;
+}
+
+void posix::activateByUser(HWND window) {
+    if (topLevelOf(desktop().focus) != window) SetForegroundWindow(window);
 }
 
 BOOL WINAPI SetForegroundWindow(HWND window) {

@@ -102,6 +102,40 @@ TEST_F(HelpAndAboutTest, ClosingTheMainWindowWhileAboutIsOpenEndsTheProgram) {
     EXPECT_TRUE(driver.topLevelWindows().empty());
 }
 
+// The main window closed, on its own answer, right as About closes: both quit requests end
+// the inner loop, and the program still ends.
+TEST_F(HelpAndAboutTest, AboutClosedRightAfterTheClosingQuestionEndsTheProgram) {
+    driver.answerMessageBox(IDOK);
+    choose(IDM_START_RECORDING);
+    choose(IDM_ABOUT);
+    closeMainWindow();
+    driver.answerMessageBox([this] {
+        driver.pressCloseBox(aboutWindow());
+        return IDNO;
+    });
+    EXPECT_EQ(runProgram(), 0);
+    EXPECT_TRUE(driver.topLevelWindows().empty());
+}
+
+class BothCloseBoxesTest : public ProgramTest, public testing::WithParamInterface<bool> {};
+
+// Both pressed while a tone holds the loop, in either order.
+TEST_P(BothCloseBoxesTest, PressedBeforeTheLoopTakesEitherEndTheProgram) {
+    const bool aboutFirst = GetParam();
+    choose(IDM_ABOUT);
+    then([this, aboutFirst] {
+        driver.pressCloseBox(aboutFirst ? aboutWindow() : mainWindow());
+        driver.pressCloseBox(aboutFirst ? mainWindow() : aboutWindow());
+    });
+    EXPECT_EQ(runProgram(), 0);
+    EXPECT_TRUE(driver.topLevelWindows().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Orders, BothCloseBoxesTest, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& order) {
+                             return order.param ? "AboutFirst" : "MainFirst";
+                         });
+
 TEST_F(HelpAndAboutTest, ExitWhileAboutIsOpenEndsTheProgram) {
     choose(IDM_ABOUT);
     choose(IDM_EXIT);

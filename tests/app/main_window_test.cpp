@@ -148,6 +148,47 @@ TEST_F(MainWindowTest, CtrlWithF1PlaysTheSharpThenShowsHelp) {
     EXPECT_EQ(driver.messageBoxes()[0].tonesBefore, 1u);
 }
 
+// All seven held in one pass run R, S, P, H, T, F1, F2 in this order, each on its own: every
+// answer below looks at what the shortcuts before it have done, and each swap changes one.
+TEST_F(MainWindowTest, CtrlShortcutsHeldTogetherRunInTheirOrder) {
+    const auto minimized = [this] { return driver.window(mainWindow()).minimized; };
+    driver.answerMessageBox(IDOK);   // R: the recording has started
+    driver.answerMessageBox(IDYES);  // S: save it
+    driver.chooseFile((folder / "song").string());
+    driver.answerMessageBox(IDYES);  // create "song"?
+    driver.chooseFile((folder / "missing").string());
+    driver.answerMessageBox([&] {  // P's dialog: create "missing"? Not yet minimised.
+        EXPECT_FALSE(minimized());
+        return IDNO;
+    });
+    driver.cancelFileDialog();
+    driver.answerMessageBox([&] {  // T: nothing to reset, since S saved. Minimised by H already.
+        EXPECT_TRUE(minimized());
+        return IDOK;
+    });
+    driver.answerMessageBox(IDOK);  // F1: the help
+    const std::vector<int> shortcutKeys = {'R', 'S', 'P', 'H', 'T', VK_F1, VK_F2};
+    then([this] { driver.holdKey(VK_CONTROL); });
+    then([&] {
+        for (int key : shortcutKeys) driver.holdKey(key);
+    });
+    then([&] {  // F2: the About window, once the help has been read
+        EXPECT_NE(aboutWindow(), nullptr);
+        EXPECT_EQ(driver.messageBoxes().size(), 6u);
+        for (int key : shortcutKeys) driver.releaseKey(key);
+        driver.releaseKey(VK_CONTROL);
+        driver.pressCloseBox(aboutWindow());
+    });
+    closeMainWindow();
+    EXPECT_EQ(runProgram(), 0);
+    EXPECT_EQ(boxTexts().at(0).rfind("Recording has started", 0), 0u);
+    EXPECT_EQ(boxTexts().at(1), "Would you like to save?");
+    EXPECT_EQ(boxTexts().at(4), "Opname kan enkel gereset worden als hij loopt.");
+    EXPECT_EQ(driver.messageBoxes().at(5).caption, "Contents");
+    EXPECT_EQ(driver.fileDialogs().size(), 3u);
+    EXPECT_TRUE(std::filesystem::exists(folder / "song.TPZ"));
+}
+
 // Ctrl+T joins Ctrl+H in one pass: each shortcut is tested on its own.
 TEST_F(MainWindowTest, HideInterfaceMinimisesAndTheKeysPlayOn) {
     driver.answerMessageBox(IDOK);  // Ctrl+T: no recording to reset

@@ -105,12 +105,25 @@ TEST_F(RecordingScenarioTest, ClosingWhileRecordingEndsAfterACancelledSaveDialog
     EXPECT_TRUE(driver.topLevelWindows().empty());
 }
 
-TEST_F(RecordingScenarioTest, ClosingKeepsTheWindowAndTheRecordingWhenTheSaveFails) {
+// By its close box, or by a WM_CLOSE another program posts, as taskkill does.
+class ClosingTest : public RecordingScenarioTest, public testing::WithParamInterface<bool> {
+protected:
+    void closeByBoxOrQueue() {
+        if (GetParam()) then([this] { PostMessageA(mainWindow(), WM_CLOSE, 0, 0); });
+        else closeMainWindow();
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Ways, ClosingTest, testing::Bool(), [](const testing::TestParamInfo<bool>& way) {
+    return way.param ? "PostedWmClose" : "CloseBox";
+});
+
+TEST_P(ClosingTest, KeepsTheWindowAndTheRecordingWhenTheSaveFails) {
     std::ofstream(folder / "taken") << "";
     std::filesystem::create_directory(folder / "taken.TPZ");
     startRecording();
     press(VK_F7);
-    closeMainWindow();
+    closeByBoxOrQueue();
     driver.answerMessageBox(IDYES);
     driver.chooseFile((folder / "taken").string());
     driver.answerMessageBox(IDYES);  // replace "taken"
@@ -125,6 +138,25 @@ TEST_F(RecordingScenarioTest, ClosingKeepsTheWindowAndTheRecordingWhenTheSaveFai
     EXPECT_EQ(boxTexts().size(), 6u);
     EXPECT_TRUE(isRecording);
     EXPECT_EQ(recordingBuffer, "// Read this as frequenty, length in milliseconds\n496,230\n");
+}
+
+// The user meant to save: a No to replacing a file, then the dialog left, keeps everything.
+TEST_F(RecordingScenarioTest, ClosingKeepsTheRecordingWhenTheDialogIsLeftAfterANoToReplacing) {
+    std::ofstream(folder / "song.TPZ") << "old";
+    startRecording();
+    closeMainWindow();
+    driver.answerMessageBox(IDYES);
+    saveAs("song");
+    driver.answerMessageBox(IDNO);  // replace "song.TPZ"? Back to the dialog.
+    driver.cancelFileDialog();
+    then([this] { EXPECT_NE(mainWindow(), nullptr) << "the window stays open"; });
+    closeMainWindow();
+    driver.answerMessageBox(IDNO);
+    EXPECT_EQ(runProgram(), 0);
+    EXPECT_EQ(fileBytes(folder / "song.TPZ"), "old");
+    EXPECT_EQ(driver.fileDialogs().size(), 2u);
+    EXPECT_EQ(boxTexts().size(), 5u);
+    EXPECT_TRUE(isRecording);
 }
 
 TEST_F(RecordingScenarioTest, ClosingWithoutARecordingAsksNothing) {

@@ -166,6 +166,26 @@ CONFORMANCE_CASE(PostedWaitSentDoesNotAndTheQuitComesLast) {
     DestroyWindow(window);
 }
 
+// Input is kept apart from posted messages: the quit request comes once no posted message
+// waits, before keys that went down earlier, and they still come after it.
+CONFORMANCE_CASE(QuitComesAfterPostedMessagesAndBeforeInput) {
+    RecordingClass recorder({WM_KEYDOWN, WM_KEYUP, WM_USER});
+    const HWND window = recorder.create(WS_CAPTION | WS_VISIBLE);
+    SetForegroundWindow(window);
+    SetFocus(window);
+    sendKey('A', false);
+    sendKey('A', true);
+    PostMessageA(window, WM_USER, 0, 0);
+    PostQuitMessage(5);
+    MSG message = {};
+    while (GetMessageA(&message, nullptr, 0, 0)) DispatchMessageA(&message);
+    CHECK_EQ(message.wParam, 5u);
+    CHECK(messagesOf(window) == (std::vector<UINT>{WM_USER}));
+    takeAndDispatchUntil({WM_KEYUP});
+    CHECK(messagesOf(window) == (std::vector<UINT>{WM_USER, WM_KEYDOWN, WM_KEYUP}));
+    DestroyWindow(window);
+}
+
 CONFORMANCE_CASE(DefaultProcedureClosesWindows) {
     RecordingClass recorder({WM_CLOSE, WM_DESTROY});
     const HWND closed = recorder.create();

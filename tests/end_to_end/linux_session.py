@@ -257,7 +257,7 @@ class Player:
 def play_run(pipalo, run, work, artifacts):
     folder = os.path.join(work, "folder")  # the program's current folder: the dialogs open there
     os.makedirs(folder)
-    run.make_folders(folder)
+    run.prepare(folder)
     wav, environment = sound_captured_in(work)
     program = subprocess.Popen([pipalo], cwd=folder, env=environment)
     try:

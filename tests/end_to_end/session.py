@@ -58,13 +58,21 @@ class Run:
     files: dict  # path ("/" between folders): bytes of every tune file the run leaves, and no others
     exit_code: int = 0
     folders: list = field(default_factory=list)  # made in the program's folder before it starts
+    given: dict = field(default_factory=dict)  # files made there before it starts: path: bytes
+    links: dict = field(default_factory=dict)  # symbolic links made there before it starts: path: target
 
     def tones(self):
         return [tone for step in self.steps for tone in step.tones]
 
-    def make_folders(self, folder):
+    def prepare(self, folder):
+        """Makes the folders, files and links the run starts with."""
         for name in self.folders:
             os.makedirs(os.path.join(folder, name))
+        for name, data in self.given.items():
+            with open(os.path.join(folder, name), "wb") as file:
+                file.write(data)
+        for name, target in self.links.items():
+            os.symlink(target, os.path.join(folder, name))
 
 
 def typed_texts():
@@ -73,13 +81,18 @@ def typed_texts():
 
 
 def files_in(folder):
-    """Every file below the folder, by its path from there ("/" between folders), with its bytes."""
+    """Every file below the folder, by its path from there ("/" between folders), with its bytes;
+    a symbolic link with "-> " and its target."""
     found = {}
     for place, _, names in os.walk(folder):
         for name in names:
             path = os.path.join(place, name)
+            key = os.path.relpath(path, folder).replace(os.sep, "/")
+            if os.path.islink(path):
+                found[key] = "-> " + os.readlink(path)
+                continue
             with open(path, "rb") as file:
-                found[os.path.relpath(path, folder).replace(os.sep, "/")] = file.read()
+                found[key] = file.read()
     return found
 
 
@@ -148,6 +161,23 @@ RUNS = [
         ],
         folders=[os.path.dirname(ACCENTED_TUNE)],
         files={ACCENTED_TUNE + ".TPZ": tune_file([DO5])}),
+    # The dialog asks before it replaces the file the link names; the link goes on naming
+    # that file, which gets the tune.
+    Run("save over a symbolic link: the linked file gets the tune",
+        steps=[
+            Step("keys", "ctrl+r", shows=RECORDING_STARTED),
+            Step("answer", RECORDING_STARTED, answer="ok"),
+            Step("keys", "F8", tones=[DO5]),
+            Step("keys", "ctrl+s", shows=SAVE_QUESTION),
+            Step("answer", SAVE_QUESTION, answer="yes", shows=SAVE_DIALOG),
+            Step("file", SAVE_DIALOG, answer="song.TPZ", shows=SAVE_DIALOG),
+            Step("answer", SAVE_DIALOG, answer="yes"),
+            Step("close", MAIN_TITLE),
+        ],
+        folders=["elsewhere"],
+        given={"elsewhere/real.TPZ": b"old"},
+        links={"song.TPZ": "elsewhere/real.TPZ"},
+        files={"elsewhere/real.TPZ": tune_file([DO5]), "song.TPZ": "-> elsewhere/real.TPZ"}),
 ]
 
 # How long a runner waits after pressing a key's modifiers before the key itself. The

@@ -227,10 +227,13 @@ TEST_F(RecordingTest, FileTheExtensionNamesIsReplacedOnlyWhenTheUserSaysYes) {
     playNote(NoteId::Do4);
     const std::string buffer = recordingBuffer;
 
+    // No leads back to the dialog; leaving it saves nothing.
     answerSaveAsNew(folder / "song");
     driver.answerMessageBox(IDNO);
+    driver.cancelFileDialog();
     stopRecording(&window);
-    expectOwnedBox(3, question, "Save...", MB_YESNO);
+    expectOwnedBox(3, question, "Save...", MB_YESNO | MB_ICONWARNING);
+    EXPECT_EQ(driver.fileDialogs().size(), 2u);
     EXPECT_EQ(fileBytes(existing), "old");
     EXPECT_TRUE(isRecording);
     EXPECT_EQ(recordingBuffer, buffer);
@@ -238,7 +241,7 @@ TEST_F(RecordingTest, FileTheExtensionNamesIsReplacedOnlyWhenTheUserSaysYes) {
     answerSaveAsNew(folder / "song");
     driver.answerMessageBox(IDYES);
     stopRecording(&window);
-    expectOwnedBox(6, question, "Save...", MB_YESNO);
+    expectOwnedBox(6, question, "Save...", MB_YESNO | MB_ICONWARNING);
     EXPECT_EQ(fileBytes(existing), std::string(headerLineOnDisk) + "263,230\r\n");
     EXPECT_FALSE(isRecording);
 }

@@ -2,6 +2,12 @@
 // file that is either written whole or left as it was.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
 #include <string>
 
 #include "tone_fixture.h"
@@ -29,9 +35,36 @@ TEST_F(TuneFileTest, ReadingStopsAtByte26OrAtByte255) {
     EXPECT_EQ(readBack(std::string("263,230\r\xff\n")), "263,230\r");
 }
 
-TEST_F(TuneFileTest, FileThatCannotBeReadGivesEmptyText) {
-    EXPECT_EQ(readTuneFile((folder / "missing.TPZ").string()), "");
+// The writer stays open, so only a reader that stops at the byte 255 returns. The wait is no
+// measure of speed: past it the writer closes, so a reader that went on ends too.
+TEST_F(TuneFileTest, ReadingFromAPipeReturnsAtByte255WithTheWriterStillOpen) {
+    const fs::path pipe = folder / "pipe.TPZ";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const int writer = open(pipe.c_str(), O_RDWR);
+    ASSERT_GE(writer, 0);
+    const std::string sent = "263,230\r\n\xff";
+    ASSERT_EQ(write(writer, sent.data(), sent.size()), static_cast<ssize_t>(sent.size()));
+    std::future<std::string> text = std::async(std::launch::async, [&pipe] { return readTuneFile(pipe.string()); });
+    const bool returned = text.wait_for(std::chrono::minutes(1)) == std::future_status::ready;
+    close(writer);
+    EXPECT_TRUE(returned);
+    EXPECT_EQ(text.get(), "263,230\n");
+}
+
+TEST_F(TuneFileTest, FileThatCannotBeReadOrIsLargerThanAnyTuneGivesEmptyTextAndTheReason) {
+    std::string text = "left over";
+    EXPECT_EQ(readTuneFile((folder / "missing.TPZ").string(), text), "No such file or directory");
+    EXPECT_EQ(text, "");
     EXPECT_EQ(readTuneFile(folder.string()), "");
+
+    const fs::path huge = folder / "huge.TPZ";
+    writeBytes(huge, "263,230\r\n");
+    fs::resize_file(huge, (16 << 20) + 1);
+    EXPECT_EQ(readTuneFile(huge.string(), text), "File larger than any tune (16 MiB)");
+    EXPECT_EQ(text, "");
+    fs::resize_file(huge, 16 << 20);
+    EXPECT_EQ(readTuneFile(huge.string(), text), "");
+    EXPECT_EQ(text.size(), (16u << 20) - 1);
 }
 
 // The path's bytes are the name, in the system's code page: here Latin-1 "Frédéric/été.TPZ".
@@ -74,11 +107,29 @@ TEST_F(TuneFileTest, WritingPutsANewFileInThePlaceOfTheOld) {
     writeBytes(path, old);
     fs::create_hard_link(path, folder / "old link");
     writeBytes(folder / "song.TPZ.partial0", "someone else's");
+    fs::create_symlink("planted", folder / "song.TPZ.partial1");
     EXPECT_EQ(writeTuneFile(path.string(), "496,230\n"), "");
     EXPECT_EQ(fileBytes(path), "496,230\r\n");
+    EXPECT_FALSE(fs::is_symlink(path));
     EXPECT_EQ(fileBytes(folder / "old link"), old);
     EXPECT_EQ(fileBytes(folder / "song.TPZ.partial0"), "someone else's");
-    EXPECT_EQ(entriesIn(folder), 3);
+    EXPECT_TRUE(fs::is_symlink(folder / "song.TPZ.partial1"));
+    EXPECT_EQ(entriesIn(folder), 4);
+}
+
+// Windows refuses to replace a read-only file; a private one stays private.
+TEST_F(TuneFileTest, ReplacingKeepsTheFilesModeAndRefusesAReadOnlyFile) {
+    const fs::path path = folder / "song.TPZ";
+    writeBytes(path, "old");
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(writeTuneFile(path.string(), "496,230\n"), "");
+    EXPECT_EQ(fileBytes(path), "496,230\r\n");
+    EXPECT_EQ(fs::status(path).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_EQ(writeTuneFile(path.string(), "263,230\n"), "Permission denied");
+    EXPECT_EQ(fileBytes(path), "496,230\r\n");
+    EXPECT_EQ(entriesIn(folder), 1);
 }
 
 TEST_F(TuneFileTest, FailureGivesTheSystemsReasonAndLeavesNoFileBehind) {

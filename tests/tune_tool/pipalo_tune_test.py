@@ -242,6 +242,7 @@ class PipaloTuneTest(unittest.TestCase):
         cases = [
             (('list', self.path('missing.TPZ')), 'cannot read'),
             (('list', self.folder.name), 'cannot read'),
+            (('list', '/dev/zero'), 'larger than any tune'),
             (('list', self.tune, '--loud'), 'unknown option --loud'),
             (('wav', self.tune), 'needs an output file'),
             (('wav', self.tune, '-o', self.path('no/such/folder.wav')), 'cannot write'),

@@ -231,7 +231,7 @@ class Player:
 def play_run(exe, probe, run, number, artifacts):
     folder = artifacts / f"run{number}"
     folder.mkdir()
-    run.make_folders(folder)
+    run.prepare(folder)
     program = Program(exe, probe, folder, artifacts / f"wine-trace-run{number}.log")
     player = Player(program, artifacts, folder)
     try:

@@ -2,27 +2,34 @@
 #include "fltk/control_widgets.h"
 
 #include <FL/Fl.H>
+#include <strings.h>
 
 #include "fltk/control_text.h"
 #include "fltk/pictures.h"
-#include "images.h"
 
 namespace posix {
 
-ControlWidget::ControlWidget(HWND control, const WindowRecord& record)
-    : Fl_Widget(record.x, record.y, record.width, record.height), controlHandle(control) {
+ControlWidget::ControlWidget(HWND control, const NewWindow& created)
+    : Fl_Widget(created.x, created.y, created.width, created.height), controlHandle(control),
+      text(created.text), placeX(created.x), placeY(created.y) {
     // Keyboard focus stays with the top-level window, which posts the keys.
     clear_visible_focus();
+    showStyle(created.style);
 }
 
-void ControlWidget::showRecord(const WindowRecord& record) {
-    text = record.text;
-    style = record.style;
-    if (record.isVisible())
+void ControlWidget::showStyle(DWORD newStyle) {
+    style = newStyle;
+    if (style & WS_VISIBLE)
         show();
     else
         hide();
     redraw();
+}
+
+void ControlWidget::moveTo(int x, int y, int width, int height) {
+    placeX = x;
+    placeY = y;
+    size(width, height);
 }
 
 void PushButton::showPressed(bool shown) {
@@ -40,12 +47,9 @@ void PushButton::draw() {
                     FL_ALIGN_CENTER | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
 }
 
-void StaticControl::showRecord(const WindowRecord& record) {
-    ControlWidget::showRecord(record);
-    if (record.image == shownBitmap) return;
-    shownBitmap = record.image;
-    const Picture* bitmap = bitmapFromHandle(shownBitmap);
+void StaticControl::showBitmap(const Picture* bitmap) {
     picture = bitmap ? imageOf(*bitmap) : nullptr;
+    redraw();
 }
 
 void StaticControl::draw() {
@@ -61,14 +65,12 @@ void StaticControl::draw() {
                     FL_ALIGN_TOP_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_WRAP | FL_ALIGN_CLIP);
 }
 
-std::unique_ptr<ControlWidget> makeControlWidget(HWND control, const WindowRecord& record) {
-    std::unique_ptr<ControlWidget> widget;
-    if (equalIgnoringCase(record.className, "Button"))
-        widget = std::make_unique<PushButton>(control, record);
-    else if (equalIgnoringCase(record.className, "Static"))
-        widget = std::make_unique<StaticControl>(control, record);
-    if (widget) widget->showRecord(record);
-    return widget;
+std::unique_ptr<ControlWidget> makeControlWidget(HWND control, const NewWindow& created) {
+    // Class names compare as Windows compares them, ignoring case.
+    const char* className = created.className.c_str();
+    if (strcasecmp(className, "Button") == 0) return std::make_unique<PushButton>(control, created);
+    if (strcasecmp(className, "Static") == 0) return std::make_unique<StaticControl>(control, created);
+    return nullptr;
 }
 
 }  // namespace posix

@@ -4,11 +4,9 @@
 #include <FL/Fl.H>
 #include <FL/x.H>
 
-#include "desktop.h"
 #include "fltk/file_dialog.h"
 #include "fltk/message_box_window.h"
 #include "fltk/x_connection.h"
-#include "menus.h"
 
 namespace posix {
 
@@ -37,42 +35,62 @@ FltkDisplay::~FltkDisplay() {
 }
 
 TopLevelWindow* FltkDisplay::windowOf(HWND window) const {
-    auto found = windows.find(topLevelOf(window));
+    if (auto found = windows.find(window); found != windows.end()) return found->second.get();
+    for (const auto& [handle, topLevel] : windows)
+        if (topLevel->hasControl(window)) return topLevel.get();
+    return nullptr;
+}
+
+TopLevelWindow* FltkDisplay::topLevel(HWND window) const {
+    auto found = windows.find(window);
     return found == windows.end() ? nullptr : found->second.get();
 }
 
-void FltkDisplay::windowCreated(HWND window) {
-    const WindowRecord* record = findWindow(window);
-    if (!record) return;
-    if (record->isTopLevel()) {
-        auto& topLevel = windows[window] = std::make_unique<TopLevelWindow>(window, *record, keyTransitions);
-        // Controls made while the window was being created (in WM_CREATE) came before it.
-        for (HWND control : record->children)
-            if (const WindowRecord* controlRecord = findWindow(control)) topLevel->addControl(control, *controlRecord);
-    } else if (TopLevelWindow* topLevel = windowOf(window)) {
-        topLevel->addControl(window, *record);
+void FltkDisplay::followMinimized(HWND window, TopLevelWindow& topLevel) {
+    minimizedKeys.follow(window, topLevel.shown() ? fl_xid(&topLevel) : 0, topLevel.isMinimized(),
+                         topLevel.menu());
+}
+
+void FltkDisplay::windowCreated(HWND window, const NewWindow& created) {
+    if (!created.parent)
+        windows[window] = std::make_unique<TopLevelWindow>(window, created, keyTransitions);
+    else if (TopLevelWindow* parent = windowOf(created.parent))
+        parent->addControl(window, created);
+}
+
+void FltkDisplay::windowStyleChanged(HWND window, DWORD style) {
+    if (TopLevelWindow* shown = topLevel(window)) {
+        shown->showStyle(style);
+        followMinimized(window, *shown);
+    } else if (TopLevelWindow* parent = windowOf(window)) {
+        parent->showControlStyle(window, style);
     }
 }
 
-void FltkDisplay::windowChanged(HWND window) {
-    const WindowRecord* record = findWindow(window);
-    TopLevelWindow* topLevel = windowOf(window);
-    if (!record || !topLevel) return;
-    if (record->isTopLevel()) {
-        topLevel->showRecord(*record);
-        minimizedKeys.follow(window, topLevel->shown() ? fl_xid(topLevel) : 0,
-                             record->isVisible() && record->minimized, menuFromHandle(record->menu));
-    } else
-        topLevel->showControlRecord(window, *record);
+void FltkDisplay::windowMoved(HWND window, int x, int y, int width, int height) {
+    if (TopLevelWindow* shown = topLevel(window))
+        shown->moveTo(x, y, width, height);
+    else if (TopLevelWindow* parent = windowOf(window))
+        parent->moveControl(window, x, y, width, height);
+}
+
+void FltkDisplay::windowMenuChanged(HWND window, const Menu* menu) {
+    if (TopLevelWindow* shown = topLevel(window)) {
+        shown->showMenu(menu);
+        followMinimized(window, *shown);
+    }
+}
+
+void FltkDisplay::windowBitmapChanged(HWND window, const Picture* bitmap) {
+    if (TopLevelWindow* parent = windowOf(window)) parent->showControlBitmap(window, bitmap);
 }
 
 void FltkDisplay::windowDestroyed(HWND window) {
-    const WindowRecord* record = findWindow(window);
-    if (record && record->isTopLevel()) {
+    if (topLevel(window)) {
         minimizedKeys.forget(window);
         windows.erase(window);
-    } else if (TopLevelWindow* topLevel = windowOf(window)) {
-        topLevel->removeControl(window);
+    } else if (TopLevelWindow* parent = windowOf(window)) {
+        parent->removeControl(window);
     }
 }
 

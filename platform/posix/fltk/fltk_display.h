@@ -24,8 +24,11 @@ public:
     static std::unique_ptr<FltkDisplay> open(std::string& failure);
     ~FltkDisplay() override;
 
-    void windowCreated(HWND window) override;
-    void windowChanged(HWND window) override;
+    void windowCreated(HWND window, const NewWindow& created) override;
+    void windowStyleChanged(HWND window, DWORD style) override;
+    void windowMoved(HWND window, int x, int y, int width, int height) override;
+    void windowMenuChanged(HWND window, const Menu* menu) override;
+    void windowBitmapChanged(HWND window, const Picture* bitmap) override;
     void windowDestroyed(HWND window) override;
     void raiseWindow(HWND window) override;
 
@@ -40,7 +43,12 @@ public:
 
 private:
     FltkDisplay();
+    // The top-level window itself, or the one that holds the control.
     TopLevelWindow* windowOf(HWND window) const;
+    // Only a top-level window.
+    TopLevelWindow* topLevel(HWND window) const;
+    // The root-window grabs follow the window's minimised state and its menu.
+    void followMinimized(HWND window, TopLevelWindow& shown);
 
     std::map<HWND, std::unique_ptr<TopLevelWindow>> windows;
     std::vector<std::unique_ptr<ModalView>> modals;  // oldest first

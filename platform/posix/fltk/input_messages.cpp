@@ -3,8 +3,8 @@
 
 #include <FL/Fl.H>
 
-#include "desktop.h"
 #include "fltk/key_codes.h"
+#include "user_input.h"
 
 namespace posix {
 
@@ -25,9 +25,7 @@ void postKeyEvent(HWND topLevel, KeyTransitions& transitions, bool down) {
     const bool ctrl = Fl::event_state(FL_CTRL) != 0;
     const KeyMessage message = down ? transitions.keyDown(virtualKey, alt, ctrl)
                                     : transitions.keyUp(virtualKey, alt, ctrl);
-    const HWND focus = desktop().focus;
-    const HWND target = topLevelOf(focus) == topLevel ? focus : topLevel;
-    postInputMessage(target, message.message, message.virtualKey, message.flags);
+    postKeyboardMessage(topLevel, message.message, message.virtualKey, message.flags);
 }
 
 void postMouseMessage(HWND target, UINT message, int x, int y) {

@@ -8,18 +8,18 @@
 #include "fltk/frame_metrics.h"
 #include "fltk/input_messages.h"
 #include "fltk/pictures.h"
-#include "images.h"
+#include "user_input.h"
 
 namespace posix {
 
 namespace {
 
 // The class icon and small icon as the images a window manager chooses from.
-void giveIcons(Fl_Window& window, const WindowRecord& record) {
+void giveIcons(Fl_Window& window, const NewWindow& created) {
     std::vector<std::unique_ptr<Fl_RGB_Image>> images;
-    for (HICON icon : {record.icon, record.smallIcon})
-        if (const Icon* found = iconFromHandle(icon))
-            for (const Picture& picture : found->images) images.push_back(imageOf(picture));
+    for (const Icon* icon : {created.icon, created.smallIcon})
+        if (icon)
+            for (const Picture& picture : icon->images) images.push_back(imageOf(picture));
     std::vector<const Fl_RGB_Image*> list;
     for (const auto& image : images) list.push_back(image.get());
     // FLTK keeps copies of them.
@@ -41,16 +41,16 @@ private:
 
 }  // namespace
 
-TopLevelWindow::TopLevelWindow(HWND window, const WindowRecord& record, KeyTransitions& keyTransitions)
+TopLevelWindow::TopLevelWindow(HWND window, const NewWindow& created, KeyTransitions& keyTransitions)
     : Fl_Double_Window(0, 0, 1, 1), handleOfWindow(window), keyTransitions(keyTransitions) {
     end();
-    const ClientArea client = clientAreaOf(record.width, record.height);
-    resize(record.x + client.x, record.y + client.y, client.width, client.height);
+    moveTo(created.x, created.y, created.width, created.height);
     force_position(1);
-    copy_label(record.text.c_str());
+    copy_label(created.text.c_str());
     callback(closeBoxPressed);
-    giveIcons(*this, record);
-    showRecord(record);
+    giveIcons(*this, created);
+    showMenu(created.menu);
+    showStyle(created.style);
 }
 
 TopLevelWindow::~TopLevelWindow() {
@@ -58,14 +58,17 @@ TopLevelWindow::~TopLevelWindow() {
     hide();
 }
 
-void TopLevelWindow::showRecord(const WindowRecord& record) {
-    if (record.text != (label() ? label() : "")) copy_label(record.text.c_str());
-    showRecordMenu(record);
-    showRecordVisibility(record);
+void TopLevelWindow::moveTo(int x, int y, int width, int height) {
+    const ClientArea client = clientAreaOf(width, height);
+    resize(x + client.x, y + client.y, client.width, client.height);
 }
 
-void TopLevelWindow::showRecordMenu(const WindowRecord& record) {
-    const Menu* menu = menuFromHandle(record.menu);
+void TopLevelWindow::showStyle(DWORD newStyle) {
+    style = newStyle;
+    showVisibility();
+}
+
+void TopLevelWindow::showMenu(const Menu* menu) {
     if (menuBar && menuBar->source() == menu) return;
     if (menuBar) {
         remove(menuBar);
@@ -77,19 +80,18 @@ void TopLevelWindow::showRecordMenu(const WindowRecord& record) {
         add(menuBar);
     }
     // The client area starts below the menu bar, and the controls move with it.
-    for (const auto& [control, widget] : controls)
-        if (const WindowRecord* controlRecord = findWindow(control)) place(*widget, *controlRecord);
+    for (const auto& [control, widget] : controls) place(*widget);
     redraw();
 }
 
-void TopLevelWindow::showRecordVisibility(const WindowRecord& record) {
+void TopLevelWindow::showVisibility() {
     VisibilityChange change(changingVisibility);
-    if (!record.isVisible()) {
+    if (!(style & WS_VISIBLE)) {
         if (shown()) hide();
         minimizedHere = false;
         return;
     }
-    if (record.minimized) {
+    if (isMinimized()) {
         if (!minimizedHere) iconize();
         minimizedHere = true;
         return;
@@ -106,40 +108,51 @@ void TopLevelWindow::raise() {
 
 int TopLevelWindow::clientTop() const { return menuBar ? menuBar->h() : 0; }
 
-void TopLevelWindow::place(ControlWidget& widget, const WindowRecord& record) {
-    widget.resize(record.x, record.y + clientTop(), record.width, record.height);
+void TopLevelWindow::place(ControlWidget& widget) {
+    widget.position(widget.clientX(), widget.clientY() + clientTop());
     widget.redraw();
 }
 
-void TopLevelWindow::addControl(HWND control, const WindowRecord& record) {
-    std::unique_ptr<ControlWidget> widget = makeControlWidget(control, record);
+void TopLevelWindow::addControl(HWND control, const NewWindow& created) {
+    std::unique_ptr<ControlWidget> widget = makeControlWidget(control, created);
     if (!widget) return;
-    place(*widget, record);
+    place(*widget);
     controls[control] = widget.get();
     add(widget.release());
 }
 
-void TopLevelWindow::showControlRecord(HWND control, const WindowRecord& record) {
+void TopLevelWindow::showControlStyle(HWND control, DWORD newStyle) {
+    if (auto found = controls.find(control); found != controls.end()) found->second->showStyle(newStyle);
+}
+
+void TopLevelWindow::moveControl(HWND control, int x, int y, int width, int height) {
     auto found = controls.find(control);
     if (found == controls.end()) return;
-    found->second->showRecord(record);
-    place(*found->second, record);
+    found->second->moveTo(x, y, width, height);
+    place(*found->second);
+    redraw();
+}
+
+void TopLevelWindow::showControlBitmap(HWND control, const Picture* bitmap) {
+    auto found = controls.find(control);
+    if (found == controls.end()) return;
+    if (auto* picture = dynamic_cast<StaticControl*>(found->second)) picture->showBitmap(bitmap);
 }
 
 void TopLevelWindow::removeControl(HWND control) {
     auto found = controls.find(control);
     if (found == controls.end()) return;
     if (mouseCapture == control) mouseCapture = nullptr;
-    remove(found->second);
-    delete found->second;
+    ControlWidget* widget = found->second;
+    // Deleting the widget under the mouse makes FLTK send the window a mouse event, which must
+    // no longer find it among the controls.
     controls.erase(found);
+    remove(widget);
+    delete widget;
     redraw();
 }
 
-bool TopLevelWindow::takesInput() const {
-    const WindowRecord* record = findWindow(handleOfWindow);
-    return record && record->enabled && !record->destroying;
-}
+bool TopLevelWindow::takesInput() const { return !(style & WS_DISABLED); }
 
 void TopLevelWindow::flush() {
     if (damage() & FL_DAMAGE_EXPOSE) PostMessageA(handleOfWindow, WM_PAINT, 0, 0);
@@ -175,12 +188,11 @@ int TopLevelWindow::handle(int event) {
     case FL_SHOW:
     case FL_HIDE: {
         const int handled = Fl_Double_Window::handle(event);
-        const WindowRecord* record = findWindow(handleOfWindow);
-        if (changingVisibility || !record || record->destroying || !record->isVisible()) return handled;
+        if (changingVisibility || !(style & WS_VISIBLE)) return handled;
         // The window manager minimised or restored the window: Windows tells the window so.
-        if (event == FL_HIDE && !record->minimized)
+        if (event == FL_HIDE && !isMinimized())
             PostMessageA(handleOfWindow, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-        if (event == FL_SHOW && record->minimized)
+        if (event == FL_SHOW && isMinimized())
             PostMessageA(handleOfWindow, WM_SYSCOMMAND, SC_RESTORE, 0);
         return handled;
     }
@@ -191,8 +203,7 @@ int TopLevelWindow::handle(int event) {
 
 // The window the user brings forward becomes the active window, as a click does on Windows.
 void TopLevelWindow::becomeActive() {
-    if (!takesInput() || topLevelOf(desktop().focus) == handleOfWindow) return;
-    SetForegroundWindow(handleOfWindow);
+    if (takesInput()) activateByUser(handleOfWindow);
 }
 
 bool TopLevelWindow::overMenuBar() const {

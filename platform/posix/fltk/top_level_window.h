@@ -11,7 +11,7 @@
 #include <map>
 #include <memory>
 
-#include "desktop.h"
+#include "display.h"
 #include "fltk/control_widgets.h"
 #include "key_messages.h"
 #include "fltk/menu_bar.h"
@@ -20,13 +20,22 @@ namespace posix {
 
 class TopLevelWindow : public Fl_Double_Window {
 public:
-    TopLevelWindow(HWND window, const WindowRecord& record, KeyTransitions& keyTransitions);
+    TopLevelWindow(HWND window, const NewWindow& created, KeyTransitions& keyTransitions);
     ~TopLevelWindow() override;
 
-    // Shows the record's title, menu, visibility and minimised state.
-    void showRecord(const WindowRecord& record);
-    void addControl(HWND control, const WindowRecord& record);
-    void showControlRecord(HWND control, const WindowRecord& record);
+    // Shows the style: visible, minimised, disabled.
+    void showStyle(DWORD newStyle);
+    void showMenu(const Menu* menu);
+    // The window's frame on the screen, as Windows measures it.
+    void moveTo(int x, int y, int width, int height);
+    bool isMinimized() const { return (style & WS_VISIBLE) && (style & WS_MINIMIZE); }
+    const Menu* menu() const { return menuBar ? menuBar->source() : nullptr; }
+
+    void addControl(HWND control, const NewWindow& created);
+    bool hasControl(HWND control) const { return controls.contains(control); }
+    void showControlStyle(HWND control, DWORD newStyle);
+    void moveControl(HWND control, int x, int y, int width, int height);
+    void showControlBitmap(HWND control, const Picture* bitmap);
     void removeControl(HWND control);
     // Brings the window to the front, unless it is there already with the focus.
     void raise();
@@ -44,14 +53,14 @@ private:
     PushButton* buttonAt(int x, int y) const;
     // Where client coordinates start: below the menu bar when there is one.
     int clientTop() const;
-    void place(ControlWidget& widget, const WindowRecord& record);
-    void showRecordMenu(const WindowRecord& record);
-    void showRecordVisibility(const WindowRecord& record);
+    void place(ControlWidget& widget);
+    void showVisibility();
     void becomeActive();
     static void closeBoxPressed(Fl_Widget* window, void*);
 
     const HWND handleOfWindow;
     KeyTransitions& keyTransitions;
+    DWORD style = 0;
     MenuBar* menuBar = nullptr;  // owned by the FLTK group, like the controls
     std::map<HWND, ControlWidget*> controls;
     HWND mouseCapture = nullptr;  // the button or window that a held left button went down on

@@ -5,17 +5,34 @@
 #include <cstdlib>
 
 #include "tone_output.h"
+#include "user_input.h"
 
 namespace headless {
 
-// Nothing is drawn; input and answers come from the driver.
+// Nothing is drawn, but what each window is told to show is kept; input and answers
+// come from the driver.
 class Driver::HeadlessDisplay : public posix::Display {
 public:
     explicit HeadlessDisplay(Driver& driver) : driver(driver) {}
 
-    void windowCreated(HWND) override {}
-    void windowChanged(HWND) override {}
-    void windowDestroyed(HWND) override {}
+    void windowCreated(HWND window, const posix::NewWindow& created) override {
+        driver.displayedWindows[window] = {created, nullptr};
+    }
+    void windowStyleChanged(HWND window, DWORD style) override { shown(window).window.style = style; }
+    void windowMoved(HWND window, int x, int y, int width, int height) override {
+        posix::NewWindow& moved = shown(window).window;
+        moved.x = x;
+        moved.y = y;
+        moved.width = width;
+        moved.height = height;
+    }
+    void windowMenuChanged(HWND window, const posix::Menu* menu) override {
+        shown(window).window.menu = menu;
+    }
+    void windowBitmapChanged(HWND window, const posix::Picture* bitmap) override {
+        shown(window).bitmap = bitmap;
+    }
+    void windowDestroyed(HWND window) override { driver.displayedWindows.erase(window); }
     void raiseWindow(HWND) override {}
     void waitForInput() override { driver.waitForInput(); }
     bool isKeyDown(int virtualKey) override {
@@ -34,6 +51,15 @@ public:
     void cancelModal() override {}
 
 private:
+    DisplayedWindow& shown(HWND window) {
+        auto found = driver.displayedWindows.find(window);
+        if (found == driver.displayedWindows.end()) {
+            driver.fail("the display is told of a change to a window it was not told of");
+            return driver.displayedWindows[window];
+        }
+        return found->second;
+    }
+
     Driver& driver;
 };
 
@@ -91,9 +117,15 @@ void Driver::setFailureReporter(std::function<void(const std::string&)> reporter
 void Driver::fail(const std::string& message) { failureReporter()(message); }
 
 // Input goes only to a window whose top-level window takes it (a modal box disables its owner).
+bool Driver::isShownDisabled(HWND window) const {
+    const DisplayedWindow* shown = displayed(window);
+    return shown && (shown->window.style & WS_DISABLED);
+}
+
 bool Driver::acceptsInput(HWND target) const {
-    const posix::WindowRecord* top = posix::findWindow(posix::topLevelOf(target));
-    return top && top->enabled;
+    const DisplayedWindow* top = displayed(target);
+    while (top && top->window.parent) top = displayed(top->window.parent);
+    return top && !(top->window.style & WS_DISABLED);
 }
 
 void Driver::postKey(const posix::KeyMessage& key) {
@@ -110,10 +142,10 @@ void Driver::repeatKey(int virtualKey) {
 }
 
 void Driver::click(HWND control) {
-    if (!posix::findWindow(control)) return fail("click on a window that does not exist");
+    const DisplayedWindow* shown = displayed(control);
+    if (!shown) return fail("click on a window that is not shown");
     if (!acceptsInput(control)) return;
-    const posix::WindowRecord& record = window(control);
-    const LPARAM centre = MAKELPARAM(record.width / 2, record.height / 2);
+    const LPARAM centre = MAKELPARAM(shown->window.width / 2, shown->window.height / 2);
     posix::postInputMessage(control, WM_LBUTTONDOWN, 1, centre);
     posix::postInputMessage(control, WM_LBUTTONUP, 0, centre);
 }
@@ -127,13 +159,13 @@ void Driver::chooseMenuItem(HWND target, UINT commandId) {
 }
 
 void Driver::pressCloseBox(HWND target) {
-    if (!posix::findWindow(target)) return fail("close box of a window that does not exist");
+    if (!displayed(target)) return fail("close box of a window that is not shown");
     if (!acceptsInput(target)) return;
     PostMessageA(target, WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
 void Driver::moveMouse(HWND target) {
-    if (!posix::findWindow(target)) return fail("mouse over a window that does not exist");
+    if (!displayed(target)) return fail("mouse over a window that is not shown");
     posix::postInputMessage(target, WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
 }
 
@@ -170,11 +202,41 @@ HWND Driver::findControl(HWND parent, const std::string& text) const {
 const posix::WindowRecord& Driver::window(HWND handle) const {
     static const posix::WindowRecord none;
     const posix::WindowRecord* record = posix::findWindow(handle);
-    return record ? *record : none;
+    if (!record) return none;
+    checkDisplayed(*record);
+    return *record;
 }
 
 const posix::Menu* Driver::menuOf(HWND handle) const {
-    return posix::menuFromHandle(window(handle).menu);
+    const DisplayedWindow* shown = displayed(handle);
+    return shown ? shown->window.menu : nullptr;
+}
+
+const DisplayedWindow* Driver::displayed(HWND handle) const {
+    auto found = displayedWindows.find(handle);
+    return found == displayedWindows.end() ? nullptr : &found->second;
+}
+
+void Driver::checkDisplayed(const posix::WindowRecord& record) const {
+    const DisplayedWindow* shown = displayed(record.handle);
+    if (!shown) return failureReporter()("the display was not told of the window \"" + record.text + "\"");
+    const posix::NewWindow& told = shown->window;
+    const std::pair<const char*, bool> agreements[] = {
+        {"class", told.className == record.className},
+        {"text", told.text == record.text},
+        {"parent", told.parent == record.parent},
+        {"place and size", told.x == record.x && told.y == record.y && told.width == record.width &&
+                               told.height == record.height},
+        {"style", told.style == record.style},
+        {"menu", told.menu == posix::menuFromHandle(record.menu)},
+        {"icons", told.icon == posix::iconFromHandle(record.icon) &&
+                      told.smallIcon == posix::iconFromHandle(record.smallIcon)},
+        {"bitmap", shown->bitmap == posix::bitmapFromHandle(record.image)},
+    };
+    for (const auto& [what, agrees] : agreements)
+        if (!agrees)
+            failureReporter()("the display was told another " + std::string(what) + " of the window \"" +
+                              record.text + "\"");
 }
 
 void Driver::waitForInput() {
@@ -194,9 +256,8 @@ void Driver::waitForInput() {
 
 void Driver::openMessageBox(const posix::MessageBoxRequest& request,
                             std::function<void(int)> answered) {
-    const posix::WindowRecord* owner = posix::findWindow(request.owner);
-    ShownMessageBox shown{request.owner, request.text,           request.caption,
-                          request.style, owner && !owner->enabled, 0, playedTones.size()};
+    ShownMessageBox shown{request.owner, request.text, request.caption, request.style,
+                          isShownDisabled(request.owner), 0, playedTones.size()};
     if (boxAnswers.empty()) {
         fail("message box \"" + request.text + "\" shown with no answer ready");
         shown.answer = (request.style & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
@@ -211,8 +272,7 @@ void Driver::openMessageBox(const posix::MessageBoxRequest& request,
 
 void Driver::openFileDialog(const posix::FileDialogRequest& request,
                             std::function<void(std::optional<std::string>)> chosen) {
-    const posix::WindowRecord* owner = posix::findWindow(request.owner);
-    ShownFileDialog shown{request, owner && !owner->enabled, std::nullopt};
+    ShownFileDialog shown{request, isShownDisabled(request.owner), std::nullopt};
     if (dialogAnswers.empty()) {
         fail("file dialog \"" + request.title + "\" shown with no answer ready");
     } else {

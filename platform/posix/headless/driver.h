@@ -1,8 +1,10 @@
 // The headless platform of the tests: while a Driver lives it is the display,
-// which draws nothing, and the tone output, which writes each tone down on a
-// virtual clock. It plays the user: it holds keys, clicks, chooses menu items,
-// answers boxes and dialogs, and reads back every tone, box, dialog, window and
-// key the program asked about. One Driver a test; it starts from an empty desktop.
+// which draws nothing but keeps what it is told of each window, and the tone
+// output, which writes each tone down on a virtual clock. It plays the user on
+// the windows as the display shows them: it holds keys, clicks, chooses menu
+// items, answers boxes and dialogs, and reads back every tone, box, dialog,
+// window and key the program asked about. Each window it reads must agree with
+// what the display was told. One Driver a test; it starts from an empty desktop.
 #pragma once
 
 #include "internal.h"
@@ -14,8 +16,11 @@
 #include <string>
 #include <vector>
 
+#include <map>
+
 #include "desktop.h"
 #include "display.h"
+#include "images.h"
 #include "key_messages.h"
 #include "menus.h"
 
@@ -41,6 +46,12 @@ struct ShownMessageBox {
     bool ownerDisabled;  // while it was shown
     int answer;
     std::size_t tonesBefore;  // how many tones had been played when it was shown
+};
+
+// A window as the display was told of it: as it was made, with each change since.
+struct DisplayedWindow {
+    posix::NewWindow window;
+    const posix::Picture* bitmap = nullptr;
 };
 
 struct ShownFileDialog {
@@ -95,6 +106,8 @@ public:
     HWND findControl(HWND parent, const std::string& text) const;
     const posix::WindowRecord& window(HWND window) const;
     const posix::Menu* menuOf(HWND window) const;
+    // Null for a window the display was not told of, or was told has gone.
+    const DisplayedWindow* displayed(HWND window) const;
 
 private:
     // What the platform asks of the display and the tone output, installed while the driver lives.
@@ -108,6 +121,9 @@ private:
     void fail(const std::string& message);
     void postKey(const posix::KeyMessage& key);
     bool acceptsInput(HWND window) const;
+    bool isShownDisabled(HWND window) const;
+    // Reports where the record and what the display was told of it differ.
+    void checkDisplayed(const posix::WindowRecord& record) const;
 
     posix::KeyTransitions keys;  // the keys held, as their messages tell them
     std::vector<int> keysAsked;
@@ -118,6 +134,7 @@ private:
     std::vector<BeepCall> madeBeepCalls;
     std::vector<ShownMessageBox> shownBoxes;
     std::vector<ShownFileDialog> shownDialogs;
+    std::map<HWND, DisplayedWindow> displayedWindows;
     std::uint64_t clockMs = 0;
     bool reportedIdleLoop = false;
 };
