@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "alsa_tone_output.h"
+#include "export_command.h"
+#include "import_command.h"
 #include "midi_export.h"
 #include "pitch.h"
 #include "tune_file.h"
@@ -22,6 +24,8 @@ constexpr char usage[] =
     "       pipalo-tune play FILE\n"
     "       pipalo-tune wav FILE -o OUT.wav\n"
     "       pipalo-tune midi FILE -o OUT.mid\n"
+    "       pipalo-tune rtttl|beep|arduino FILE\n"
+    "       pipalo-tune import IN -o OUT.TPZ [--from FORMAT] [--a4 HZ] [--track N] [--channel N]\n"
     "       pipalo-tune picture [--size N] FILE -o OUT.png|OUT.svg\n"
     "\n"
     "Lists, plays or exports a Pipalo tune file (.TPZ).\n"
@@ -29,10 +33,17 @@ constexpr char usage[] =
     "  play   plays the tones on the sound card, as Pipalo plays them\n"
     "  wav    writes the tones as 48 kHz, 16-bit mono samples\n"
     "  midi   writes a Standard MIDI File, each tone its nearest note bent to pitch\n"
+    "  rtttl, beep, arduino   print the tones as a ringtone, a beep command or a sketch\n"
+    "  import reads a melody of another program into a tune file; FORMAT is rtttl,\n"
+    "         beep, arduino, mml, abc or midi, else guessed from the content and name\n"
     "  picture  draws the tune as a piano roll: time across, pitch up\n"
     "\n"
-    "  -o, --output FILE   where wav, midi and picture write\n"
+    "  -o, --output FILE   where wav, midi, picture and import write\n"
     "  -s, --size N        the picture's width and height in pixels, 32 to 4096 (256)\n"
+    "  --from FORMAT       the format import reads\n"
+    "  --a4 HZ             the La4 that imported notes are tuned from (440)\n"
+    "  --track N           only that track of a MIDI file, from 1\n"
+    "  --channel N         only that channel of a MIDI file, 1 to 16\n"
     "  -h, --help          shows this help\n"
     "  -V, --version       shows the version\n";
 
@@ -129,6 +140,10 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
+    if (!arguments.empty() && arguments.front() == "import")
+        return importCommand({arguments.begin() + 1, arguments.end()});
+    if (!arguments.empty() && isTextExport(arguments.front()))
+        return exportCommand(arguments.front(), {arguments.begin() + 1, arguments.end()});
     Request request;
     if (std::string reason = parse(arguments, request); !reason.empty()) return fail(reason, usageError);
     return run(request);
