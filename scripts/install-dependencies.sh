@@ -10,7 +10,7 @@ packages_of() {
                     libcairo2-dev ;;
         desktop) echo alsa-utils ;;
         test) echo clang libclang-rt-14-dev libsndfile1-dev xvfb xauth xdotool x11-utils x11-xserver-utils openbox imagemagick sox \
-                   alsa-utils icoutils python3 python3-mido librsvg2-bin ;;
+                   alsa-utils icoutils python3 python3-mido librsvg2-bin abcmidi ;;
         package) echo dpkg-dev file lintian desktop-file-utils appstream shared-mime-info xvfb xauth xdotool ;;
         # binutils: the host's assembler and linker find out whether 32-bit programs run.
         windows) echo cmake make g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 \

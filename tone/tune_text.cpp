@@ -2,6 +2,7 @@
 #include "tune_text.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <string_view>
 
@@ -22,7 +23,9 @@ DWORD fieldValue(std::string_view text, std::size_t position) {
 }  // namespace
 
 std::string tuneRecord(unsigned frequency, unsigned milliseconds) {
-    return std::to_string(frequency) + "," + std::to_string(milliseconds) + "\n";
+    char record[32];
+    std::snprintf(record, sizeof record, "%03u,%03u\n", frequency, milliseconds);
+    return record;
 }
 
 // After a comment the walk goes on at once, without looking for another comment.

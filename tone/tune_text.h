@@ -18,7 +18,8 @@ constexpr std::size_t fieldWidth = 3;
 constexpr std::size_t durationOffset = 4;
 constexpr std::size_t recordStride = 8;
 
-// The record of one tone, its fields as decimal digits.
+// The record of one tone, each field as three decimal digits: a duration below 100 ms
+// keeps its leading zeros, which the reader skips as atoi does.
 std::string tuneRecord(unsigned frequency, unsigned milliseconds);
 
 struct TuneRecord {

@@ -255,6 +255,14 @@ class PipaloTuneTest(unittest.TestCase):
             (('list', self.tune, '--size', '128'), 'draws no picture'),
             (('sing', self.tune), 'unknown command sing'),
             ((), 'no command'),
+            (('import', self.tune), 'needs a tune file to write: -o OUT.TPZ'),
+            (('import', '-o', self.path('out.TPZ')), 'import needs a file to read'),
+            (('import', self.tune, '-o', self.path('out.TPZ'), '--from', 'wav'), '--from takes rtttl, beep'),
+            (('import', self.tune, '-o', self.path('out.TPZ'), '--a4', 'high'), '--a4 takes a frequency'),
+            (('import', self.tune, '-o', self.path('out.TPZ'), '--channel', '17'), '--channel takes'),
+            (('import', self.path('missing.abc'), '-o', self.path('out.TPZ')), 'cannot read'),
+            (('rtttl', self.path('missing.TPZ')), 'cannot read'),
+            (('beep',), 'beep needs a tune file'),
         ]
         # The tool alone, without the drawing program it runs from beside it.
         alone = self.path('pipalo-tune')
@@ -272,7 +280,8 @@ class PipaloTuneTest(unittest.TestCase):
     def test_help_and_version(self):
         help_text = run('--help')
         self.assertEqual(help_text.returncode, 0)
-        for command in ('list FILE', 'play FILE', 'wav FILE -o', 'midi FILE -o', 'picture [--size N] FILE -o'):
+        for command in ('list FILE', 'play FILE', 'wav FILE -o', 'midi FILE -o', 'picture [--size N] FILE -o',
+                        'import IN -o OUT.TPZ', 'rtttl|beep|arduino FILE'):
             self.assertIn(command, help_text.stdout)
         version = run('--version')
         self.assertEqual(version.returncode, 0)

@@ -6,10 +6,13 @@
 #include <vector>
 
 #include "alsa_tone_output.h"
+#include "export_command.h"
+#include "import_command.h"
 #include "midi_export.h"
 #include "picture_program.h"
 #include "pitch.h"
 #include "request.h"
+#include "tool_messages.h"
 #include "tune_listing.h"
 #include "wav_export.h"
 
@@ -20,6 +23,8 @@ constexpr char usage[] =
     "       pipalo-tune play FILE\n"
     "       pipalo-tune wav FILE -o OUT.wav\n"
     "       pipalo-tune midi FILE -o OUT.mid\n"
+    "       pipalo-tune rtttl|beep|arduino FILE\n"
+    "       pipalo-tune import IN -o OUT.TPZ [--from FORMAT] [--a4 HZ] [--track N] [--channel N]\n"
     "       pipalo-tune picture [--size N] FILE -o OUT.png|OUT.svg\n"
     "\n"
     "Lists, plays or exports a Pipalo tune file (.TPZ).\n"
@@ -27,17 +32,24 @@ constexpr char usage[] =
     "  play   plays the tones on the sound card, as Pipalo plays them\n"
     "  wav    writes the tones as 48 kHz, 16-bit mono samples\n"
     "  midi   writes a Standard MIDI File, each tone its nearest note bent to pitch\n"
+    "  rtttl, beep, arduino   print the tones as a ringtone, a beep command or a sketch\n"
+    "  import reads a melody of another program into a tune file; FORMAT is rtttl,\n"
+    "         beep, arduino, mml, abc or midi, else guessed from the content and name\n"
     "  picture  draws the tune as a piano roll: time across, pitch up\n"
     "\n"
-    "  -o, --output FILE   where wav, midi and picture write\n"
+    "  -o, --output FILE   where wav, midi, picture and import write\n"
     "  -s, --size N        the picture's width and height in pixels, 32 to 4096 (256)\n"
+    "  --from FORMAT       the format import reads\n"
+    "  --a4 HZ             the La4 that imported notes are tuned from (440)\n"
+    "  --track N           only that track of a MIDI file, from 1\n"
+    "  --channel N         only that channel of a MIDI file, 1 to 16\n"
     "  -h, --help          shows this help\n"
     "  -V, --version       shows the version\n";
 
 int run(const Request& request, char** argv) {
     if (request.command == "picture") return runPictureProgram(argv);
     std::vector<TuneRecord> records;
-    if (!readRecords(request, records)) return 1;
+    if (!readRecords(request, records)) return failureExit;
     if (request.command == "play") {
         // The last tone plays out as the output closes.
         posix::AlsaToneOutput soundCard("pipalo-tune");
@@ -47,7 +59,7 @@ int run(const Request& request, char** argv) {
     }
     if (request.command == "list") {
         std::fputs(tuneListing(records).c_str(), stdout);
-        return std::fflush(stdout) == 0 ? 0 : fail("cannot write the listing");
+        return std::fflush(stdout) == 0 ? 0 : reportFailure("cannot write the listing");
     }
     const std::string reason = request.command == "wav" ? writeWav(records, request.output) : writeMidi(records, request.output);
     return written(request, reason);
@@ -67,7 +79,11 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
+    if (!arguments.empty() && arguments.front() == "import")
+        return importCommand({arguments.begin() + 1, arguments.end()});
+    if (!arguments.empty() && isTextExport(arguments.front()))
+        return exportCommand(arguments.front(), {arguments.begin() + 1, arguments.end()});
     Request request;
-    if (std::string reason = parse(arguments, request); !reason.empty()) return fail(reason, usageError);
+    if (std::string reason = parse(arguments, request); !reason.empty()) return reportFailure(reason, usageExit);
     return run(request, argv);
 }

@@ -9,14 +9,14 @@
 #include <string>
 #include <system_error>
 
-#include "request.h"
+#include "tool_messages.h"
 
 int runPictureProgram(char** arguments) {
     // The program lies at one place beside the tool, in the build tree as when installed.
     std::error_code error;
     const std::filesystem::path tool = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) return fail("cannot tell where pipalo-tune lies, to find its drawing program: " + error.message());
+    if (error) return reportFailure("cannot tell where pipalo-tune lies, to find its drawing program: " + error.message());
     const std::string program = (tool.parent_path() / PIPALO_PICTURE_PROGRAM).lexically_normal().string();
     execv(program.c_str(), arguments);
-    return fail("cannot run the drawing program " + program + ": " + std::strerror(errno));
+    return reportFailure("cannot run the drawing program " + program + ": " + std::strerror(errno));
 }

@@ -2,9 +2,9 @@
 #include "request.h"
 
 #include <charconv>
-#include <cstdio>
 #include <optional>
 
+#include "tool_messages.h"
 #include "tune_file.h"
 
 int pictureSize(std::string_view text) {
@@ -55,15 +55,10 @@ std::string parse(const std::vector<std::string_view>& arguments, Request& reque
     return {};
 }
 
-int fail(const std::string& message, int exitCode) {
-    std::fprintf(stderr, "pipalo-tune: %s\n", message.c_str());
-    return exitCode;
-}
-
 bool readRecords(const Request& request, std::vector<TuneRecord>& records) {
     std::string text;
     if (std::string reason = readTuneFile(request.tune, text); !reason.empty()) {
-        fail("cannot read " + request.tune + ": " + reason);
+        reportFailure("cannot read " + request.tune + ": " + reason);
         return false;
     }
     // As the program's playback, the text ends at its first NUL.
@@ -72,5 +67,5 @@ bool readRecords(const Request& request, std::vector<TuneRecord>& records) {
 }
 
 int written(const Request& request, const std::string& reason) {
-    return reason.empty() ? 0 : fail("cannot write " + request.output + ": " + reason);
+    return reason.empty() ? 0 : reportFailure("cannot write " + request.output + ": " + reason);
 }

@@ -1,5 +1,5 @@
-// What a pipalo-tune command line asks for, the tune it names, and the one line on
-// standard error by which either program of the tool fails.
+// What a pipalo-tune command line asks for, and the tune it names: the tool and its
+// drawing program read them alike.
 #pragma once
 
 #include <string>
@@ -11,8 +11,6 @@
 constexpr int smallestPictureSize = 32;
 constexpr int largestPictureSize = 4096;
 constexpr int defaultPictureSize = 256;
-
-constexpr int usageError = 2;
 
 struct Request {
     std::string command;
@@ -27,9 +25,6 @@ int pictureSize(std::string_view text);
 
 // The reason the arguments make no request, else empty text.
 std::string parse(const std::vector<std::string_view>& arguments, Request& request);
-
-// Tells the failure in one line and gives the exit code.
-int fail(const std::string& message, int exitCode = 1);
 
 // The records of the requested tune, read as the program's playback reads them; false,
 // with the reason told, when the file cannot be read.

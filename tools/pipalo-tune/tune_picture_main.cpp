@@ -6,14 +6,15 @@
 #include <vector>
 
 #include "request.h"
+#include "tool_messages.h"
 #include "tune_picture.h"
 
 int main(int argc, char** argv) {
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     Request request;
-    if (std::string reason = parse(arguments, request); !reason.empty()) return fail(reason, usageError);
-    if (request.command != "picture") return fail("this program draws pictures only: run pipalo-tune", usageError);
+    if (std::string reason = parse(arguments, request); !reason.empty()) return reportFailure(reason, usageExit);
+    if (request.command != "picture") return reportFailure("this program draws pictures only: run pipalo-tune", usageExit);
     std::vector<TuneRecord> records;
-    if (!readRecords(request, records)) return 1;
+    if (!readRecords(request, records)) return failureExit;
     return written(request, writeTunePicture(records, request.pictureSize, request.output));
 }

@@ -1,0 +1,355 @@
+"""pipalo-tune import and its exports, against the formats as they are published: each
+grammar's own kinds of examples, written out here, with the frequencies and lengths
+worked out independently of the tool (equal temperament, each tone starting at its place
+in the melody rounded to the millisecond). Usage: melody_formats_test.py PIPALO_TUNE"""
+
+import math
+import os
+import subprocess
+import sys
+import tempfile
+import unittest
+
+import mido
+
+TOOL = None
+HEADER = b'// Read this as frequenty, length in milliseconds\r\n'
+
+
+def run(*arguments):
+    return subprocess.run([TOOL, *arguments], capture_output=True, timeout=60)
+
+
+def note(name, a4=440.0):
+    """Hz of a note written as 'C4', 'F#5' or 'Bb3' (C4 is middle C)."""
+    letter, rest = name[0], name[1:]
+    semitone = {'C': 0, 'D': 2, 'E': 4, 'F': 5, 'G': 7, 'A': 9, 'B': 11}[letter]
+    while rest and rest[0] in '#b':
+        semitone += 1 if rest[0] == '#' else -1
+        rest = rest[1:]
+    return a4 * 2 ** ((12 * (int(rest) + 1) + semitone - 69) / 12)
+
+
+def half_up(value):
+    return math.floor(value + 0.5)
+
+
+def records(tones):
+    """The records of (Hz, ms) tones, a None frequency for a rest: frequencies in whole Hz,
+    lengths from rounded start times, tones above 999 ms split as evenly as can be."""
+    out, start = [], 0.0
+    for frequency, length in tones:
+        end = start + length
+        ms = half_up(end) - half_up(start)
+        start = end
+        if frequency is None:
+            continue
+        parts = -(-ms // 999)
+        for part in range(parts):
+            out.append((half_up(frequency), ms // parts + (1 if part < ms % parts else 0)))
+    return out
+
+
+def tune_bytes(tune_records):
+    return HEADER + b''.join(b'%03d,%03d\r\n' % record for record in tune_records)
+
+
+def read_records(path):
+    with open(path, 'rb') as tune:
+        data = tune.read()
+    assert data.startswith(HEADER), data[:60]
+    lines = data[len(HEADER):].split(b'\r\n')
+    assert lines[-1] == b''
+    return [tuple(int(field) for field in line.split(b',')) for line in lines[:-1]]
+
+
+class FormatTest(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.TemporaryDirectory()
+
+    def tearDown(self):
+        self.folder.cleanup()
+
+    def path(self, name):
+        return os.path.join(self.folder.name, name)
+
+    def write(self, name, content):
+        path = self.path(name)
+        with open(path, 'wb') as out:
+            out.write(content.encode() if isinstance(content, str) else content)
+        return path
+
+    def imported(self, name, content, *options):
+        """Imports the content and returns (records, standard error lines)."""
+        source = self.write(name, content)
+        out = self.path(name + '.TPZ')
+        result = run('import', source, '-o', out, *options)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        return read_records(out), result.stderr.decode().splitlines()
+
+    def assertImports(self, name, content, tones, *options):
+        got, messages = self.imported(name, content, *options)
+        self.assertEqual(got, records(tones))
+        with open(self.path(name + '.TPZ'), 'rb') as tune:
+            self.assertEqual(tune.read(), tune_bytes(got))
+        return messages
+
+
+class RtttlTest(FormatTest):
+    def test_defaults_durations_dots_sharps_octaves_and_pauses(self):
+        # b=100: a whole note is 2400 ms. Upper case, spaces, a dot before or after the octave.
+        # "h" is the German name of Si.
+        got, messages = self.imported('test.rtttl', 'Test : d=8, o=5, b=100 : 4C, c#6, P, 2a., 16B4, f.6, g#7, h')
+        # G#7 is 3322 Hz: the tune is moved down two octaves, the lowest note to 123 Hz.
+        self.assertEqual(got, records([(note('C5') / 4, 600), (note('C#6') / 4, 300), (None, 300),
+                                       (note('A5') / 4, 1800), (note('B4') / 4, 150), (note('F6') / 4, 450),
+                                       (note('G#7') / 4, 300), (note('B5') / 4, 300)]))
+        self.assertIn("pipalo-tune: moved 2 octaves down to fit Pipalo's 100 to 999 Hz", messages)
+        self.assertTrue(any(line.startswith('pipalo-tune: 1 rest left out') for line in messages), messages)
+
+    def test_missing_defaults_are_the_formats_own(self):
+        # d=4, o=6, b=63 when the section is empty: a quarter note lasts 952 ms.
+        got, _ = self.imported('empty.rtttl', 'Empty::c,e')
+        self.assertEqual(got, records([(note('C6') / 2, 60000 / 63), (note('E6') / 2, 60000 / 63)]))
+
+
+class BeepTest(FormatTest):
+    def test_defaults_repeats_delays_new_notes_and_several_commands(self):
+        script = ('#!/bin/sh\n'
+                  '# a comment\n'
+                  'beep\n'                                     # 440 Hz, 200 ms
+                  'beep -f 523.25 -l 100 -r 3 -d 20 \\\n'     # delays between, not after
+                  '  -n -f 659 -l 50 -r 2 -D 30 -n --freq=784 --length=400\n'
+                  'sleep 0.25; /usr/bin/beep -f 880 -l 1500\n')
+        messages = self.assertImports('song.sh', script, [
+            (440, 200),
+            (523.25, 100), (None, 20), (523.25, 100), (None, 20), (523.25, 100),
+            (659, 50), (None, 30), (659, 50), (None, 30),
+            (784, 400), (None, 250), (880, 1500)])
+        self.assertIn('pipalo-tune: 5 rests left out: a tune file holds no silence, so the rhythm changes there',
+                      messages)
+
+
+class OctaveTest(FormatTest):
+    def test_a_melody_wider_than_records_hold_is_moved_tone_by_tone_where_it_must(self):
+        # No whole octave brings 40 Hz and 3000 Hz between 100 and 999 Hz at once: the move
+        # that fits the most tones, the smallest, is taken, and the tone left outside moves on its own.
+        got, messages = self.imported('wide.sh', 'beep -f 3000 -n -f 2000 -n -f 40')
+        self.assertEqual(got, [(750, 200), (500, 200), (160, 200)])
+        self.assertEqual(messages, ["pipalo-tune: moved 2 octaves down to fit Pipalo's 100 to 999 Hz",
+                                    'pipalo-tune: 1 tone still outside 100 to 999 Hz moved by octaves of their own'])
+
+
+class ArduinoTest(FormatTest):
+    def test_note_array_with_divided_durations(self):
+        sketch = ('#include "pitches.h"\n'
+                  '/* the melody, with a rest */\n'
+                  'int melody[] = {\n  NOTE_C4, NOTE_G3, NOTE_G3, NOTE_A3, NOTE_G3, 0, NOTE_B3, NOTE_C4\n};\n'
+                  'int noteDurations[] = {\n  4, 8, 8, 4, 4, 4, 4, 4\n};\n'
+                  'void setup() {\n  for (int thisNote = 0; thisNote < 8; thisNote++) {\n'
+                  '    int noteDuration = 1000 / noteDurations[thisNote];\n'
+                  '    tone(8, melody[thisNote], noteDuration);\n    delay(noteDuration * 1.30);\n'
+                  '    noTone(8);\n  }\n}\nvoid loop() {}\n')
+        self.assertImports('melody.ino', sketch, [
+            (note('C4'), 250), (note('G3'), 125), (note('G3'), 125), (note('A3'), 250), (note('G3'), 250),
+            (None, 250), (note('B3'), 250), (note('C4'), 250)])
+
+    def test_interleaved_notes_and_dividers_at_the_sketchs_tempo(self):
+        # A negative divider is a dotted note; a whole note lasts 4 * 60000 / tempo.
+        sketch = ('int tempo = 150;\nint buzzer = 11;\nconst int melody[] PROGMEM = {\n'
+                  '  NOTE_E5, 8, NOTE_E5, 8, REST, 8, NOTE_DS5, -4, NOTE_G4, 2,\n};\n')
+        whole = 4 * 60000 / 150
+        self.assertImports('song.ino', sketch, [
+            (note('E5'), whole / 8), (note('E5'), whole / 8), (None, whole / 8), (note('D#5'), whole / 4 * 1.5),
+            (note('G4'), whole / 2)])
+
+    def test_tone_calls_with_their_own_lengths_and_delays(self):
+        sketch = ('void setup() {\n  tone(8, 440, 200);\n  delay(250);   // 50 ms of silence\n'
+                  '  tone(8, NOTE_A5);\n  delay(100);\n  noTone(8);\n  tone(8, 330, 120);\n}\n')
+        self.assertImports('calls.ino', sketch, [(440, 200), (None, 50), (880, 100), (330, 120)])
+
+
+class MmlTest(FormatTest):
+    def test_play_strings_of_a_basic_program(self):
+        # A string variable played is the string last given to it. T120: a quarter note is 500 ms. Octave 3 starts at middle C; N1 is C of octave 0.
+        program = ('10 REM a tune\n'
+                   '20 PLAY "T120 O3 L8 C D E- F+ P8 > c4. < B-16"\n'
+                   '30 T$ = "ML N37": DISPLAY$ = "C"\n'
+                   '40 PLAY T$ + " MS A#2 MN O2 L16 G.. T240 C1"\n')
+        self.assertImports('tune.bas', program, [
+            (note('C4'), 250), (note('D4'), 250), (note('Eb4'), 250), (note('F#4'), 250), (None, 250),
+            (note('C5'), 750), (note('Bb4'), 125), (note('C4'), 250), (note('A#4'), 1000),
+            (note('G3'), 125 * 2.25), (note('C3'), 1000)])
+
+
+class AbcTest(FormatTest):
+    def test_key_accidentals_bars_repeats_broken_rhythm_ties_and_tuplets(self):
+        tune = ('X:1\nT:Test tune\nM:6/8\nL:1/8\nQ:3/8=80\nK:D % two sharps\n'
+                '|: d>c B<A | _B ^G =F2 f | [1 (3efg z a- :| [2 a3 [Ace]2 |]\n')
+        # A dotted quarter a beat at 80 a minute: an eighth lasts 250 ms.
+        eighth = 250
+        first = [(note('D5'), 1.5 * eighth), (note('C#5'), eighth / 2), (note('B4'), eighth / 2),
+                 (note('A4'), 1.5 * eighth),
+                 # The flat and the sharp hold to the bar's end; = cancels the key's F#.
+                 (note('Bb4'), eighth), (note('G#4'), eighth), (note('F4'), 2 * eighth), (note('F#5'), eighth)]
+        ending = [(note('E5'), eighth * 2 / 3), (note('F#5'), eighth * 2 / 3), (note('G5'), eighth * 2 / 3),
+                  (None, eighth)]
+        # The repeat plays the first part again, up to its first ending; the a tied over the
+        # repeat sign is followed by d, another pitch, so it is not lengthened.
+        self.assertImports('tune.abc', tune, first + ending + [(note('A5'), eighth)] + first +
+                           [(note('A5'), 3 * eighth), (note('E5'), 2 * eighth)])
+
+    def test_the_same_tones_as_abc2midi_plays_with_its_repeats(self):
+        # abc2midi, the format's long-standing converter, is an independent reading of the
+        # tune; it ends each note a millisecond early, a gap a tune file leaves out.
+        kesh = ('X:1\nT:The Kesh\nR:jig\nM:6/8\nL:1/8\nQ:3/8=100\nK:Gmaj\n'
+                '|:G3 GAB|A3 ABd|edd gdd|edB dBA|\nGAG GAB|ABA ABd|edd gdd|BAF G3:|\n'
+                '|:B2B d2d|ege dBA|B2B dBG|ABA AGA|\nBAB d^cd|ege dBd|gfg aga|1 bgg g3:|2 bgg g2z|]\n')
+        source = self.write('kesh.abc', kesh)
+        converted = subprocess.run(['abc2midi', source, '-o', self.path('kesh.mid')], capture_output=True)
+        self.assertEqual(converted.returncode, 0, converted.stdout)
+        ours, _ = self.imported('kesh.abc', kesh)
+        with open(self.path('kesh.mid'), 'rb') as midi:
+            theirs, _ = self.imported('kesh.mid', midi.read())
+        self.assertEqual(len(ours), 170)
+        self.assertEqual([frequency for frequency, _ in theirs], [frequency for frequency, _ in ours])
+        for (_, our_length), (_, their_length) in zip(ours, theirs):
+            self.assertLessEqual(abs(our_length - their_length), 2)
+
+    def test_only_the_first_tune_of_a_book(self):
+        # The key of G with its F made natural; an inline field; a bar's rest (no M: is 4/4).
+        book = 'X:1\nT:One\nL:1/4\nK:G =f\nF [L:1/8] D2 Z |\n\nX:2\nT:Two\nK:C\nE F G|\n'
+        # No Q: a quarter note a beat at 120 a minute.
+        self.assertImports('book.abc', book, [(note('F4'), 500), (note('D4'), 500), (None, 2000)])
+
+
+class MidiTest(FormatTest):
+    def midi_file(self):
+        """Format 1: a tempo track, a melody, a lower voice and drums."""
+        midi = mido.MidiFile(type=1, ticks_per_beat=480)
+        tempo = mido.MidiTrack([mido.MetaMessage('set_tempo', tempo=500000, time=0),
+                                mido.MetaMessage('set_tempo', tempo=250000, time=960)])
+        melody = mido.MidiTrack([mido.Message('note_on', note=72, velocity=90, time=480),
+                                 mido.Message('note_off', note=72, time=480),
+                                 mido.Message('note_on', note=76, velocity=90, time=0),
+                                 mido.Message('note_on', note=76, velocity=0, time=480),
+                                 mido.Message('note_on', note=79, velocity=90, time=480),
+                                 # struck again at once: two tones, not one
+                                 mido.Message('note_off', note=79, time=240),
+                                 mido.Message('note_on', note=79, velocity=90, time=0),
+                                 mido.Message('note_off', note=79, time=240)])
+        bass = mido.MidiTrack([mido.Message('note_on', channel=1, note=48, velocity=80, time=0),
+                               mido.Message('note_off', channel=1, note=48, time=1440)])
+        drums = mido.MidiTrack([mido.Message('note_on', channel=9, note=90, velocity=100, time=0),
+                                mido.Message('note_off', channel=9, note=90, time=2400)])
+        midi.tracks += [tempo, melody, bass, drums]
+        path = self.path('song.mid')
+        midi.save(path)
+        with open(path, 'rb') as data:
+            return data.read()
+
+    def test_the_highest_sounding_note_in_real_time_after_tempo_changes(self):
+        data = self.midi_file()
+        # 500 ms a beat for two beats, then 250 ms; the drums are left out, and so is the
+        # silence once the low voice has ended with the melody's second note.
+        messages = self.assertImports('song.mid', data, [(note('C3'), 500), (note('C5'), 500), (note('E5'), 250),
+                                                         (None, 250), (note('G5'), 125), (note('G5'), 125)])
+        self.assertTrue(any('1 rest left out' in line for line in messages), messages)
+
+    def test_a_track_or_a_channel_asked_for(self):
+        # Padding after the last track, as some programs leave it, is no chunk.
+        data = self.midi_file() + bytes(2)
+        got, messages = self.imported('song.mid', data, '--track', '2')
+        self.assertEqual(got, records([(note('C5'), 500), (note('E5'), 250), (None, 250), (note('G5'), 125),
+                                       (note('G5'), 125)]))
+        self.assertTrue(any('1 rest left out' in line for line in messages), messages)
+        got, _ = self.imported('song.mid', data, '--channel', '2')
+        self.assertEqual(got, records([(note('C3'), 1250)]))
+
+
+class RoundTripTest(FormatTest):
+    SOURCES = {
+        'song.rtttl': 'Song:d=8,o=5,b=112:c,e,g,4c6,16b,16a,g.,p,2f',
+        'song.sh': 'beep -f 262 -l 230 -n -f 330 -l 460 -n -f 392 -l 1200',
+        'song.ino': 'void setup() { tone(8, NOTE_C4, 250); delay(250); tone(8, NOTE_E4, 500); delay(500); }',
+        'song.bas': 'PLAY "T150 O3 L8 CEG>C<BAG4"',
+        'song.abc': 'X:1\nL:1/8\nQ:1/4=90\nK:F\nFAc f2 e/d/ | c4 B2 A2 |]\n',
+    }
+
+    def test_import_export_import_gives_the_same_tune(self):
+        for name, content in self.SOURCES.items():
+            first, _ = self.imported(name, content)
+            tune = self.path(name + '.TPZ')
+            # A ringtone holds only lengths of its tempo: 230 ms and 460 ms are not among them.
+            exports = [('beep', '.sh'), ('arduino', '.ino')] + ([] if name == 'song.sh' else [('rtttl', '.rtttl')])
+            for export, suffix in exports:
+                with self.subTest(source=name, export=export):
+                    result = run(export, tune)
+                    self.assertEqual(result.returncode, 0, result.stderr)
+                    again, _ = self.imported(name + '.back' + suffix, result.stdout)
+                    self.assertEqual(again, first)
+
+    def test_rtttl_export_reports_its_error_and_beep_is_exact(self):
+        tune = self.write('odd.TPZ', tune_bytes([(263, 230), (450, 333), (999, 41)]))
+        result = run('rtttl', tune)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertRegex(result.stdout.decode(), r'^odd:d=\d+,o=\d,b=\d+:[a-gp#.,0-9]+\n$')
+        messages = result.stderr.decode()
+        self.assertRegex(messages, r'lengths off by \d+\.\d ms at most')
+        # 450 Hz is La4 and 39 cents.
+        self.assertIn('pitches off by 39 cents at most', messages)
+        beep = run('beep', tune).stdout.decode()
+        self.assertEqual(beep, '#!/bin/sh\nbeep -f 263 -l 230 \\\n  -n -f 450 -l 333 \\\n  -n -f 999 -l 41\n')
+        sketch = run('arduino', tune).stdout.decode()
+        for part in ('PROGMEM', '263, 450, 999,', '230, 333, 41,', 'millis()', 'pgm_read_word'):
+            self.assertIn(part, sketch)
+        self.assertNotIn('delay(', sketch)
+
+
+class ImportFailureTest(FormatTest):
+    CASES = [
+        ('bad.rtttl', 'x:d=4,o=5,b=100:c,\n  8q', 'line 2, column 4: expected a note'),
+        ('bad.rtttl', 'x:d=3:c', 'line 1, column 5: d= must be'),
+        ('bad.sh', 'beep -f 440\nbeep -l fast', 'line 2, column 9: expected a number'),
+        ('bad.ino', 'int melody[] = {NOTE_C4, NOTE_D4};', 'line 1, column 5: no array of durations'),
+        ('bad.bas', 'PLAY "CDE"\nPLAY "O9 C"', 'line 2, column 8: O takes 0 to 6'),
+        ('bad.abc', 'X:1\nK:C\nCDE | [CEG', 'line 3, column 7: a chord without its "]"'),
+        ('bad.abc', 'X:1\nK:C\nCDE H2', 'line 3, column 6: expected a note'),
+        ('bad.mid', b'MThd\x00\x00\x00\x06\x00\x02\x00\x01\x01\xe0', 'byte 8: only MIDI files of format 0 and 1'),
+        ('bad.mid', b'MThd\x00\x00\x00\x06\x00\x00\x00\x01\x01\xe0MTrk\x00\x00\x00\x03\x00\x90\x3c',
+         'byte 24: the track ends inside an event'),
+        ('rests.rtttl', 'x:d=4:p,p', 'line 1, column 10: no note before the end'),
+        ('empty.abc', '', 'line 1, column 1: no note'),
+        ('what.txt', 'hello world', 'cannot tell its format'),
+    ]
+
+    def test_one_line_naming_the_place_and_nothing_written(self):
+        for name, content, reason in self.CASES:
+            with self.subTest(name=name, reason=reason):
+                source = self.write(name, content)
+                kept = self.write('kept.TPZ', tune_bytes([(440, 230)]))
+                result = run('import', source, '-o', kept)
+                self.assertNotEqual(result.returncode, 0)
+                lines = result.stderr.decode().splitlines()
+                self.assertEqual(len(lines), 1, lines)
+                self.assertTrue(lines[0].startswith('pipalo-tune: %s: %s' % (source, reason)), lines)
+                with open(kept, 'rb') as tune:
+                    self.assertEqual(tune.read(), tune_bytes([(440, 230)]))
+                run('import', source, '-o', self.path('new.TPZ'))
+                self.assertFalse(os.path.exists(self.path('new.TPZ')))
+
+    def test_format_from_the_content_when_the_name_says_nothing(self):
+        cases = [('Tune:d=4,o=5,b=120:c', 'rtttl'), ('beep -f 300', 'beep'), ('tone(8, 300, 100);', 'arduino'),
+                 ('10 PLAY "C"', 'mml'), ('X:1\nK:C\nC', 'abc')]
+        for content, format in cases:
+            with self.subTest(format=format):
+                guessed, _ = self.imported('melody.txt', content)
+                named, _ = self.imported('melody.dat', content, '--from', format)
+                self.assertEqual(guessed, named)
+        got, _ = self.imported('a4.abc', 'X:1\nK:C\nA', '--a4', '432')
+        self.assertEqual(got, [(432, 250)])
+
+
+if __name__ == '__main__':
+    TOOL = sys.argv.pop(1)
+    unittest.main()

@@ -1,0 +1,10 @@
+// The tones of a tune as a beep command line, each tone its own note at its exact
+// frequency and length.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tune_text.h"
+
+std::string beepExport(const std::vector<TuneRecord>& records);
