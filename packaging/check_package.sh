@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package, installs it on this machine and checks it: lintian finds
 # no error, the installed desktop entry and software-centre metadata are valid,
-# pipalo-tune lists a tune, the thumbnailer's command draws it, and Pipalo starts from
-# its menu entry's command and shows its window.
+# pipalo-tune loads no display library, lists a tune, the thumbnailer's command draws
+# it, and Pipalo starts from its menu entry's command and shows its window.
 # Usage: packaging/check_package.sh   (as root, or with sudo at hand)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -31,6 +31,12 @@ version=$(dpkg-deb -f "$package" Version)
      sed -n '1s/^Version \([^ ]*\).*/\1/p')" = "$version" ] ||
     { echo "the metadata's newest release is not $version" >&2; exit 1; }
 
+# The tool runs where no display is: only its drawing program loads cairo, and with it
+# the X libraries.
+display_libraries=$(ldd /usr/bin/pipalo-tune | grep -E 'libfltk|libX|libxcb' || true)
+[ -z "$display_libraries" ] ||
+    { printf 'pipalo-tune loads display libraries:\n%s\n' "$display_libraries" >&2; exit 1; }
+
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 printf '// Read this as frequenty, length in milliseconds\r\n263,230\r\n394,230\r\n' > "$scratch/song.TPZ"
@@ -51,4 +57,4 @@ command=$(sed -n 's/^Exec=//p' "$entry")
 xvfb-run -a sh -c "$command & program=\$!
     timeout 30 xdotool search --sync --name '^Pipalo 4 - TarnWell Dev.\$' >/dev/null; found=\$?
     kill \$program; exit \$found"
-echo "Package $package installs, lists a tune, draws its thumbnail and starts Pipalo from its menu entry."
+echo "Package $package installs, lists a tune without display libraries, draws its thumbnail and starts Pipalo from its menu entry."

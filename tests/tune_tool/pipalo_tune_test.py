@@ -9,6 +9,7 @@ import math
 import os
 import re
 import shlex
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -25,8 +26,8 @@ TUNE = HEADER + b'263,230\r\n394,230\r\n020,100\r\n992,005\r\n'
 SOUNDED = [(263, 230), (394, 230), (992, 5)]
 
 
-def run(*arguments):
-    return subprocess.run([TOOL, *arguments], capture_output=True, text=True, timeout=60)
+def run(*arguments, tool=None):
+    return subprocess.run([tool or TOOL, *arguments], capture_output=True, text=True, timeout=60)
 
 
 def nearest_midi_note(frequency):
@@ -247,6 +248,7 @@ class PipaloTuneTest(unittest.TestCase):
             (('wav', self.tune), 'needs an output file'),
             (('wav', self.tune, '-o', self.path('no/such/folder.wav')), 'cannot write'),
             (('midi', self.tune, '-o', self.path('no/such/folder.mid')), 'cannot write'),
+            (('picture', self.path('missing.TPZ'), '-o', self.path('missing.png')), 'cannot read'),
             (('picture', self.tune, '-o', self.path('no/such/folder.png')), 'cannot write'),
             (('picture', self.tune, '--size', '31', '-o', self.path('small.png')), 'not 31'),
             (('picture', self.tune, '--size=4097', '-o', self.path('large.png')), 'not 4097'),
@@ -262,9 +264,13 @@ class PipaloTuneTest(unittest.TestCase):
             (('rtttl', self.path('missing.TPZ')), 'cannot read'),
             (('beep',), 'beep needs a tune file'),
         ]
-        for arguments, reason in cases:
-            with self.subTest(arguments=arguments):
-                result = run(*arguments)
+        # The tool alone, without the drawing program it runs from beside it.
+        alone = self.path('pipalo-tune')
+        shutil.copy(TOOL, alone)
+        cases.append((('picture', self.tune, '-o', self.path('alone.png')), 'cannot run the drawing program', alone))
+        for arguments, reason, *tool in cases:
+            with self.subTest(arguments=arguments, tool=tool):
+                result = run(*arguments, tool=tool[0] if tool else None)
                 self.assertNotEqual(result.returncode, 0)
                 self.assertEqual(result.stdout, '')
                 self.assertEqual(len(result.stderr.splitlines()), 1, result.stderr)

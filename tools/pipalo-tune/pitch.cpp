@@ -4,7 +4,7 @@
 #include <array>
 #include <cmath>
 
-#include "alsa_tone_output.h"
+#include "beep_range.h"
 
 namespace {
 

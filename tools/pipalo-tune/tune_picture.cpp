@@ -9,11 +9,11 @@
 #include <array>
 #include <cctype>
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string_view>
 
 #include "pitch.h"
 
@@ -261,13 +261,6 @@ std::string drawInto(std::FILE* file, Format format, const Roll& roll, int size)
 }
 
 }  // namespace
-
-int pictureSize(std::string_view text) {
-    int size = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), size);
-    const bool whole = error == std::errc() && end == text.data() + text.size();
-    return whole && size >= smallestPictureSize && size <= largestPictureSize ? size : 0;
-}
 
 std::string writeTunePicture(const std::vector<TuneRecord>& records, int size, const std::string& path) {
     const Format format = formatOf(path);

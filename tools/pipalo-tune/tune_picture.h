@@ -3,18 +3,9 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "tune_text.h"
-
-constexpr int smallestPictureSize = 32;
-constexpr int largestPictureSize = 4096;
-constexpr int defaultPictureSize = 256;
-
-// The size in pixels that the text asks for, or 0 when it is no whole number from the
-// smallest to the largest size.
-int pictureSize(std::string_view text);
 
 // Writes the picture, `size` pixels wide and high: SVG where the path ends in ".svg" (in
 // any case), else PNG.

@@ -1,0 +1,71 @@
+// A pipalo-tune command line read into its request, and the tune it names.
+#include "request.h"
+
+#include <charconv>
+#include <optional>
+
+#include "tool_messages.h"
+#include "tune_file.h"
+
+int pictureSize(std::string_view text) {
+    int size = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), size);
+    const bool whole = error == std::errc() && end == text.data() + text.size();
+    return whole && size >= smallestPictureSize && size <= largestPictureSize ? size : 0;
+}
+
+std::string parse(const std::vector<std::string_view>& arguments, Request& request) {
+    std::optional<std::string_view> size;
+    for (std::size_t index = 0; index < arguments.size(); ++index) {
+        const std::string_view argument = arguments[index];
+        if (argument == "-o" || argument == "--output") {
+            if (++index == arguments.size()) return "option " + std::string(argument) + " needs a file name";
+            request.output = arguments[index];
+        } else if (argument.starts_with("--output=")) {
+            request.output = argument.substr(9);
+        } else if (argument == "-s" || argument == "--size") {
+            if (++index == arguments.size()) return "option " + std::string(argument) + " needs a number of pixels";
+            size = arguments[index];
+        } else if (argument.starts_with("--size=")) {
+            size = argument.substr(7);
+        } else if (argument.size() > 1 && argument.starts_with("-")) {
+            return "unknown option " + std::string(argument) + " (see pipalo-tune --help)";
+        } else if (request.command.empty()) {
+            request.command = argument;
+        } else if (request.tune.empty()) {
+            request.tune = argument;
+        } else {
+            return "unexpected argument " + std::string(argument) + " (see pipalo-tune --help)";
+        }
+    }
+    if (request.command.empty()) return "no command given (see pipalo-tune --help)";
+    const bool exports = request.command == "wav" || request.command == "midi" || request.command == "picture";
+    if (!exports && request.command != "list" && request.command != "play")
+        return "unknown command " + request.command + " (see pipalo-tune --help)";
+    if (request.tune.empty()) return request.command + " needs a tune file";
+    if (exports && request.output.empty()) return request.command + " needs an output file: -o FILE";
+    if (!exports && !request.output.empty()) return request.command + " writes no file: drop -o";
+    if (size) {
+        if (request.command != "picture") return request.command + " draws no picture: drop --size";
+        request.pictureSize = pictureSize(*size);
+        if (request.pictureSize == 0)
+            return "--size takes a number of pixels from " + std::to_string(smallestPictureSize) + " to " +
+                   std::to_string(largestPictureSize) + ", not " + std::string(*size);
+    }
+    return {};
+}
+
+bool readRecords(const Request& request, std::vector<TuneRecord>& records) {
+    std::string text;
+    if (std::string reason = readTuneFile(request.tune, text); !reason.empty()) {
+        reportFailure("cannot read " + request.tune + ": " + reason);
+        return false;
+    }
+    // As the program's playback, the text ends at its first NUL.
+    records = tuneRecords(text.c_str());
+    return true;
+}
+
+int written(const Request& request, const std::string& reason) {
+    return reason.empty() ? 0 : reportFailure("cannot write " + request.output + ": " + reason);
+}
