@@ -127,6 +127,30 @@ def files_in(folder):
     return found
 
 
+def start_recording():
+    """Record > Start Recording, and the box that says so answered."""
+    return [
+        Step("keys", "ctrl+r", shows=RECORDING_STARTED),
+        Step("answer", RECORDING_STARTED, answer="ok"),
+    ]
+
+
+def ask_to_save():
+    """Record > Save Recording, and its question answered Yes, which opens the Save dialog."""
+    return [
+        Step("keys", "ctrl+s", shows=SAVE_QUESTION),
+        Step("answer", SAVE_QUESTION, answer="yes", shows=SAVE_DIALOG),
+    ]
+
+
+def close_and_save():
+    """The main window closed during a recording, and the offer to save it taken."""
+    return [
+        Step("close", MAIN_TITLE, shows=CLOSE_QUESTION),
+        Step("answer", CLOSE_QUESTION, answer="yes", shows=SAVE_DIALOG),
+    ]
+
+
 def save_as(name):
     """The Save dialog answered with a new name, and its question whether to create it."""
     return [
@@ -148,21 +172,18 @@ RUNS = [
     Run("record with Shift, F1, F8 and a click; save; play back; About; close without saving",
         steps=[
             Step("keys", "shift+F5", tones=[SOL5]),
-            Step("keys", "ctrl+r", shows=RECORDING_STARTED),
-            Step("answer", RECORDING_STARTED, answer="ok"),
+            *start_recording(),
             Step("keys", "F1", tones=[DO4, DO4]),
             Step("keys", "F8", tones=[DO5]),
             Step("click", "Sol", tones=[SOL4]),
-            Step("keys", "ctrl+s", shows=SAVE_QUESTION),
-            Step("answer", SAVE_QUESTION, answer="yes", shows=SAVE_DIALOG),
+            *ask_to_save(),
             *save_as("tune"),
             Step("keys", "ctrl+p", shows=PLAY_DIALOG),
             Step("file", PLAY_DIALOG, answer="tune.TPZ", tones=RECORDED),
             # Ctrl+F2 plays F2's sharp, then opens the About window.
             Step("keys", "ctrl+F2", tones=[RE_SHARP4], shows=ABOUT_TITLE),
             Step("close", ABOUT_TITLE),
-            Step("keys", "ctrl+r", shows=RECORDING_STARTED),
-            Step("answer", RECORDING_STARTED, answer="ok"),
+            *start_recording(),
             Step("keys", "F8", tones=[DO5]),
             Step("close", MAIN_TITLE, shows=CLOSE_QUESTION),
             Step("answer", CLOSE_QUESTION, answer="no"),
@@ -170,21 +191,17 @@ RUNS = [
         files={"tune.TPZ": tune_file(RECORDED)}),
     Run("close during a recording and save it",
         steps=[
-            Step("keys", "ctrl+r", shows=RECORDING_STARTED),
-            Step("answer", RECORDING_STARTED, answer="ok"),
+            *start_recording(),
             Step("keys", "F8", tones=[DO5]),
-            Step("close", MAIN_TITLE, shows=CLOSE_QUESTION),
-            Step("answer", CLOSE_QUESTION, answer="yes", shows=SAVE_DIALOG),
+            *close_and_save(),
             *save_as("closing"),
         ],
         files={"closing.TPZ": tune_file([DO5])}),
     Run("save and play back under an accented name in an accented folder",
         steps=[
-            Step("keys", "ctrl+r", shows=RECORDING_STARTED),
-            Step("answer", RECORDING_STARTED, answer="ok"),
+            *start_recording(),
             Step("keys", "F8", tones=[DO5]),
-            Step("keys", "ctrl+s", shows=SAVE_QUESTION),
-            Step("answer", SAVE_QUESTION, answer="yes", shows=SAVE_DIALOG),
+            *ask_to_save(),
             *save_as(ACCENTED_TUNE),
             Step("keys", "ctrl+p", shows=PLAY_DIALOG),
             Step("file", PLAY_DIALOG, answer=ACCENTED_TUNE + ".TPZ", tones=[DO5]),
@@ -196,11 +213,9 @@ RUNS = [
     # that file, which gets the tune.
     Run("save over a symbolic link: the linked file gets the tune",
         steps=[
-            Step("keys", "ctrl+r", shows=RECORDING_STARTED),
-            Step("answer", RECORDING_STARTED, answer="ok"),
+            *start_recording(),
             Step("keys", "F8", tones=[DO5]),
-            Step("keys", "ctrl+s", shows=SAVE_QUESTION),
-            Step("answer", SAVE_QUESTION, answer="yes", shows=SAVE_DIALOG),
+            *ask_to_save(),
             Step("file", SAVE_DIALOG, answer="song.TPZ", shows=SAVE_DIALOG),
             Step("answer", SAVE_DIALOG, answer="yes"),
             Step("close", MAIN_TITLE),
@@ -211,17 +226,13 @@ RUNS = [
         files={"elsewhere/real.TPZ": tune_file([DO5]), "song.TPZ": "-> elsewhere/real.TPZ"}),
     Run("save by full path in another folder and in the home folder; play back by full path",
         steps=[
-            Step("keys", "ctrl+r", shows=RECORDING_STARTED),
-            Step("answer", RECORDING_STARTED, answer="ok"),
+            *start_recording(),
             Step("keys", "F8", tones=[DO5]),
-            Step("keys", "ctrl+s", shows=SAVE_QUESTION),
-            Step("answer", SAVE_QUESTION, answer="yes", shows=SAVE_DIALOG),
+            *ask_to_save(),
             *save_as(FOLDER + "/elsewhere/song"),
-            Step("keys", "ctrl+r", shows=RECORDING_STARTED),
-            Step("answer", RECORDING_STARTED, answer="ok"),
+            *start_recording(),
             Step("keys", "F5", tones=[SOL4]),
-            Step("keys", "ctrl+s", shows=SAVE_QUESTION),
-            Step("answer", SAVE_QUESTION, answer="yes", shows=SAVE_DIALOG),
+            *ask_to_save(),
             *save_as(HOME + "Music/song"),
             Step("keys", "ctrl+p", shows=PLAY_DIALOG),
             Step("file", PLAY_DIALOG, answer=FOLDER + "/elsewhere/song.TPZ", tones=[DO5]),
@@ -235,15 +246,12 @@ RUNS = [
     # closing asks again.
     Run("close during a recording, save where no file can be made, then save elsewhere",
         steps=[
-            Step("keys", "ctrl+r", shows=RECORDING_STARTED),
-            Step("answer", RECORDING_STARTED, answer="ok"),
+            *start_recording(),
             Step("keys", "F8", tones=[DO5]),
-            Step("close", MAIN_TITLE, shows=CLOSE_QUESTION),
-            Step("answer", CLOSE_QUESTION, answer="yes", shows=SAVE_DIALOG),
+            *close_and_save(),
             *save_as("/proc/somename"),
             Step("answer", SAVE_DIALOG, answer="ok"),  # the failure, told in a box of the same title
-            Step("close", MAIN_TITLE, shows=CLOSE_QUESTION),
-            Step("answer", CLOSE_QUESTION, answer="yes", shows=SAVE_DIALOG),
+            *close_and_save(),
             *save_as("kept"),
         ],
         files={"kept.TPZ": tune_file([DO5])}),
