@@ -12,10 +12,10 @@ std::string readTuneFile(const std::string& path);
 // empty, or else empty text with the file's text in `text`.
 std::string readTuneFile(const std::string& path, std::string& text);
 
-// Writes the text with each line feed as CR LF. The file is written beside its
-// final name and renamed over it once complete, so an existing file is never left
-// half-written; a symbolic link keeps pointing at it. Where no file can be made
-// beside it, it is rewritten in place. Returns the reason when it could not be
+// The bytes of a tune file that holds the text: each line feed as CR LF.
+std::string tuneFileBytes(const std::string& text);
+
+// Writes the tune file safely (see saveFile). Returns the reason when it could not be
 // written, else empty text.
 std::string writeTuneFile(const std::string& path, const std::string& text);
 

@@ -1,5 +1,6 @@
-// kernel32's file functions: whether a name exists, the file a link names, writing a new
-// file, a rename that replaces, and the text of an error.
+// kernel32's file functions: whether a name exists, what kind of file it names and by how
+// many names, opening, reading, writing and cutting a file, a rename that replaces, a
+// delete, and the text of an error.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,7 +24,23 @@ constexpr DWORD errnoCode = 0x20000000;
 
 DWORD lastError = 0;
 
-void setLastErrorFromErrno() { lastError = errno == EEXIST ? ERROR_FILE_EXISTS : errnoCode | errno; }
+// The errors the system tells apart have Windows' codes, paired with the errno they stand for.
+struct KnownError {
+    DWORD code;
+    int number;
+};
+constexpr KnownError knownErrors[] = {
+    {ERROR_FILE_EXISTS, EEXIST},
+    {ERROR_ACCESS_DENIED, EACCES},
+    {ERROR_FILENAME_EXCED_RANGE, ENAMETOOLONG},
+};
+
+void setLastErrorFromErrno() {
+    const int number = errno == EPERM ? EACCES : errno;
+    lastError = errnoCode | static_cast<DWORD>(number);
+    for (const KnownError& known : knownErrors)
+        if (known.number == number) lastError = known.code;
+}
 
 int descriptorOf(HANDLE file) { return static_cast<int>(reinterpret_cast<std::intptr_t>(file)); }
 
@@ -46,6 +63,8 @@ bool flushFolderOf(const char* path) {
 
 DWORD WINAPI GetLastError() { return lastError; }
 
+void WINAPI SetLastError(DWORD code) { lastError = code; }
+
 DWORD WINAPI GetFileAttributesA(LPCSTR path) {
     struct stat status;
     if (!path || stat(path, &status) != 0) return INVALID_FILE_ATTRIBUTES;
@@ -54,22 +73,42 @@ DWORD WINAPI GetFileAttributesA(LPCSTR path) {
     return (status.st_mode & 0222) == 0 ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL;
 }
 
-HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD, LPVOID, DWORD disposition, DWORD, HANDLE) {
-    // Differs from Windows: only a new file opened for writing, or an existing one opened to ask
-    // its name, all that Pipalo asks for; sharing is not enforced. As on Windows, a new file is
-    // refused by any name already there, a symbolic link to nothing included.
-    const bool writingNew = access == GENERIC_WRITE && disposition == CREATE_NEW;
-    const bool askingName = access == 0 && disposition == OPEN_EXISTING;
-    if (!path || !(writingNew || askingName)) {
+HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD, LPVOID, DWORD disposition, DWORD flags, HANDLE) {
+    // Differs from Windows: sharing is not enforced, and a file opened only to ask about it
+    // can be asked and closed, nothing more. As on Windows, a new file is refused by any
+    // name already there, a symbolic link to nothing included; a file opened always is
+    // made, through such a link too, where none is there.
+    int mode = 0;
+    if (access == 0 || access == FILE_READ_ATTRIBUTES)
+        mode = O_PATH | ((flags & FILE_FLAG_OPEN_REPARSE_POINT) ? O_NOFOLLOW : 0);
+    else if (access == GENERIC_WRITE)
+        mode = O_WRONLY;
+    else if (access == (GENERIC_READ | GENERIC_WRITE))
+        mode = O_RDWR;
+    else if (access == GENERIC_READ)
+        mode = O_RDONLY;
+    const bool known = disposition == CREATE_NEW || disposition == OPEN_EXISTING || disposition == OPEN_ALWAYS;
+    if (!path || !known || ((mode & O_PATH) && disposition != OPEN_EXISTING)) {
         lastError = ERROR_INVALID_PARAMETER;
         return INVALID_HANDLE_VALUE;
     }
-    const int file = writingNew ? open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666)
-                                : open(path, O_PATH | O_CLOEXEC);
+    int file = -1;
+    bool existed = true;
+    if (disposition == CREATE_NEW) {
+        file = open(path, mode | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    } else {
+        file = open(path, mode | O_CLOEXEC);
+        if (disposition == OPEN_ALWAYS && file < 0 && errno == ENOENT) {
+            existed = false;
+            file = open(path, mode | O_CREAT | O_CLOEXEC, 0666);
+        }
+    }
     if (file < 0) {
         setLastErrorFromErrno();
         return INVALID_HANDLE_VALUE;
     }
+    // Opened always: the last error tells whether the file was there already.
+    lastError = disposition == OPEN_ALWAYS && existed ? ERROR_ALREADY_EXISTS : NO_ERROR;
     return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(file));
 }
 
@@ -87,6 +126,76 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD written, 
     }
     if (written) *written = done;
     return done == count;
+}
+
+BOOL WINAPI ReadFile(HANDLE file, LPVOID bytes, DWORD count, LPDWORD read, LPVOID) {
+    ssize_t got;
+    do got = ::read(descriptorOf(file), bytes, count);
+    while (got < 0 && errno == EINTR);
+    if (read) *read = got < 0 ? 0 : static_cast<DWORD>(got);
+    if (got >= 0) return TRUE;
+    setLastErrorFromErrno();
+    return FALSE;
+}
+
+DWORD WINAPI SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method) {
+    // Differs from Windows: from the start of the file only, all that Pipalo asks for.
+    const std::uint64_t high = distanceHigh ? static_cast<std::uint32_t>(*distanceHigh) : 0;
+    const off_t offset = static_cast<off_t>((high << 32) | static_cast<std::uint32_t>(distance));
+    const off_t reached = method == FILE_BEGIN ? lseek(descriptorOf(file), offset, SEEK_SET) : -1;
+    if (reached < 0) {
+        if (method != FILE_BEGIN) errno = EINVAL;
+        setLastErrorFromErrno();
+        return INVALID_SET_FILE_POINTER;
+    }
+    if (distanceHigh) *distanceHigh = static_cast<LONG>(static_cast<std::uint64_t>(reached) >> 32);
+    lastError = NO_ERROR;
+    return static_cast<DWORD>(reached);
+}
+
+BOOL WINAPI SetEndOfFile(HANDLE file) {
+    const off_t end = lseek(descriptorOf(file), 0, SEEK_CUR);
+    if (end >= 0 && ftruncate(descriptorOf(file), end) == 0) return TRUE;
+    setLastErrorFromErrno();
+    return FALSE;
+}
+
+DWORD WINAPI GetFileType(HANDLE file) {
+    struct stat status;
+    if (fstat(descriptorOf(file), &status) != 0) {
+        setLastErrorFromErrno();
+        return FILE_TYPE_UNKNOWN;
+    }
+    lastError = NO_ERROR;
+    // Differs from Windows: a socket counts as a pipe.
+    if (S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode)) return FILE_TYPE_CHAR;
+    if (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode)) return FILE_TYPE_PIPE;
+    return FILE_TYPE_DISK;
+}
+
+BOOL WINAPI GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information) {
+    // Differs from Windows: the size, the number of names and the identity of the file only.
+    struct stat status;
+    if (!information || fstat(descriptorOf(file), &status) != 0) {
+        setLastErrorFromErrno();
+        return FALSE;
+    }
+    *information = {};
+    information->dwFileAttributes = S_ISDIR(status.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    const auto size = static_cast<std::uint64_t>(status.st_size);
+    information->nFileSizeHigh = static_cast<DWORD>(size >> 32);
+    information->nFileSizeLow = static_cast<DWORD>(size);
+    information->nNumberOfLinks = static_cast<DWORD>(status.st_nlink);
+    information->dwVolumeSerialNumber = static_cast<DWORD>(status.st_dev);
+    information->nFileIndexHigh = static_cast<DWORD>(static_cast<std::uint64_t>(status.st_ino) >> 32);
+    information->nFileIndexLow = static_cast<DWORD>(status.st_ino);
+    return TRUE;
+}
+
+BOOL WINAPI DeleteFileA(LPCSTR path) {
+    if (path && unlink(path) == 0) return TRUE;
+    setLastErrorFromErrno();
+    return FALSE;
 }
 
 DWORD WINAPI GetFinalPathNameByHandleA(HANDLE file, LPSTR path, DWORD size, DWORD) {
@@ -142,9 +251,10 @@ BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags) {
 DWORD WINAPI FormatMessageA(DWORD flags, LPCVOID, DWORD code, DWORD, LPSTR buffer, DWORD size, void*) {
     // Differs from Windows: only a system error's text, into the caller's buffer.
     if (!(flags & FORMAT_MESSAGE_FROM_SYSTEM) || !buffer || size == 0) return 0;
-    const std::string text = code == ERROR_FILE_EXISTS  ? std::strerror(EEXIST)
-                             : (code & errnoCode) != 0 ? std::strerror(static_cast<int>(code & ~errnoCode))
-                                                       : "Unknown error " + std::to_string(code);
+    std::string text = (code & errnoCode) != 0 ? std::strerror(static_cast<int>(code & ~errnoCode))
+                                               : "Unknown error " + std::to_string(code);
+    for (const KnownError& known : knownErrors)
+        if (known.code == code) text = std::strerror(known.number);
     const std::size_t length = std::min<std::size_t>(text.size(), size - 1);
     std::memcpy(buffer, text.data(), length);
     buffer[length] = '\0';

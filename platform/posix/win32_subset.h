@@ -61,20 +61,53 @@ typedef HINSTANCE HMODULE;
 #define MOVEFILE_REPLACE_EXISTING 0x1
 #define MOVEFILE_WRITE_THROUGH 0x8
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
+#define GENERIC_READ 0x80000000
 #define GENERIC_WRITE 0x40000000
+#define FILE_READ_ATTRIBUTES 0x80
 #define CREATE_NEW 1
 #define OPEN_EXISTING 3
+#define OPEN_ALWAYS 4
+#define FILE_FLAG_OPEN_REPARSE_POINT 0x00200000
+#define FILE_BEGIN 0
+#define INVALID_SET_FILE_POINTER ((DWORD)-1)
+#define FILE_TYPE_UNKNOWN 0x0
+#define FILE_TYPE_DISK 0x1
+#define FILE_TYPE_CHAR 0x2
+#define FILE_TYPE_PIPE 0x3
 #define FILE_SHARE_READ 0x1
 #define FILE_SHARE_WRITE 0x2
 #define FILE_SHARE_DELETE 0x4
 #define FILE_NAME_NORMALIZED 0x0
-#define ERROR_INVALID_PARAMETER 87
+#define NO_ERROR 0
+#define ERROR_ACCESS_DENIED 5
 #define ERROR_FILE_EXISTS 80
+#define ERROR_INVALID_PARAMETER 87
+#define ERROR_ALREADY_EXISTS 183
+#define ERROR_FILENAME_EXCED_RANGE 206
 #define FORMAT_MESSAGE_IGNORE_INSERTS 0x200
 #define FORMAT_MESSAGE_FROM_SYSTEM 0x1000
 
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef UINT_PTR(CALLBACK* LPOFNHOOKPROC)(HWND, UINT, WPARAM, LPARAM);
+
+struct FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+};
+
+struct BY_HANDLE_FILE_INFORMATION {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD dwVolumeSerialNumber;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD nNumberOfLinks;
+    DWORD nFileIndexHigh;
+    DWORD nFileIndexLow;
+};
+typedef BY_HANDLE_FILE_INFORMATION* LPBY_HANDLE_FILE_INFORMATION;
 
 struct POINT {
     LONG x;
@@ -334,10 +367,17 @@ HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD shareMode, LPVOID sec
                           DWORD attributes, HANDLE templateFile);
 DWORD WINAPI GetFinalPathNameByHandleA(HANDLE file, LPSTR path, DWORD size, DWORD flags);
 BOOL WINAPI WriteFile(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD written, LPVOID overlapped);
+BOOL WINAPI ReadFile(HANDLE file, LPVOID bytes, DWORD count, LPDWORD read, LPVOID overlapped);
+DWORD WINAPI SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method);
+BOOL WINAPI SetEndOfFile(HANDLE file);
+DWORD WINAPI GetFileType(HANDLE file);
+BOOL WINAPI GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information);
+BOOL WINAPI DeleteFileA(LPCSTR path);
 BOOL WINAPI FlushFileBuffers(HANDLE file);
 BOOL WINAPI CloseHandle(HANDLE file);
 BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags);
 DWORD WINAPI GetLastError();
+void WINAPI SetLastError(DWORD code);
 DWORD WINAPI FormatMessageA(DWORD flags, LPCVOID source, DWORD code, DWORD language, LPSTR buffer, DWORD size,
                             void* arguments);
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);

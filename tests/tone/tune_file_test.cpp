@@ -1,10 +1,14 @@
 // The bytes of tune files: text mode's line ends, its end-of-text byte, and a
-// file that is either written whole or left as it was.
+// file that is either written whole or left as it was, even on a full disk.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <chrono>
 #include <future>
@@ -78,15 +82,48 @@ TEST_F(TuneFileTest, WritingPutsCarriageReturnBeforeEachLineFeed) {
     EXPECT_FALSE(fileExists(path + ".partial0"));
 }
 
-TEST_F(TuneFileTest, SymbolicLinkKeepsNamingTheFileWhichGetsTheTune) {
+TEST_F(TuneFileTest, SymbolicLinkKeepsNamingTheFileWhichGetsTheTuneEvenWhenNotThereYet) {
     fs::create_directory(folder / "elsewhere");
     writeBytes(folder / "elsewhere" / "real.TPZ", "old");
     fs::create_symlink("elsewhere/real.TPZ", folder / "link.TPZ");
+    fs::create_symlink("elsewhere/new.TPZ", folder / "dangling.TPZ");
     EXPECT_EQ(writeTuneFile((folder / "link.TPZ").string(), "496,230\n"), "");
+    EXPECT_EQ(writeTuneFile((folder / "dangling.TPZ").string(), "263,230\n"), "");
     EXPECT_TRUE(fs::is_symlink(folder / "link.TPZ"));
+    EXPECT_TRUE(fs::is_symlink(folder / "dangling.TPZ"));
     EXPECT_EQ(fileBytes(folder / "elsewhere" / "real.TPZ"), "496,230\r\n");
+    EXPECT_EQ(fileBytes(folder / "elsewhere" / "new.TPZ"), "263,230\r\n");
+    EXPECT_EQ(entriesIn(folder), 3);
+    EXPECT_EQ(entriesIn(folder / "elsewhere"), 2);
+}
+
+// Every name of a file with several holds the new tune, longer or shorter than the old.
+TEST_F(TuneFileTest, FileWithSeveralNamesIsRewrittenInPlace) {
+    const fs::path path = folder / "song.TPZ";
+    writeBytes(path, std::string(20, 'x'));
+    fs::create_hard_link(path, folder / "other name.TPZ");
+    for (const std::size_t lines : {3, 30}) {
+        const std::string tune(lines, '\n');
+        EXPECT_EQ(writeTuneFile(path.string(), tune), "");
+        EXPECT_EQ(fileBytes(folder / "other name.TPZ"), tuneFileBytes(tune));
+        EXPECT_EQ(fs::hard_link_count(path), 2u);
+    }
     EXPECT_EQ(entriesIn(folder), 2);
-    EXPECT_EQ(entriesIn(folder / "elsewhere"), 1);
+}
+
+// A pipe (like a device) is written into, as a stream, and stays what it was.
+TEST_F(TuneFileTest, PipeIsWrittenIntoNeverReplaced) {
+    const fs::path pipe = folder / "pipe.TPZ";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    EXPECT_EQ(writeTuneFile(pipe.string(), "496,230\n"), "");
+    char received[16] = {};
+    EXPECT_EQ(read(reader, received, sizeof received), 9);
+    close(reader);
+    EXPECT_STREQ(received, "496,230\r\n");
+    EXPECT_TRUE(fs::is_fifo(pipe));
+    EXPECT_EQ(entriesIn(folder), 1);
 }
 
 // Here no new file can be made beside it because the longer name is refused; a folder that
@@ -99,22 +136,25 @@ TEST_F(TuneFileTest, FileWithNoRoomBesideItIsRewrittenInPlace) {
     EXPECT_EQ(entriesIn(folder), 1);
 }
 
-// A second link to the old file still holds the old bytes: the new file took the name
-// only once written, the old one was never opened for writing.
+// The new file takes the name only once written: one who has the old file open still
+// reads the old bytes.
 TEST_F(TuneFileTest, WritingPutsANewFileInThePlaceOfTheOld) {
     const fs::path path = folder / "song.TPZ";
     const std::string old(1000, 'x');
     writeBytes(path, old);
-    fs::create_hard_link(path, folder / "old link");
+    const int reader = open(path.c_str(), O_RDONLY);
+    ASSERT_GE(reader, 0);
     writeBytes(folder / "song.TPZ.partial0", "someone else's");
     fs::create_symlink("planted", folder / "song.TPZ.partial1");
     EXPECT_EQ(writeTuneFile(path.string(), "496,230\n"), "");
     EXPECT_EQ(fileBytes(path), "496,230\r\n");
     EXPECT_FALSE(fs::is_symlink(path));
-    EXPECT_EQ(fileBytes(folder / "old link"), old);
+    std::string stillRead(old.size() + 1, '\0');
+    EXPECT_EQ(pread(reader, stillRead.data(), stillRead.size(), 0), static_cast<ssize_t>(old.size()));
+    close(reader);
     EXPECT_EQ(fileBytes(folder / "song.TPZ.partial0"), "someone else's");
     EXPECT_TRUE(fs::is_symlink(folder / "song.TPZ.partial1"));
-    EXPECT_EQ(entriesIn(folder), 4);
+    EXPECT_EQ(entriesIn(folder), 3);
 }
 
 // Windows refuses to replace a read-only file; a private one stays private.
@@ -139,6 +179,63 @@ TEST_F(TuneFileTest, FailureGivesTheSystemsReasonAndLeavesNoFileBehind) {
     EXPECT_EQ(writeTuneFile((folder / "taken.TPZ").string(), "263,230\n"), "Is a directory");
     EXPECT_TRUE(fs::is_directory(folder / "taken.TPZ"));
     EXPECT_EQ(entriesIn(folder), 1);
+}
+
+// A filesystem of a few pages and inodes of the test's own, where one can be mounted.
+class FullDiskTest : public TuneFileTest {
+protected:
+    void SetUp() override {
+        TuneFileTest::SetUp();
+        fs::create_directory(disk);
+        if (mount("pipalo-test", disk.c_str(), "tmpfs", 0, "size=64k,nr_inodes=7,mode=0700") != 0)
+            GTEST_SKIP() << "no small filesystem can be mounted here (" << std::strerror(errno)
+                         << "): the full-disk cases are not run";
+        mounted = true;
+    }
+    void TearDown() override {
+        if (mounted) umount2(disk.c_str(), MNT_DETACH);
+    }
+
+    // Empty files until no inode is left.
+    void useEveryInode() {
+        for (int index = 0;; ++index) {
+            const int file = open((disk / ("empty" + std::to_string(index))).c_str(), O_WRONLY | O_CREAT, 0600);
+            if (file < 0) return;
+            close(file);
+        }
+    }
+    // Bytes into the file until no page is left.
+    static void useEveryPage(const fs::path& path) {
+        const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+        const std::string page(4096, 'f');
+        while (write(file, page.data(), page.size()) > 0) {
+        }
+        close(file);
+    }
+
+    const fs::path disk = folder / "disk";
+    bool mounted = false;
+};
+
+TEST_F(FullDiskTest, SavingOnAFullDiskFailsAndLeavesTheOldTuneAsItWas) {
+    const std::string old = std::string(headerLineOnDisk) + "263,230\r\n394,230\r\n";
+    const fs::path song = disk / "song.TPZ", linked = disk / "linked.TPZ";
+    writeBytes(song, old);
+    writeBytes(linked, old);
+    fs::create_hard_link(linked, disk / "other name.TPZ");
+    const std::string tune = std::string(headerLine) + std::string(20000, '\n');
+
+    useEveryPage(disk / "pages");
+    EXPECT_EQ(writeTuneFile(song.string(), tune), "No space left on device");
+    EXPECT_EQ(fileBytes(song), old);
+    EXPECT_FALSE(fs::exists(disk / "song.TPZ.partial0"));
+    // Rewritten in place, it runs out of room half-way: the old bytes go back.
+    EXPECT_EQ(writeTuneFile(linked.string(), tune), "No space left on device");
+    EXPECT_EQ(fileBytes(disk / "other name.TPZ"), old);
+
+    useEveryInode();
+    EXPECT_EQ(writeTuneFile(song.string(), tune), "No space left on device");
+    EXPECT_EQ(fileBytes(song), old);
 }
 
 }  // namespace
