@@ -1,7 +1,7 @@
 """pipalo-tune from the outside: what list shows, the tones found again in a WAV by
 their zero crossings, the notes read back from a MIDI file by an independent reader
 (mido), the notes found again in its pictures, made by the package's thumbnailer
-entry, and the one-line errors.
+entry, outputs that are not plain files, and the one-line errors.
 Usage: pipalo_tune_test.py PIPALO_TUNE PACKAGING_FOLDER"""
 
 import configparser
@@ -10,6 +10,7 @@ import os
 import re
 import shlex
 import shutil
+import stat
 import subprocess
 import sys
 import tempfile
@@ -26,8 +27,8 @@ TUNE = HEADER + b'263,230\r\n394,230\r\n020,100\r\n992,005\r\n'
 SOUNDED = [(263, 230), (394, 230), (992, 5)]
 
 
-def run(*arguments, tool=None):
-    return subprocess.run([tool or TOOL, *arguments], capture_output=True, text=True, timeout=60)
+def run(*arguments, tool=None, text=True, cwd=None):
+    return subprocess.run([tool or TOOL, *arguments], capture_output=True, text=text, timeout=60, cwd=cwd)
 
 
 def nearest_midi_note(frequency):
@@ -239,7 +240,74 @@ class PipaloTuneTest(unittest.TestCase):
                     self.assertAlmostEqual(left, first + (last - first) * start / drawn[-1][1], delta=1.5)
                 self.assertGreater(bars[-1][2] - last, 1.5 * (bars[0][2] - first))
 
+    def test_every_accepted_size_draws_and_what_a_picture_holds_is_bounded(self):
+        for size in (32, 43, 44):
+            with self.subTest(size=size):
+                picture = self.path('%d.png' % size)
+                result = run('picture', '--size', str(size), self.tune, '-o', picture)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                self.assertEqual(pixels(picture)[:2], (size, size))
+        # Far more notes than columns of pixels: each column holds each height once.
+        with open(self.tune, 'wb') as out:
+            out.write(HEADER + b'263,005\r\n394,005\r\n' * 50000)
+        result = run('picture', '--size', '4096', self.tune, '-o', self.path('long.svg'))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertLess(os.path.getsize(self.path('long.svg')), 2 << 20)
+
+    def test_outputs_that_are_not_plain_files_are_written_into(self):
+        rtttl = self.path('tune.rtttl')
+        with open(rtttl, 'w') as out:
+            out.write('Tune:d=4,o=5,b=120:c,e,g\n')
+        for command, source, name in (('wav', self.tune, 'out.wav'), ('midi', self.tune, 'out.mid'),
+                                      ('picture', self.tune, 'out.png'), ('import', rtttl, 'out.TPZ')):
+            with self.subTest(command=command):
+                result = run(command, source, '-o', self.path(name))
+                self.assertEqual(result.returncode, 0, result.stderr)
+                with open(self.path(name), 'rb') as written:
+                    expected = written.read()
+                before = sorted(os.listdir(self.folder.name))
+                # Standard output is a pipe here.
+                for output in ('-', '/dev/stdout'):
+                    result = run(command, source, '-o', output, text=False, cwd=self.folder.name)
+                    self.assertEqual(result.returncode, 0, result.stderr)
+                    self.assertEqual(result.stdout, expected)
+                self.assertEqual(sorted(os.listdir(self.folder.name)), before)
+                # A device node of the null device, where one may be made.
+                device = self.path('null')
+                try:
+                    os.mknod(device, stat.S_IFCHR | 0o666, os.makedev(1, 3))
+                except PermissionError:
+                    continue
+                result = run(command, source, '-o', device)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                self.assertTrue(stat.S_ISCHR(os.stat(device).st_mode))
+                os.remove(device)
+
+    def test_double_dash_ends_the_options(self):
+        named = self.path('-s.TPZ')
+        shutil.copy(self.tune, named)
+        rtttl = self.path('-t.rtttl')
+        with open(rtttl, 'w') as out:
+            out.write('Tune:d=4,o=5,b=120:c,e,g\n')
+        for arguments in (('list', '--', named), ('rtttl', '--', named),
+                          ('picture', '-o', self.path('dash.png'), '--', named),
+                          ('import', '-o', self.path('dash.TPZ'), '--', rtttl)):
+            with self.subTest(arguments=arguments):
+                result = run(*arguments, cwd=self.folder.name)
+                self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertTrue(run('list', '--', named).stdout.endswith('3 tones, 465 ms, 1 not sounded\n'))
+        self.assertIn('cannot read -h', run('list', '--', '-h').stderr)
+
     def test_failures_say_so_in_one_line_and_exit_non_zero(self):
+        not_a_tune = self.path('passwd.TPZ')
+        with open(not_a_tune, 'w') as out:
+            out.write('root:x:0:0:root:/root:/bin/bash\nsystemd-timesync:x:998:998::/:/usr/sbin/nologin\n')
+        # More than 4 GiB of samples: refused before a byte is written.
+        too_long, kept = self.path('long.TPZ'), self.path('kept.wav')
+        with open(too_long, 'wb') as out:
+            out.write(HEADER + b'999,999\r\n' * 46000)
+        with open(kept, 'wb') as out:
+            out.write(b'kept')
         cases = [
             (('list', self.path('missing.TPZ')), 'cannot read'),
             (('list', self.folder.name), 'cannot read'),
@@ -263,6 +331,9 @@ class PipaloTuneTest(unittest.TestCase):
             (('import', self.path('missing.abc'), '-o', self.path('out.TPZ')), 'cannot read'),
             (('rtttl', self.path('missing.TPZ')), 'cannot read'),
             (('beep',), 'beep needs a tune file'),
+            (('list', not_a_tune), 'no record in it'),
+            (('picture', not_a_tune, '-o', self.path('not a tune.png')), 'no record in it'),
+            (('wav', too_long, '-o', kept), 'too long for a WAV file'),
         ]
         # The tool alone, without the drawing program it runs from beside it.
         alone = self.path('pipalo-tune')
@@ -276,6 +347,9 @@ class PipaloTuneTest(unittest.TestCase):
                 self.assertEqual(len(result.stderr.splitlines()), 1, result.stderr)
                 self.assertTrue(result.stderr.startswith('pipalo-tune: '), result.stderr)
                 self.assertIn(reason, result.stderr)
+        self.assertFalse(os.path.exists(self.path('not a tune.png')))
+        with open(kept, 'rb') as wav:
+            self.assertEqual(wav.read(), b'kept')
 
     def test_help_and_version(self):
         help_text = run('--help')

@@ -28,7 +28,8 @@ bool isTextExport(std::string_view command) {
     return command == "rtttl" || command == "beep" || command == "arduino";
 }
 
-int exportCommand(std::string_view command, const std::vector<std::string_view>& arguments) {
+int exportCommand(std::string_view command, std::vector<std::string_view> arguments) {
+    if (!arguments.empty() && arguments.front() == "--") arguments.erase(arguments.begin());
     if (arguments.empty()) return reportFailure(std::string(command) + " needs a tune file", usageExit);
     if (arguments.size() > 1) return reportFailure("unexpected argument " + std::string(arguments[1]), usageExit);
     const std::string path(arguments[0]);

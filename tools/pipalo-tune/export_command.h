@@ -7,4 +7,4 @@
 bool isTextExport(std::string_view command);
 
 // The command and its arguments; returns the exit code.
-int exportCommand(std::string_view command, const std::vector<std::string_view>& arguments);
+int exportCommand(std::string_view command, std::vector<std::string_view> arguments);

@@ -7,6 +7,8 @@
 
 #include "melody_import.h"
 #include "melody_tune.h"
+#include "output_file.h"
+#include "request.h"
 #include "tool_messages.h"
 #include "tune_file.h"
 
@@ -27,12 +29,17 @@ bool readNumber(std::string_view text, Number& value) {
 
 // The reason the arguments make no import, else empty text.
 std::string parse(const std::vector<std::string_view>& arguments, ImportRequest& request) {
+    bool optionsEnded = false;
     for (std::size_t index = 0; index < arguments.size(); ++index) {
         const std::string_view argument = arguments[index];
-        const bool takesValue = argument == "-o" || argument == "--output" || argument == "--from" ||
-                                argument == "--a4" || argument == "--track" || argument == "--channel";
+        const bool takesValue = !optionsEnded && (argument == "-o" || argument == "--output" || argument == "--from" ||
+                                                  argument == "--a4" || argument == "--track" || argument == "--channel");
+        if (!optionsEnded && argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
         if (!takesValue) {
-            if (argument.size() > 1 && argument.starts_with("-"))
+            if (!optionsEnded && isOption(argument))
                 return "unknown option " + std::string(argument) + " (see pipalo-tune --help)";
             if (!request.input.empty()) return "unexpected argument " + std::string(argument);
             request.input = argument;
@@ -88,7 +95,7 @@ int importCommand(const std::vector<std::string_view>& arguments) {
     const MelodyTune tune = melodyTune(melody);
     if (tune.text.empty()) return reportFailure(request.input + ": no note in it is long enough to play");
     for (const std::string& notice : tune.notices) reportNotice(notice);
-    if (std::string reason = writeTuneFile(request.output, tune.text); !reason.empty())
+    if (std::string reason = writeOutput(request.output, tuneFileBytes(tune.text)); !reason.empty())
         return reportFailure("cannot write " + request.output + ": " + reason);
     return 0;
 }

@@ -37,14 +37,15 @@ constexpr char usage[] =
     "         beep, arduino, mml, abc or midi, else guessed from the content and name\n"
     "  picture  draws the tune as a piano roll: time across, pitch up\n"
     "\n"
-    "  -o, --output FILE   where wav, midi, picture and import write\n"
+    "  -o, --output FILE   where wav, midi, picture and import write; - for standard output\n"
     "  -s, --size N        the picture's width and height in pixels, 32 to 4096 (256)\n"
     "  --from FORMAT       the format import reads\n"
     "  --a4 HZ             the La4 that imported notes are tuned from (440)\n"
     "  --track N           only that track of a MIDI file, from 1\n"
     "  --channel N         only that channel of a MIDI file, 1 to 16\n"
     "  -h, --help          shows this help\n"
-    "  -V, --version       shows the version\n";
+    "  -V, --version       shows the version\n"
+    "  --                  ends the options: what follows is a file name\n";
 
 int run(const Request& request, char** argv) {
     if (request.command == "picture") return runPictureProgram(argv);
@@ -70,6 +71,7 @@ int run(const Request& request, char** argv) {
 int main(int argc, char** argv) {
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     for (std::string_view argument : arguments) {
+        if (argument == "--") break;
         if (argument == "-h" || argument == "--help") {
             std::fputs(usage, stdout);
             return 0;

@@ -1,24 +1,20 @@
-// A tune as a Standard MIDI File, through libsmf: one tick a millisecond, each tone bent to pitch.
+// A tune as a Standard MIDI File, written here beside the MIDI reader: one pass over the
+// records, one tick a millisecond, each tone bent to pitch.
 #include "midi_export.h"
 
-#include <smf.h>
-
 #include <algorithm>
-#include <array>
-#include <cerrno>
-#include <climits>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
-#include <memory>
+#include <initializer_list>
 
+#include "output_file.h"
 #include "pitch.h"
 
 namespace {
 
 // A quarter note of 1000 ticks lasting 1,000,000 microseconds: a tick is a millisecond.
 constexpr int ticksPerQuarter = 1000;
-constexpr std::array<std::uint8_t, 6> tempoEvent = {0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40};
+constexpr std::uint32_t microsecondsPerQuarter = 1000000;
 
 constexpr int noteOn = 0x90;
 constexpr int noteOff = 0x80;
@@ -35,21 +31,30 @@ constexpr int bendRangeSemitones = 2;
 constexpr int bendCentre = 8192;
 constexpr int bendLargest = 16383;
 
-using Smf = std::unique_ptr<smf_t, decltype(&smf_delete)>;
-
-// libsmf reports through GLib's log on standard error; the tool reports in its own line.
-void ignoreLibraryMessage(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
-
-void add(smf_track_t* track, int tick, int status, int first, int second = -1) {
-    smf_track_add_event_pulses(track, smf_event_new_from_bytes(status, first, second), tick);
+void appendBigEndian(std::string& bytes, std::uint32_t value, int width) {
+    for (int shift = 8 * (width - 1); shift >= 0; shift -= 8) bytes += static_cast<char>((value >> shift) & 0xFF);
 }
 
-void setBendRange(smf_track_t* track) {
-    add(track, 0, controlChange, 101, 0);  // registered parameter 0: the bend's range
-    add(track, 0, controlChange, 100, 0);
-    add(track, 0, controlChange, 6, bendRangeSemitones);
-    add(track, 0, controlChange, 38, 0);
+// Seven bits a byte, the most significant first, each but the last with its top bit set.
+void appendVariableLength(std::string& bytes, std::uint32_t value) {
+    int shift = 0;
+    while (shift < 28 && (value >> (shift + 7)) != 0) shift += 7;
+    for (; shift > 0; shift -= 7) bytes += static_cast<char>(0x80 | ((value >> shift) & 0x7F));
+    bytes += static_cast<char>(value & 0x7F);
 }
+
+// The events of the one track, each after its time since the one before.
+class Track {
+public:
+    void add(std::uint32_t delta, std::initializer_list<int> event) {
+        appendVariableLength(bytes, delta);
+        for (const int byte : event) bytes += static_cast<char>(byte);
+    }
+    const std::string& events() const { return bytes; }
+
+private:
+    std::string bytes;
+};
 
 int bendFor(double cents) {
     const double semitones = cents / 100.0;
@@ -57,37 +62,38 @@ int bendFor(double cents) {
     return std::clamp(bend, 0, bendLargest);
 }
 
+std::string midiFile(const std::vector<TuneRecord>& records) {
+    Track track;
+    track.add(0, {0xFF, 0x51, 0x03, (microsecondsPerQuarter >> 16) & 0xFF, (microsecondsPerQuarter >> 8) & 0xFF,
+                  microsecondsPerQuarter & 0xFF});
+    track.add(0, {programChange, ocarina});
+    track.add(0, {controlChange, 101, 0});  // registered parameter 0: the bend's range
+    track.add(0, {controlChange, 100, 0});
+    track.add(0, {controlChange, 6, bendRangeSemitones});
+    track.add(0, {controlChange, 38, 0});
+    // The player takes no time over a record it does not sound.
+    for (const TuneRecord& record : records) {
+        if (!isSounded(record)) continue;
+        const NearestNote note = nearestNote(record.frequency);
+        const int bend = bendFor(note.cents);
+        track.add(0, {pitchBend, bend & 0x7F, bend >> 7});
+        track.add(0, {noteOn, note.midiNote, velocity});
+        track.add(record.duration, {noteOff, note.midiNote, 0});
+    }
+    track.add(0, {0xFF, 0x2F, 0x00});  // the end of the track
+
+    std::string bytes = "MThd";
+    appendBigEndian(bytes, 6, 4);
+    appendBigEndian(bytes, 0, 2);  // format 0: one track
+    appendBigEndian(bytes, 1, 2);
+    appendBigEndian(bytes, ticksPerQuarter, 2);
+    bytes += "MTrk";
+    appendBigEndian(bytes, static_cast<std::uint32_t>(track.events().size()), 4);
+    return bytes + track.events();
+}
+
 }  // namespace
 
 std::string writeMidi(const std::vector<TuneRecord>& records, const std::string& path) {
-    g_log_set_default_handler(ignoreLibraryMessage, nullptr);
-    Smf smf(smf_new(), smf_delete);
-    if (!smf || smf_set_ppqn(smf.get(), ticksPerQuarter) != 0) return "the MIDI library failed";
-    smf_track_t* track = smf_track_new();
-    smf_add_track(smf.get(), track);
-    if (smf_set_format(smf.get(), 0) != 0) return "the MIDI library failed";
-
-    std::array<std::uint8_t, tempoEvent.size()> tempo = tempoEvent;
-    smf_track_add_event_pulses(track, smf_event_new_from_pointer(tempo.data(), tempo.size()), 0);
-    add(track, 0, programChange, ocarina);
-    setBendRange(track);
-
-    // The player takes no time over a record it does not sound.
-    std::int64_t tick = 0;
-    for (const TuneRecord& record : records) {
-        if (!isSounded(record)) continue;
-        if (tick + record.duration > INT_MAX) return "the tune is too long for a MIDI file";
-        const NearestNote note = nearestNote(record.frequency);
-        const int bend = bendFor(note.cents);
-        const int start = static_cast<int>(tick);
-        add(track, start, pitchBend, bend & 0x7F, bend >> 7);
-        add(track, start, noteOn, note.midiNote, velocity);
-        tick += record.duration;
-        add(track, static_cast<int>(tick), noteOff, note.midiNote, 0);
-    }
-    if (smf_track_add_eot_pulses(track, static_cast<int>(tick)) != 0) return "the MIDI library failed";
-    errno = 0;
-    if (smf_save(smf.get(), path.c_str()) != 0)
-        return errno ? std::strerror(errno) : "the file could not be written";
-    return {};
+    return writeOutput(path, midiFile(records));
 }

@@ -1,11 +1,32 @@
 // A pipalo-tune command line read into its request, and the tune it names.
 #include "request.h"
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 
 #include "tool_messages.h"
 #include "tune_file.h"
+
+namespace {
+
+// Whether a line reads as the program writes a record: three digits, a comma, three digits.
+bool holdsRecordLine(std::string_view text) {
+    const auto digits = [](std::string_view field) {
+        return std::all_of(field.begin(), field.end(), [](char character) { return character >= '0' && character <= '9'; });
+    };
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::string_view line = text.substr(start, end - start);
+        if (line.size() == 7 && line[3] == ',' && digits(line.substr(0, 3)) && digits(line.substr(4))) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool isOption(std::string_view argument) { return argument.size() > 1 && argument.starts_with("-"); }
 
 int pictureSize(std::string_view text) {
     int size = 0;
@@ -16,9 +37,19 @@ int pictureSize(std::string_view text) {
 
 std::string parse(const std::vector<std::string_view>& arguments, Request& request) {
     std::optional<std::string_view> size;
+    bool optionsEnded = false;
     for (std::size_t index = 0; index < arguments.size(); ++index) {
         const std::string_view argument = arguments[index];
-        if (argument == "-o" || argument == "--output") {
+        if (optionsEnded || !isOption(argument)) {
+            if (request.command.empty())
+                request.command = argument;
+            else if (request.tune.empty())
+                request.tune = argument;
+            else
+                return "unexpected argument " + std::string(argument) + " (see pipalo-tune --help)";
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (argument == "-o" || argument == "--output") {
             if (++index == arguments.size()) return "option " + std::string(argument) + " needs a file name";
             request.output = arguments[index];
         } else if (argument.starts_with("--output=")) {
@@ -28,14 +59,8 @@ std::string parse(const std::vector<std::string_view>& arguments, Request& reque
             size = arguments[index];
         } else if (argument.starts_with("--size=")) {
             size = argument.substr(7);
-        } else if (argument.size() > 1 && argument.starts_with("-")) {
-            return "unknown option " + std::string(argument) + " (see pipalo-tune --help)";
-        } else if (request.command.empty()) {
-            request.command = argument;
-        } else if (request.tune.empty()) {
-            request.tune = argument;
         } else {
-            return "unexpected argument " + std::string(argument) + " (see pipalo-tune --help)";
+            return "unknown option " + std::string(argument) + " (see pipalo-tune --help)";
         }
     }
     if (request.command.empty()) return "no command given (see pipalo-tune --help)";
@@ -63,6 +88,11 @@ bool readRecords(const Request& request, std::vector<TuneRecord>& records) {
     }
     // As the program's playback, the text ends at its first NUL.
     records = tuneRecords(text.c_str());
+    // Not a tune at all; a file manager then shows the type's icon instead of a picture.
+    if (!holdsRecordLine(text)) {
+        reportFailure(request.tune + ": no record in it (a line such as 440,230)");
+        return false;
+    }
     return true;
 }
 

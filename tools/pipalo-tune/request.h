@@ -19,6 +19,9 @@ struct Request {
     int pictureSize = defaultPictureSize;
 };
 
+// Whether the argument is an option: "-" alone names standard output, "--" ends the options.
+bool isOption(std::string_view argument);
+
 // The size in pixels that the text asks for, or 0 when it is no whole number from the
 // smallest to the largest size.
 int pictureSize(std::string_view text);
@@ -27,7 +30,7 @@ int pictureSize(std::string_view text);
 std::string parse(const std::vector<std::string_view>& arguments, Request& request);
 
 // The records of the requested tune, read as the program's playback reads them; false,
-// with the reason told, when the file cannot be read.
+// with the reason told, when the file cannot be read or holds no record.
 bool readRecords(const Request& request, std::vector<TuneRecord>& records);
 
 // The exit code for an output written, or not written for the reason given.

@@ -8,13 +8,12 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string_view>
 
+#include "output_file.h"
 #include "pitch.h"
 
 namespace {
@@ -82,6 +81,7 @@ struct Layout {
     double padding;
     double left, top, right, bottom;  // the roll itself
     double rowHeight;
+    bool named;         // whether the rows have their names beside them
     int labelledEvery;  // a name on every row (1) or on the Do of every so many octaves
     int lowest;
 
@@ -97,14 +97,17 @@ double textWidth(cairo_t* cairo, const std::string& text) {
 Layout layoutFor(cairo_t* cairo, const Roll& roll, int size) {
     Layout layout{};
     layout.size = size;
-    // Names stay readable in a small thumbnail, and in step with a large one.
-    layout.fontSize = std::max(10.0, size * 0.028);
+    // Names stay readable in a small thumbnail, and in step with a large one; the tiniest
+    // leave the roll most of their room.
+    layout.fontSize = std::max(std::min(10.0, size / 8.0), size * 0.028);
     cairo_set_font_size(cairo, layout.fontSize);
     layout.padding = layout.fontSize * 0.5;
     double widestName = 0;
     for (int note = roll.lowest; note <= roll.highest; ++note)
         widestName = std::max(widestName, textWidth(cairo, noteName(note)));
-    layout.left = widestName + 2 * layout.padding;
+    // In a picture too small to hold them beside the roll, the names are left out.
+    layout.named = widestName + 2 * layout.padding <= size / 3.0;
+    layout.left = layout.named ? widestName + 2 * layout.padding : layout.padding;
     layout.top = layout.padding;
     layout.right = size - layout.padding;
     layout.bottom = size - layout.fontSize * 1.5 - layout.padding;
@@ -155,7 +158,7 @@ void drawRows(cairo_t* cairo, const Layout& layout, int highest) {
             drawLine(cairo, octaveLine, lineWidth, layout.left, top + layout.rowHeight, layout.right,
                      top + layout.rowHeight);
         const bool named = layout.labelledEvery == 1 || note % layout.labelledEvery == 0;
-        if (named) drawText(cairo, noteName(note), layout.left - layout.padding, layout.y(note), 1);
+        if (layout.named && named) drawText(cairo, noteName(note), layout.left - layout.padding, layout.y(note), 1);
     }
 }
 
@@ -191,17 +194,46 @@ void drawTimeAxis(cairo_t* cairo, const Roll& roll, const Layout& layout) {
     }
 }
 
+// Notes narrower than a pixel share its column: one bar at each height there is enough,
+// which bounds what the picture of even the longest tune holds.
+class PixelColumn {
+public:
+    explicit PixelColumn(int size) : drawn(static_cast<std::size_t>(size) + 1) {}
+
+    // Whether a bar with its top at `top` is yet to be drawn in column `x`.
+    bool takes(double x, double top) {
+        const long column = std::lround(std::floor(x));
+        if (column != current) {
+            for (const std::size_t row : rows) drawn[row] = false;
+            rows.clear();
+            current = column;
+        }
+        const std::size_t row = std::min(drawn.size() - 1, static_cast<std::size_t>(std::max(0L, std::lround(top))));
+        if (drawn[row]) return false;
+        drawn[row] = true;
+        rows.push_back(row);
+        return true;
+    }
+
+private:
+    long current = -1;
+    std::vector<bool> drawn;
+    std::vector<std::size_t> rows;
+};
+
 void drawNotes(cairo_t* cairo, const Roll& roll, const Layout& layout) {
     if (roll.length <= 0) return;
     const double scale = (layout.right - layout.left) / roll.length;
     const double height = std::max(1.0, layout.rowHeight * 0.8);
     const double edge = std::max(0.5, layout.size / 1024);
+    PixelColumn column(static_cast<int>(layout.size));
     for (const Note& note : roll.notes) {
         const double start = layout.left + note.start * scale;
         const double width = (note.end - note.start) * scale;
+        const double top = layout.y(note.pitch) - height / 2;
+        if (width < 1 && !column.takes(start, top)) continue;
         // A small gap tells repeated notes apart; a very short note still shows.
         const double drawn = std::max(1.0, width - std::min(width * 0.15, layout.size / 256));
-        const double top = layout.y(note.pitch) - height / 2;
         fillRectangle(cairo, noteFill, start, top, drawn, height);
         if (drawn > 3 * edge && height > 3 * edge) {
             use(cairo, noteEdge);
@@ -224,9 +256,14 @@ void draw(cairo_surface_t* surface, const Roll& roll, int size) {
     cairo_destroy(cairo);
 }
 
-cairo_status_t writeToFile(void* file, const unsigned char* data, unsigned int length) {
-    const bool written = std::fwrite(data, 1, length, static_cast<std::FILE*>(file)) == length;
-    return written ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
+// More than a picture of the largest size needs, even as a PNG of uncompressed pixels.
+constexpr std::size_t largestPictureBytes = 64u << 20;
+
+cairo_status_t appendBytes(void* picture, const unsigned char* data, unsigned int length) {
+    std::string& bytes = *static_cast<std::string*>(picture);
+    if (bytes.size() + length > largestPictureBytes) return CAIRO_STATUS_WRITE_ERROR;
+    bytes.append(reinterpret_cast<const char*>(data), length);
+    return CAIRO_STATUS_SUCCESS;
 }
 
 enum class Format { png, svg };
@@ -241,12 +278,12 @@ Format formatOf(const std::string& path) {
     return extension == svg ? Format::svg : Format::png;
 }
 
-// Draws into a surface of the format that writes to the file; the reason it failed,
+// Draws into a surface of the format that writes into `bytes`; the reason it failed,
 // else empty text.
-std::string drawInto(std::FILE* file, Format format, const Roll& roll, int size) {
+std::string drawInto(std::string& bytes, Format format, const Roll& roll, int size) {
     using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
     const Surface surface(format == Format::svg
-                              ? cairo_svg_surface_create_for_stream(writeToFile, file, size, size)
+                              ? cairo_svg_surface_create_for_stream(appendBytes, &bytes, size, size)
                               : cairo_image_surface_create(CAIRO_FORMAT_RGB24, size, size),
                           cairo_surface_destroy);
     // Sized in pixels, as the PNG is, rather than cairo's default points.
@@ -254,23 +291,22 @@ std::string drawInto(std::FILE* file, Format format, const Roll& roll, int size)
     draw(surface.get(), roll, size);
     cairo_status_t status = cairo_surface_status(surface.get());
     if (status == CAIRO_STATUS_SUCCESS && format == Format::png)
-        status = cairo_surface_write_to_png_stream(surface.get(), writeToFile, file);
+        status = cairo_surface_write_to_png_stream(surface.get(), appendBytes, &bytes);
     cairo_surface_finish(surface.get());
     if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface.get());
+    if (status == CAIRO_STATUS_WRITE_ERROR)
+        return "the picture would take more than " + std::to_string(largestPictureBytes >> 20) + " MiB";
     return status == CAIRO_STATUS_SUCCESS ? std::string() : cairo_status_to_string(status);
 }
 
 }  // namespace
 
 std::string writeTunePicture(const std::vector<TuneRecord>& records, int size, const std::string& path) {
-    const Format format = formatOf(path);
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return std::strerror(errno);
-    std::string reason = drawInto(file, format, rollOf(records), size);
-    if (std::fclose(file) != 0 && reason.empty()) reason = std::strerror(errno);
+    std::string bytes;
+    const std::string reason = drawInto(bytes, formatOf(path), rollOf(records), size);
     // cairo and fontconfig keep their font caches for the life of the process; a picture is
     // drawn once, so they go with it, and a leak checker finds nothing left behind.
     cairo_debug_reset_static_data();
     FcFini();
-    return reason;
+    return reason.empty() ? writeOutput(path, bytes) : reason;
 }

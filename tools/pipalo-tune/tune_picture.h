@@ -8,6 +8,6 @@
 #include "tune_text.h"
 
 // Writes the picture, `size` pixels wide and high: SVG where the path ends in ".svg" (in
-// any case), else PNG.
+// any case), else PNG; to standard output for "-". What one picture may hold is bounded.
 // Returns the reason it could not be written, else empty text.
 std::string writeTunePicture(const std::vector<TuneRecord>& records, int size, const std::string& path);
