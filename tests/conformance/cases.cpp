@@ -1,4 +1,4 @@
-// What the program relies on of user32 and comdlg32, checked the same way on the
+// What the program relies on of user32, comdlg32 and kernel32's files, checked the same way on the
 // Linux subset and on Windows (under Wine). Windows sends many more messages than
 // the subset; each case looks only at the ones it names.
 #include <algorithm>
@@ -340,4 +340,41 @@ CONFORMANCE_CASE(FileDialogRefusesAnUnknownRecordSize) {
     CHECK_EQ(CommDlgExtendedError(), static_cast<DWORD>(CDERR_STRUCTSIZE));
     CHECK(!GetOpenFileNameA(&dialog));
     CHECK_EQ(CommDlgExtendedError(), static_cast<DWORD>(CDERR_STRUCTSIZE));
+}
+
+// What a save relies on: a file opened always says whether it was there, its kind and
+// its number of names, and a rewrite in place cut to length at the end.
+CONFORMANCE_CASE(FileRewrittenInPlaceIsCutToLengthOnlyAtTheEnd) {
+    const char* const name = "conformance file.tmp";
+    DeleteFileA(name);
+    HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    CHECK(file != INVALID_HANDLE_VALUE);
+    CHECK_EQ(GetLastError(), static_cast<DWORD>(NO_ERROR));
+    DWORD count = 0;
+    CHECK(WriteFile(file, "abcdef", 6, &count, nullptr) && count == 6);
+    CloseHandle(file);
+    CHECK(CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr) ==
+          INVALID_HANDLE_VALUE);
+    CHECK_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_EXISTS));
+
+    file = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    CHECK_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    CHECK_EQ(GetFileType(file), static_cast<DWORD>(FILE_TYPE_DISK));
+    BY_HANDLE_FILE_INFORMATION information = {};
+    CHECK(GetFileInformationByHandle(file, &information));
+    CHECK_EQ(information.nNumberOfLinks, static_cast<DWORD>(1));
+    CHECK_EQ(information.nFileSizeLow, static_cast<DWORD>(6));
+    char bytes[8] = {};
+    CHECK(ReadFile(file, bytes, 3, &count, nullptr) && count == 3 && std::string(bytes) == "abc");
+    CHECK_EQ(SetFilePointer(file, 0, nullptr, FILE_BEGIN), static_cast<DWORD>(0));
+    CHECK(WriteFile(file, "xy", 2, &count, nullptr) && count == 2);
+    CHECK(GetFileInformationByHandle(file, &information));
+    CHECK_EQ(information.nFileSizeLow, static_cast<DWORD>(6));
+    CHECK(SetEndOfFile(file));
+    CHECK(GetFileInformationByHandle(file, &information));
+    CHECK_EQ(information.nFileSizeLow, static_cast<DWORD>(2));
+    CloseHandle(file);
+
+    CHECK(DeleteFileA(name));
+    CHECK_EQ(GetFileAttributesA(name), static_cast<DWORD>(INVALID_FILE_ATTRIBUTES));
 }
