@@ -3,7 +3,7 @@
 
 #include <FL/filename.H>
 
-#include "fltk/file_choosers.h"
+#include "gtk/file_choosers.h"
 #include "fltk/file_dialog.h"
 
 namespace {

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "display.h"
-#include "fltk/modal_view.h"
+#include "gtk/modal_view.h"
 
 namespace posix {
 

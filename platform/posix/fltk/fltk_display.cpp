@@ -4,7 +4,7 @@
 #include <FL/Fl.H>
 #include <FL/x.H>
 
-#include "fltk/file_choosers.h"
+#include "gtk/file_choosers.h"
 #include "fltk/message_box_window.h"
 #include "fltk/x_connection.h"
 

@@ -13,7 +13,7 @@
 #include "key_messages.h"
 #include "fltk/keyboard_reading.h"
 #include "fltk/minimized_keys.h"
-#include "fltk/modal_view.h"
+#include "gtk/modal_view.h"
 #include "fltk/top_level_window.h"
 
 namespace posix {

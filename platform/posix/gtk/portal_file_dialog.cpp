@@ -1,5 +1,5 @@
 // The portal's FileChooser: SaveFile and OpenFile, answered by a Response signal.
-#include "fltk/portal_file_dialog.h"
+#include "gtk/portal_file_dialog.h"
 
 #include <unistd.h>
 

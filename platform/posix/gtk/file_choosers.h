@@ -11,7 +11,7 @@
 #include <string>
 
 #include "display.h"
-#include "fltk/modal_view.h"
+#include "gtk/modal_view.h"
 
 namespace posix {
 

@@ -1,5 +1,5 @@
 // GLib's main context woken by FLTK's wait.
-#include "fltk/glib_events.h"
+#include "gtk/glib_events.h"
 
 #include <FL/Fl.H>
 

@@ -1,5 +1,5 @@
 // GTK's file chooser, reached through the library loaded at run time.
-#include "fltk/gtk_file_dialog.h"
+#include "gtk/gtk_file_dialog.h"
 
 #include <dlfcn.h>
 #include <gdk/gdkx.h>

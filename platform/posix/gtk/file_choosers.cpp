@@ -1,12 +1,12 @@
 // The choice of the chooser of the Save and Open dialogs.
-#include "fltk/file_choosers.h"
+#include "gtk/file_choosers.h"
 
 #include <cstdlib>
 #include <cstring>
 
 #include "fltk/file_dialog.h"
-#include "fltk/gtk_file_dialog.h"
-#include "fltk/portal_file_dialog.h"
+#include "gtk/gtk_file_dialog.h"
+#include "gtk/portal_file_dialog.h"
 
 namespace posix {
 

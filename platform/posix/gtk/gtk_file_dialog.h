@@ -8,8 +8,8 @@
 #include <optional>
 
 #include "display.h"
-#include "fltk/glib_events.h"
-#include "fltk/modal_view.h"
+#include "gtk/glib_events.h"
+#include "gtk/modal_view.h"
 
 typedef struct _GtkWidget GtkWidget;
 

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "display.h"
-#include "fltk/glib_events.h"
-#include "fltk/modal_view.h"
+#include "gtk/glib_events.h"
+#include "gtk/modal_view.h"
 
 namespace posix {
 
