@@ -1,9 +1,11 @@
 // Which chooser shows the Save and Open dialogs: the desktop's portal where one answers,
-// else GTK's where GTK loads, else the FLTK dialog. PIPALO_FILE_CHOOSER ("portal", "gtk",
-// "fltk") starts the search at another; a chooser that is not there gives way to the next.
+// else GTK's own. PIPALO_FILE_CHOOSER ("portal", "gtk") asks for one; the portal, when it
+// is not there, gives way to GTK's.
 #pragma once
 
 #include "internal.h"
+
+#include <gtk/gtk.h>
 
 #include <functional>
 #include <memory>
@@ -15,16 +17,16 @@
 
 namespace posix {
 
-enum class Chooser { portal, gtk, fltk };
+enum class Chooser { portal, gtk };
 
 // The chooser a value of PIPALO_FILE_CHOOSER names; none when unset, empty or unknown.
 std::optional<Chooser> chooserNamed(const char* value);
 
-// The first chooser there is from the one asked for (the portal when none is) down the order.
-Chooser firstAvailable(std::optional<Chooser> asked, const std::function<bool(Chooser)>& isAvailable);
+// The chooser asked for (the portal when none is) if it is there, else GTK's.
+Chooser firstAvailable(std::optional<Chooser> asked, const std::function<bool()>& portalAnswers);
 
-// A dialog on the chooser of this desktop; `ownerWindow` is the owner's X window, or 0.
-std::unique_ptr<ModalView> openChooser(const FileDialogRequest& request, unsigned long ownerWindow,
+// A dialog on the chooser of this desktop; `owner` is the owner's window, or null.
+std::unique_ptr<ModalView> openChooser(const FileDialogRequest& request, GtkWindow* owner,
                                        std::function<void(std::optional<ChosenName>)> chosen);
 
 }  // namespace posix

@@ -1,26 +1,22 @@
-// The Save and Open dialogs on GTK's file chooser, where GTK is installed. GTK is loaded
-// when first asked for, so the program runs where it is not.
+// The Save and Open dialogs on GTK's own file chooser.
 #pragma once
 
 #include "internal.h"
+
+#include <gtk/gtk.h>
 
 #include <functional>
 #include <optional>
 
 #include "display.h"
-#include "gtk/glib_events.h"
 #include "gtk/modal_view.h"
-
-typedef struct _GtkWidget GtkWidget;
 
 namespace posix {
 
-// Whether GTK is installed and starts on this display.
-bool gtkLoads();
-
 class GtkFileDialog : public ModalView {
 public:
-    GtkFileDialog(const FileDialogRequest& request, unsigned long ownerWindow,
+    // `owner` is the owner's window, or null.
+    GtkFileDialog(const FileDialogRequest& request, GtkWindow* owner,
                   std::function<void(std::optional<ChosenName>)> chosen);
     ~GtkFileDialog() override;
     GtkFileDialog(const GtkFileDialog&) = delete;
@@ -29,9 +25,8 @@ public:
     bool reportAnswer() override;
 
 private:
-    static void responded(GtkWidget* dialog, int response, void* self);
+    static void responded(GtkDialog* dialog, int response, gpointer self);
 
-    GlibEvents events;
     GtkWidget* dialog = nullptr;
     std::optional<std::optional<ChosenName>> answer;
     std::function<void(std::optional<ChosenName>)> chosen;

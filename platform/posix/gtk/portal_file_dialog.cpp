@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "file_dialogs.h"
+#include "gtk/x11.h"
 
 namespace posix {
 
@@ -84,7 +85,7 @@ struct PortalFileDialog::Call {
     PortalFileDialog* dialog;  // null once the dialog has gone
 };
 
-PortalFileDialog::PortalFileDialog(const FileDialogRequest& request, unsigned long ownerWindow,
+PortalFileDialog::PortalFileDialog(const FileDialogRequest& request, GtkWindow* owner,
                                    std::function<void(std::optional<ChosenName>)> chosen)
     : bus(portalBus()), call(new Call{this}), chosen(std::move(chosen)) {
     static unsigned requests = 0;
@@ -92,7 +93,8 @@ PortalFileDialog::PortalFileDialog(const FileDialogRequest& request, unsigned lo
     // Listening before asking, so that no answer comes before anyone listens.
     listenAt(requestPathFor(bus, token));
     char parent[32] = "";
-    if (ownerWindow) std::snprintf(parent, sizeof parent, "x11:%lx", ownerWindow);
+    if (const unsigned long ownerWindow = xWindowOf(GTK_WIDGET(owner)))
+        std::snprintf(parent, sizeof parent, "x11:%lx", ownerWindow);
     g_dbus_connection_call(bus, portalName, portalPath, "org.freedesktop.portal.FileChooser",
                            request.save ? "SaveFile" : "OpenFile",
                            g_variant_new("(ss@a{sv})", parent, request.title.c_str(), options(request, token)),

@@ -4,14 +4,13 @@
 
 #include "internal.h"
 
-#include <gio/gio.h>
+#include <gtk/gtk.h>
 
 #include <functional>
 #include <optional>
 #include <string>
 
 #include "display.h"
-#include "gtk/glib_events.h"
 #include "gtk/modal_view.h"
 
 namespace posix {
@@ -21,7 +20,8 @@ bool portalAnswers();
 
 class PortalFileDialog : public ModalView {
 public:
-    PortalFileDialog(const FileDialogRequest& request, unsigned long ownerWindow,
+    // `owner` is the owner's window, or null.
+    PortalFileDialog(const FileDialogRequest& request, GtkWindow* owner,
                      std::function<void(std::optional<ChosenName>)> chosen);
     ~PortalFileDialog() override;
     PortalFileDialog(const PortalFileDialog&) = delete;
@@ -37,7 +37,6 @@ private:
     static void responded(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
                           GVariant* parameters, gpointer self);
 
-    GlibEvents events;
     GDBusConnection* bus;
     std::string requestPath;  // the portal's object for this dialog
     guint subscription = 0;
