@@ -35,7 +35,8 @@ GtkWidget* staticWidget(const NewWindow& created) {
 }  // namespace
 
 ControlWidget::ControlWidget(HWND control, const NewWindow& created, GtkWidget* widget)
-    : controlHandle(control), shown(GTK_WIDGET(g_object_ref_sink(widget))) {
+    : controlHandle(control), className(created.className), text(created.text),
+      shown(GTK_WIDGET(g_object_ref_sink(widget))) {
     moveTo(created.x, created.y, created.width, created.height);
     showStyle(created.style);
 }
@@ -51,6 +52,18 @@ void ControlWidget::showStyle(DWORD newStyle) {
     gtk_widget_set_sensitive(shown, !(style & WS_DISABLED));
 }
 
+NewWindow ControlWidget::remade(DWORD newStyle) const {
+    NewWindow made;
+    made.className = className;
+    made.text = text;
+    made.x = placeX;
+    made.y = placeY;
+    made.width = placeWidth;
+    made.height = placeHeight;
+    made.style = newStyle;
+    return made;
+}
+
 void ControlWidget::moveTo(int x, int y, int width, int height) {
     placeX = x;
     placeY = y;
@@ -64,6 +77,12 @@ PushButton::PushButton(HWND control, const NewWindow& created)
 StaticControl::StaticControl(HWND control, const NewWindow& created)
     : ControlWidget(control, created, staticWidget(created)) {
     if (GTK_IS_IMAGE(widget())) image = widget();
+}
+
+bool StaticControl::canShow(DWORD newStyle) const {
+    // A picture is an image, a text a label, sunken in a frame or not.
+    const DWORD shape = SS_TYPEMASK | SS_SUNKEN;
+    return (newStyle & shape) == (style & shape);
 }
 
 void StaticControl::showBitmap(const Picture* bitmap, const DisplayScale& scale) {

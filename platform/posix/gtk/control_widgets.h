@@ -35,12 +35,19 @@ public:
     int height() const { return placeHeight; }
     // Buttons take mouse messages; other controls let them through to the window.
     virtual bool takesMouse() const { return false; }
+    // Whether the widget can show the style, or another must be made for it (a text
+    // becoming a picture).
+    virtual bool canShow(DWORD) const { return true; }
+    // The control as it would be made now, with that style.
+    NewWindow remade(DWORD newStyle) const;
 
 protected:
     const HWND controlHandle;
     DWORD style = 0;
 
 private:
+    const std::string className;
+    const std::string text;
     GtkWidget* shown;  // owned by the window's layout; a reference is kept while the control lives
     int placeX = 0;
     int placeY = 0;
@@ -59,6 +66,7 @@ public:
 class StaticControl : public ControlWidget {
 public:
     StaticControl(HWND control, const NewWindow& created);
+    bool canShow(DWORD newStyle) const override;
     void showBitmap(const Picture* bitmap, const DisplayScale& scale);
 
 private:

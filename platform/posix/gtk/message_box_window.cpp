@@ -69,6 +69,9 @@ MessageBoxWindow::MessageBoxWindow(const MessageBoxRequest& request, GtkWindow* 
     g_signal_connect(dialog, "key-press-event", G_CALLBACK(keyPressed), this);
     // The box stays until it is answered; the program then closes it.
     g_signal_connect(dialog, "delete-event", G_CALLBACK(gtk_true), nullptr);
+    // Neither minimised nor maximised, as Windows' boxes are not.
+    gtk_widget_realize(dialog);
+    gdk_window_set_functions(gtk_widget_get_window(dialog), static_cast<GdkWMFunction>(GDK_FUNC_MOVE | GDK_FUNC_CLOSE));
     gtk_widget_show(dialog);
     gtk_widget_grab_focus(gtk_dialog_get_widget_for_response(GTK_DIALOG(dialog), defaultAnswer));
 }

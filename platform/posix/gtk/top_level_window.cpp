@@ -148,7 +148,15 @@ void TopLevelWindow::addControl(HWND control, const NewWindow& created) {
 }
 
 void TopLevelWindow::showControlStyle(HWND control, DWORD newStyle) {
-    if (ControlWidget* widget = controlOf(control)) widget->showStyle(newStyle);
+    ControlWidget* widget = controlOf(control);
+    if (!widget) return;
+    if (widget->canShow(newStyle)) {
+        widget->showStyle(newStyle);
+        return;
+    }
+    const NewWindow remade = widget->remade(newStyle);
+    removeControl(control);
+    addControl(control, remade);
 }
 
 void TopLevelWindow::moveControl(HWND control, int x, int y, int width, int height) {
