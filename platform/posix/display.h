@@ -37,10 +37,13 @@ struct FileDialogRequest {
     DWORD flags = 0;
 };
 
-// What a chooser hands back: the name as the user typed or picked it, and the folder it showed.
+// What a chooser hands back: the name as the user typed or picked it, and the folder it showed;
+// or no name and why the user is told so (a chooser that stopped, a file that is not local),
+// after which the dialog ends as cancelled.
 struct ChosenName {
     std::string typed;
     std::string folder;
+    std::string refusal;
 };
 
 struct Menu;

@@ -89,6 +89,10 @@ std::optional<std::string> askForPath(const FileDialogRequest& request) {
     std::optional<std::optional<ChosenName>> chosen;
     display().openFileDialog(request, [&chosen](std::optional<ChosenName> name) { chosen = name; });
     if (!runModalLoop([&chosen] { return chosen.has_value(); }) || !*chosen) return std::nullopt;
+    if (!(*chosen)->refusal.empty()) {
+        MessageBoxA(request.owner, (*chosen)->refusal.c_str(), request.title.c_str(), MB_ICONINFORMATION);
+        return std::nullopt;
+    }
     return meantPath(**chosen);
 }
 

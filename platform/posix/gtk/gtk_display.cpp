@@ -106,8 +106,12 @@ void GtkDisplay::followMinimized(HWND window, TopLevelWindow& shown) {
 }
 
 void GtkDisplay::windowCreated(HWND window, const NewWindow& created) {
-    if (!created.parent)
+    if (!created.parent) {
         windows[window] = std::make_unique<TopLevelWindow>(window, created, keyTransitions, displayScale);
+        windows[window]->onCloseWhileDisabled([this] {
+            for (const std::unique_ptr<ModalView>& modal : modals) modal->ownerClosing();
+        });
+    }
     else if (TopLevelWindow* parent = windowOf(created.parent))
         parent->addControl(window, created);
 }

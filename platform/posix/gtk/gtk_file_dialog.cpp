@@ -45,7 +45,7 @@ void GtkFileDialog::responded(GtkDialog* dialog, int response, gpointer self) {
     }
     // GTK has made the name a full path already.
     gchar* folder = gtk_file_chooser_get_current_folder(chooser);
-    shown->answer = std::optional<ChosenName>(ChosenName{path, folder ? folder : ""});
+    shown->answer = std::optional<ChosenName>(ChosenName{path, folder ? folder : "", ""});
     g_free(path);
     g_free(folder);
 }

@@ -10,6 +10,9 @@ public:
     virtual ~ModalView() = default;
     // Hands the answer on once the user has given it; true when it has been handed on.
     virtual bool reportAnswer() = 0;
+    // The close of a window it holds disabled: a view of another process, which the user may
+    // not be able to reach or end, ends as cancelled; the program's own stay.
+    virtual void ownerClosing() {}
 };
 
 }  // namespace posix

@@ -18,6 +18,14 @@ constexpr const char* portalPath = "/org/freedesktop/portal/desktop";
 // Long enough for the portal to be started by the bus when first asked.
 constexpr int startTimeoutMs = 10000;
 
+constexpr const char* chooserStopped =
+    "The desktop's file chooser stopped before it answered: nothing was saved or opened.";
+
+// Only files on this computer can be written and read by name.
+std::string notLocal(const char* uri) {
+    return std::string("Only local files can be saved and opened, not ") + uri + ".";
+}
+
 // The session bus, where there is one; none is started for the asking.
 GDBusConnection* sessionBus() {
     const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
@@ -103,11 +111,15 @@ PortalFileDialog::PortalFileDialog(const FileDialogRequest& request, GtkWindow* 
 
 PortalFileDialog::~PortalFileDialog() {
     if (call) call->dialog = nullptr;
+    if (watcher) g_bus_unwatch_name(watcher);
     g_dbus_connection_signal_unsubscribe(bus, subscription);
     // Closed by the program (a quit), the desktop's dialog goes too.
-    if (!answer)
-        g_dbus_connection_call(bus, portalName, requestPath.c_str(), "org.freedesktop.portal.Request", "Close",
-                               nullptr, nullptr, G_DBUS_CALL_FLAGS_NONE, -1, nullptr, nullptr, nullptr);
+    if (!answer) closeRequest();
+}
+
+void PortalFileDialog::closeRequest() {
+    g_dbus_connection_call(bus, portalName, requestPath.c_str(), "org.freedesktop.portal.Request", "Close", nullptr,
+                           nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START, -1, nullptr, nullptr, nullptr);
 }
 
 void PortalFileDialog::listenAt(const std::string& path) {
@@ -123,13 +135,17 @@ void PortalFileDialog::called(GObject* bus, GAsyncResult* result, gpointer pendi
     GVariant* reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(bus), result, nullptr);
     if (PortalFileDialog* dialog = call->dialog) {
         if (!reply) {
-            // No dialog came: as a dialog that failed, it answers nothing.
-            dialog->answer = std::optional<ChosenName>();
+            // No dialog came: the portal failed or went away while asked.
+            dialog->answer = std::optional<ChosenName>(ChosenName{"", "", chooserStopped});
         } else {
             // Portals older than the request's path rule name another object.
             const gchar* path = nullptr;
             g_variant_get(reply, "(&o)", &path);
             if (dialog->requestPath != path) dialog->listenAt(path);
+            // From now on the portal owns its name: losing it, it has stopped, and will never answer.
+            dialog->watcher = g_bus_watch_name_on_connection(G_DBUS_CONNECTION(bus), portalName,
+                                                             G_BUS_NAME_WATCHER_FLAGS_NONE, nullptr, portalVanished,
+                                                             dialog, nullptr);
         }
         dialog->call = nullptr;
     }
@@ -145,13 +161,26 @@ void PortalFileDialog::responded(GDBusConnection*, const gchar*, const gchar*, c
     GVariant* results = nullptr;
     g_variant_get(parameters, "(u@a{sv})", &response, &results);
     const gchar** uris = nullptr;
-    gchar* path = nullptr;
-    if (response == 0 && g_variant_lookup(results, "uris", "^a&s", &uris) && uris && uris[0])
-        path = g_filename_from_uri(uris[0], nullptr, nullptr);
+    std::optional<ChosenName> chosen;
+    if (response == 0 && g_variant_lookup(results, "uris", "^a&s", &uris) && uris && uris[0]) {
+        gchar* path = g_filename_from_uri(uris[0], nullptr, nullptr);
+        chosen = path ? ChosenName{path, "", ""} : ChosenName{"", "", notLocal(uris[0])};
+        g_free(path);
+    }
     g_free(uris);
     g_variant_unref(results);
-    dialog->answer = path ? std::optional<ChosenName>(ChosenName{path, ""}) : std::optional<ChosenName>();
-    g_free(path);
+    dialog->answer = chosen;
+}
+
+void PortalFileDialog::portalVanished(GDBusConnection*, const gchar*, gpointer self) {
+    auto* dialog = static_cast<PortalFileDialog*>(self);
+    if (!dialog->answer) dialog->answer = std::optional<ChosenName>(ChosenName{"", "", chooserStopped});
+}
+
+void PortalFileDialog::ownerClosing() {
+    if (answer) return;
+    closeRequest();
+    answer = std::optional<ChosenName>();
 }
 
 bool PortalFileDialog::reportAnswer() {

@@ -28,18 +28,23 @@ public:
     PortalFileDialog& operator=(const PortalFileDialog&) = delete;
 
     bool reportAnswer() override;
+    void ownerClosing() override;
 
 private:
     struct Call;
 
     void listenAt(const std::string& path);
+    // Asks the portal to take its dialog off the desktop.
+    void closeRequest();
     static void called(GObject* bus, GAsyncResult* result, gpointer call);
     static void responded(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
                           GVariant* parameters, gpointer self);
+    static void portalVanished(GDBusConnection*, const gchar*, gpointer self);
 
     GDBusConnection* bus;
     std::string requestPath;  // the portal's object for this dialog
     guint subscription = 0;
+    guint watcher = 0;  // of the portal's name, once it has taken the call
     Call* call;  // while the portal has not answered the call; it may outlive the dialog
     std::optional<std::optional<ChosenName>> answer;
     std::function<void(std::optional<ChosenName>)> chosen;

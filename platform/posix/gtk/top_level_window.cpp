@@ -256,8 +256,12 @@ gboolean TopLevelWindow::focusIn(GtkWidget*, GdkEventFocus*, gpointer self) {
 
 gboolean TopLevelWindow::closeBoxPressed(GtkWidget*, GdkEvent*, gpointer self) {
     auto* shown = static_cast<TopLevelWindow*>(self);
-    // A window disabled by its modal box ignores its close box, as on Windows.
-    if (shown->takesInput()) PostMessageA(shown->handleOfWindow, WM_SYSCOMMAND, SC_CLOSE, 0);
+    // A window disabled by its modal box ignores its close box, as on Windows, but for a
+    // chooser of another process that it waits on.
+    if (shown->takesInput())
+        PostMessageA(shown->handleOfWindow, WM_SYSCOMMAND, SC_CLOSE, 0);
+    else if (shown->closeWhileDisabled)
+        shown->closeWhileDisabled();
     return TRUE;
 }
 

@@ -8,6 +8,7 @@
 
 #include <gtk/gtk.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -47,6 +48,8 @@ public:
     void showFocus(HWND focus);
     // Brings the window to the front, unless it is there already with the focus.
     void raise();
+    // What the close box does while the window is disabled by a modal box or dialog.
+    void onCloseWhileDisabled(std::function<void()> closing) { closeWhileDisabled = std::move(closing); }
 
 private:
     bool takesInput() const;
@@ -79,6 +82,7 @@ private:
     std::map<HWND, std::unique_ptr<ControlWidget>> controls;
     HWND mouseCapture = nullptr;  // the button or window that a held left button went down on
     bool minimizedHere = false;
+    std::function<void()> closeWhileDisabled;
 };
 
 }  // namespace posix

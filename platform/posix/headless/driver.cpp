@@ -281,7 +281,7 @@ void Driver::openFileDialog(const posix::FileDialogRequest& request,
     }
     shownDialogs.push_back(shown);
     // A name is typed in the folder the dialog opened in.
-    chosen(shown.answer ? std::optional<posix::ChosenName>({*shown.answer, request.initialDirectory}) : std::nullopt);
+    chosen(shown.answer ? std::optional<posix::ChosenName>({*shown.answer, request.initialDirectory, ""}) : std::nullopt);
 }
 
 }  // namespace headless
