@@ -150,7 +150,7 @@ std::string readKey(SourceText& source, AbcState& state) {
     while (std::isalpha(static_cast<unsigned char>(peek(source))) && mode.size() < 3)
         mode += static_cast<char>(std::tolower(static_cast<unsigned char>(take(source))));
     while (std::isalpha(static_cast<unsigned char>(peek(source)))) take(source);
-    const std::map<std::string, int> modes = {{"", 0},    {"maj", 0},  {"ion", 0},  {"m", -3}, {"min", -3},
+    static const std::map<std::string, int> modes = {{"", 0},    {"maj", 0},  {"ion", 0},  {"m", -3}, {"min", -3},
                                               {"aeo", -3}, {"mix", -1}, {"dor", -2}, {"phr", -4}, {"lyd", 1},
                                               {"loc", -5}};
     if (const auto found = modes.find(mode); found != modes.end()) fifths += found->second;

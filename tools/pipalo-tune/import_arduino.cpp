@@ -245,7 +245,13 @@ std::optional<DurationReading> usedAs(const std::string& code, std::string_view 
         std::size_t before = found;
         while (before > 0 && (std::isspace(static_cast<unsigned char>(code[before - 1])) || code[before - 1] == '('))
             --before;
-        if (before > 0 && code[before - 1] == '/') {
+        // "wholenote / abs(divider)": a function of it is divided by as well.
+        std::size_t call = before;
+        while (before < found && call > 0 && isIdentifierCharacter(code[call - 1])) --call;
+        call = skipBack(code, call);
+        const std::size_t divided = call < before && call > 0 && code[call - 1] == '/' ? call : before;
+        if (divided > 0 && code[divided - 1] == '/') {
+            before = divided;
             const std::string_view numerator = wordBefore(code, before - 1);
             std::optional<double> whole = numberIn(numerator);
             if (!whole && !numerator.empty()) whole = variable(code, numerator);

@@ -94,8 +94,8 @@ Command nextCommand(SourceText& source) {
 
 bool isNameCharacter(char character) { return std::isalnum(static_cast<unsigned char>(character)) || character == '_'; }
 
-// "$A" or "${A}" at the position, put in; the reason when the script's value is not known.
-std::string expandVariable(const Script& script, std::size_t& at, std::size_t end, std::string& text) {
+// The value of "$A" or "${A}" at the position; the reason when the script's value is not known.
+std::string variableAt(const Script& script, std::size_t& at, std::size_t end, std::string_view& value) {
     const std::string_view code = script.source.text;
     const std::size_t dollar = at++;
     const bool braced = at < end && code[at] == '{';
@@ -107,38 +107,51 @@ std::string expandVariable(const Script& script, std::size_t& at, std::size_t en
     if (!named || (braced && (at >= end || code[at] != '}')))
         return errorAt(script.source, dollar, "beep lines take only plain variables, $NAME or ${NAME}");
     if (braced) ++at;
-    const auto value = script.variables.find(name);
-    if (value == script.variables.end())
+    const auto found = script.variables.find(name);
+    if (found == script.variables.end())
         return errorAt(script.source, dollar, "the variable " + std::string(name) + " is given no value before");
-    text += value->second;
+    value = found->second;
     return {};
 }
 
-std::string expand(const Script& script, RawWord raw, Word& word) {
+// The words a raw word makes: quotes taken away, variables put in, and a variable's
+// value outside quotes split at its blanks, as the shell does.
+std::string expand(const Script& script, RawWord raw, std::vector<Word>& words, bool split = true) {
     const std::string_view code = script.source.text;
-    word = {{}, raw.begin};
+    Word word{{}, raw.begin};
+    bool started = false;  // a word is begun, even an empty one ("")
     char quote = 0;
     for (std::size_t at = raw.begin; at < raw.end;) {
         const char character = code[at];
         if (quote != '\'' && character == '$' && at + 1 < raw.end) {
-            if (std::string reason = expandVariable(script, at, raw.end, word.text); !reason.empty()) return reason;
+            std::string_view value;
+            if (std::string reason = variableAt(script, at, raw.end, value); !reason.empty()) return reason;
+            for (const char valueCharacter : value) {
+                if (split && quote == 0 && isBlank(valueCharacter)) {
+                    if (started) words.push_back(std::move(word));
+                    word = {{}, raw.begin};
+                    started = false;
+                } else {
+                    word.text += valueCharacter;
+                    started = true;
+                }
+            }
             continue;
         }
         ++at;
+        started = true;
         if (character == quote) quote = 0;
         else if (quote == 0 && (character == '\'' || character == '"')) quote = character;
         else if (character == '\\' && quote != '\'' && at < raw.end) word.text += code[at++];
         else word.text += character;
     }
+    if (started) words.push_back(std::move(word));
     return {};
 }
 
 std::string expandAll(const Script& script, const Command& command, std::size_t first, std::vector<Word>& words) {
-    for (std::size_t index = first; index < command.size(); ++index) {
-        Word word;
-        if (std::string reason = expand(script, command[index], word); !reason.empty()) return reason;
-        words.push_back(std::move(word));
-    }
+    for (std::size_t index = first; index < command.size(); ++index)
+        if (std::string reason = expand(script, command[index], words); !reason.empty()) return reason;
     return {};
 }
 
@@ -172,7 +185,6 @@ struct OptionValue {
 
 std::string readBeep(const SourceText& source, const std::vector<Word>& words, MelodyBuilder& melody) {
     BeepNote note;
-    melody.at(words.empty() ? 0 : words.front().offset);
     for (std::size_t index = 0; index < words.size(); ++index) {
         const Word& word = words[index];
         const std::string& option = word.text;
@@ -316,6 +328,7 @@ std::string run(Script& script, const Command& command, int depth) {
     if (isCommand(name, "beep") || isCommand(name, "sleep")) {
         std::vector<Word> words;
         if (std::string reason = expandAll(script, command, first + 1, words); !reason.empty()) return reason;
+        script.melody.at(command[first].begin);
         return isCommand(name, "beep") ? readBeep(script.source, words, script.melody)
                                        : readSleep(script.source, words, script.melody);
     }
@@ -327,10 +340,10 @@ std::string run(Script& script, const Command& command, int depth) {
             const std::string_view raw = rawText(script, command[index]);
             if (!isAssignment(raw)) break;
             const std::size_t equals = raw.find('=');
-            Word value;
+            std::vector<Word> value;
             const RawWord valueWord{command[index].begin + equals + 1, command[index].end};
-            if (std::string reason = expand(script, valueWord, value); !reason.empty()) return reason;
-            script.variables[std::string(raw.substr(0, equals))] = value.text;
+            if (std::string reason = expand(script, valueWord, value, false); !reason.empty()) return reason;
+            script.variables[std::string(raw.substr(0, equals))] = value.empty() ? std::string() : value[0].text;
         }
     }
     // Other commands of the script make no sound.
