@@ -554,6 +554,6 @@ Resemblance resemblesAbc(std::string_view text) {
 }  // namespace
 
 const MelodyFormat abcFormat = {
-    "abc", {".abc"}, "ABC notation, the first tune of the file: \"X:1 L:1/8 K:G |:GABc d2B2:|\"", false,
+    "abc", {".abc"}, "ABC notation, its first tune: \"X:1 L:1/8 K:G |:GABc d2B2:|\"", false,
     resemblesAbc, importAbc,
 };

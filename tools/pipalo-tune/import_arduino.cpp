@@ -435,6 +435,6 @@ Resemblance resemblesArduino(std::string_view text) {
 }  // namespace
 
 const MelodyFormat arduinoFormat = {
-    "arduino", {".ino", ".pde", ".cpp"}, "Arduino sketches: NOTE_ arrays with durations, or tone() calls", false,
+    "arduino", {".ino", ".pde", ".cpp"}, "sketches: NOTE_ arrays with durations, or tone() calls", false,
     resemblesArduino, importArduino,
 };

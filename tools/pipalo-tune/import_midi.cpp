@@ -255,6 +255,6 @@ Resemblance resemblesMidi(std::string_view bytes) {
 }  // namespace
 
 const MelodyFormat midiFormat = {
-    "midi", {".mid", ".midi", ".smf", ".kar"}, "Standard MIDI Files: the highest note sounding at each moment",
+    "midi", {".mid", ".midi", ".smf", ".kar"}, "Standard MIDI Files: the highest note at each moment",
     true, resemblesMidi, importMidi,
 };

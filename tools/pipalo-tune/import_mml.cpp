@@ -333,6 +333,6 @@ Resemblance resemblesMml(std::string_view text) {
 }  // namespace
 
 const MelodyFormat mmlFormat = {
-    "mml", {".mml", ".bas"}, "BASIC's PLAY statements or a bare PLAY string: \"10 PLAY \"T120 O3 L8 CDE\"\"", false,
+    "mml", {".mml", ".bas"}, "BASIC's PLAY statements, or a bare string \"T120 O3 L8 CDE\"", false,
     resemblesMml, importMml,
 };
