@@ -336,6 +336,8 @@ class RoundTripTest(FormatTest):
     SOURCES = {
         'song.rtttl': 'Song:d=8,o=5,b=112:c,e,g,4c6,16b,16a,g.,p,2f',
         'song.sh': 'beep -f 262 -l 230 -n -f 330 -l 460 -n -f 392 -l 1200',
+        # Lengths that look like note values: the exported sketch still says they are milliseconds.
+        'short.sh': 'beep -f 262 -l 4 -n -f 330 -l 8 -n -f 392 -l 16',
         'song.ino': 'void setup() { tone(8, NOTE_C4, 250); delay(250); tone(8, NOTE_E4, 500); delay(500); }',
         'song.bas': 'PLAY "T150 O3 L8 CEG>C<BAG4"',
         'song.abc': 'X:1\nL:1/8\nQ:1/4=90\nK:F\nFAc f2 e/d/ | c4 B2 A2 |]\n',
@@ -346,7 +348,7 @@ class RoundTripTest(FormatTest):
             first, _ = self.imported(name, content)
             tune = self.path(name + '.TPZ')
             # A ringtone holds only lengths of its tempo: 230 ms and 460 ms are not among them.
-            exports = [('beep', '.sh'), ('arduino', '.ino')] + ([] if name == 'song.sh' else [('rtttl', '.rtttl')])
+            exports = [('beep', '.sh'), ('arduino', '.ino')] + ([] if name.endswith('.sh') else [('rtttl', '.rtttl')])
             for export, suffix in exports:
                 with self.subTest(source=name, export=export):
                     result = run(export, tune)

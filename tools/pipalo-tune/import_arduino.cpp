@@ -22,8 +22,6 @@ struct Array {
     std::vector<Element> elements;
 };
 
-constexpr double defaultWholeNote = 2000;  // 120 quarter notes a minute
-
 bool isIdentifierCharacter(char character) {
     return std::isalnum(static_cast<unsigned char>(character)) || character == '_';
 }
@@ -235,49 +233,61 @@ std::string_view wordBefore(const std::string& code, std::size_t index) {
 
 // Looks at each use of the name: after "/" it is a divisor (of the number or variable
 // before it); inside tone() or delay() milliseconds; given to a variable, that variable's uses.
-std::optional<DurationReading> usedAs(const std::string& code, std::string_view name, int depth) {
-    constexpr std::size_t lookBack = 200;  // a statement's worth, so each use costs little
+// Each use looks back a statement's worth at most, and a few variables given the
+// array's values are followed, so that the work stays in step with the sketch.
+constexpr std::size_t lookBack = 200;
+constexpr int mostVariablesFollowed = 8;
+
+std::optional<DurationReading> usedAs(const std::string& code, std::string_view name, int depth,
+                                      int& variablesFollowed) {
     for (std::size_t found = code.find(name); found != std::string::npos; found = code.find(name, found + 1)) {
         const std::size_t after = found + name.size();
         if ((found > 0 && isIdentifierCharacter(code[found - 1])) ||
             (after < code.size() && isIdentifierCharacter(code[after])))
             continue;
+        // "wholenote / abs(divider)", "x = pgm_read_word(&durations[i])": what the value is
+        // wrapped in is looked through.
         std::size_t before = found;
-        while (before > 0 && (std::isspace(static_cast<unsigned char>(code[before - 1])) || code[before - 1] == '('))
+        const std::size_t from = found > lookBack ? found - lookBack : 0;
+        for (std::size_t wrapped = std::string::npos; wrapped != before && before > from;) {
+            wrapped = before;
+            while (before > 0 && (std::isspace(static_cast<unsigned char>(code[before - 1])) || code[before - 1] == '&'))
+                --before;
+            if (before == 0 || code[before - 1] != '(') continue;
             --before;
-        // "wholenote / abs(divider)": a function of it is divided by as well.
-        std::size_t call = before;
-        while (before < found && call > 0 && isIdentifierCharacter(code[call - 1])) --call;
-        call = skipBack(code, call);
-        const std::size_t divided = call < before && call > 0 && code[call - 1] == '/' ? call : before;
-        if (divided > 0 && code[divided - 1] == '/') {
-            before = divided;
+            while (before > 0 && std::isspace(static_cast<unsigned char>(code[before - 1]))) --before;
+            while (before > 0 && isIdentifierCharacter(code[before - 1])) --before;
+        }
+        while (before > 0 && std::isspace(static_cast<unsigned char>(code[before - 1]))) --before;
+        if (before > 0 && code[before - 1] == '/') {
             const std::string_view numerator = wordBefore(code, before - 1);
             std::optional<double> whole = numberIn(numerator);
             if (!whole && !numerator.empty()) whole = variable(code, numerator);
             if (!whole || *whole <= 0) whole = wholeNoteOf(code);
             return DurationReading{whole, "the sketch divides by them"};
         }
-        const std::size_t from = found > lookBack ? found - lookBack : 0;
-        const std::size_t statement = code.find_last_of(";{}", found);
-        const std::string_view leading =
-            std::string_view(code).substr(std::max(from, statement == std::string::npos ? 0 : statement + 1));
-        const std::string_view upTo = leading.substr(0, found - (code.size() - leading.size()));
+        const std::string_view window = std::string_view(code).substr(from, found - from);
+        const std::size_t statement = window.find_last_of(";{}");
+        const std::string_view upTo = statement == std::string_view::npos ? window : window.substr(statement + 1);
         if (upTo.find("tone(") != std::string_view::npos || upTo.find("delay(") != std::string_view::npos)
             return DurationReading{std::nullopt, "the sketch passes them to tone() or delay()"};
         // "int divider = durations[i];": the variable's own uses tell.
         std::size_t equals = before;
-        if (depth == 0 && equals > 0 && code[equals - 1] == '=' && (equals < 2 || code[equals - 2] != '=')) {
+        if (depth == 0 && equals > 0 && code[equals - 1] == '=' && (equals < 2 || code[equals - 2] != '=') &&
+            variablesFollowed < mostVariablesFollowed) {
             const std::string_view given = wordBefore(code, equals - 1);
-            if (!given.empty() && !std::isdigit(static_cast<unsigned char>(given[0])))
-                if (auto reading = usedAs(code, given, depth + 1)) return reading;
+            if (!given.empty() && !std::isdigit(static_cast<unsigned char>(given[0]))) {
+                ++variablesFollowed;
+                if (auto reading = usedAs(code, given, depth + 1, variablesFollowed)) return reading;
+            }
         }
     }
     return std::nullopt;
 }
 
 DurationReading durationReading(const std::string& code, const Array& durations) {
-    if (auto reading = usedAs(code, durations.name, 0)) return *reading;
+    int variablesFollowed = 0;
+    if (auto reading = usedAs(code, durations.name, 0, variablesFollowed)) return *reading;
     // Nothing says: note values are the powers of two a score writes.
     const bool noteValues = std::all_of(durations.elements.begin(), durations.elements.end(), [](const Element& element) {
         const double value = std::abs(*numberIn(element.text));
