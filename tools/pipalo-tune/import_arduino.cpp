@@ -22,10 +22,6 @@ struct Array {
     std::vector<Element> elements;
 };
 
-bool isIdentifierCharacter(char character) {
-    return std::isalnum(static_cast<unsigned char>(character)) || character == '_';
-}
-
 std::string lowerCase(std::string text) {
     for (char& character : text) character = static_cast<char>(std::tolower(static_cast<unsigned char>(character)));
     return text;
@@ -104,11 +100,11 @@ std::string arrayNamed(const std::string& code, std::size_t brace, std::size_t& 
     if (index >= 7 && code.compare(index - 7, 7, "PROGMEM") == 0) index = skipBack(code, index - 7);
     if (index == 0 || code[index - 1] != ']') return {};
     --index;
-    while (index > 0 && (isIdentifierCharacter(code[index - 1]) || code[index - 1] == ' ')) --index;
+    while (index > 0 && (isNameCharacter(code[index - 1]) || code[index - 1] == ' ')) --index;
     if (index == 0 || code[index - 1] != '[') return {};
     const std::size_t nameEnd = skipBack(code, index - 1);
     std::size_t nameStart = nameEnd;
-    while (nameStart > 0 && isIdentifierCharacter(code[nameStart - 1])) --nameStart;
+    while (nameStart > 0 && isNameCharacter(code[nameStart - 1])) --nameStart;
     nameAt = nameStart;
     return code.substr(nameStart, nameEnd - nameStart);
 }
@@ -199,7 +195,7 @@ bool nameHas(const Array& array, std::initializer_list<const char*> parts) {
 std::optional<double> variable(const std::string& code, std::string_view name) {
     for (std::size_t found = code.find(name); found != std::string::npos; found = code.find(name, found + 1)) {
         std::size_t index = found + name.size();
-        if ((found > 0 && isIdentifierCharacter(code[found - 1])) || isIdentifierCharacter(code[index])) continue;
+        if ((found > 0 && isNameCharacter(code[found - 1])) || isNameCharacter(code[index])) continue;
         while (index < code.size() && std::isspace(static_cast<unsigned char>(code[index]))) ++index;
         if (index >= code.size() || code[index] != '=' || code.compare(index, 2, "==") == 0) continue;
         const std::size_t end = code.find_first_of(";,)\n", index + 1);
@@ -227,7 +223,7 @@ struct DurationReading {
 std::string_view wordBefore(const std::string& code, std::size_t index) {
     while (index > 0 && (std::isspace(static_cast<unsigned char>(code[index - 1])) || code[index - 1] == '(')) --index;
     std::size_t start = index;
-    while (start > 0 && (isIdentifierCharacter(code[start - 1]) || code[start - 1] == '.')) --start;
+    while (start > 0 && (isNameCharacter(code[start - 1]) || code[start - 1] == '.')) --start;
     return std::string_view(code).substr(start, index - start);
 }
 
@@ -242,8 +238,8 @@ std::optional<DurationReading> usedAs(const std::string& code, std::string_view 
                                       int& variablesFollowed) {
     for (std::size_t found = code.find(name); found != std::string::npos; found = code.find(name, found + 1)) {
         const std::size_t after = found + name.size();
-        if ((found > 0 && isIdentifierCharacter(code[found - 1])) ||
-            (after < code.size() && isIdentifierCharacter(code[after])))
+        if ((found > 0 && isNameCharacter(code[found - 1])) ||
+            (after < code.size() && isNameCharacter(code[after])))
             continue;
         // "wholenote / abs(divider)", "x = pgm_read_word(&durations[i])": what the value is
         // wrapped in is looked through.
@@ -256,7 +252,7 @@ std::optional<DurationReading> usedAs(const std::string& code, std::string_view 
             if (before == 0 || code[before - 1] != '(') continue;
             --before;
             while (before > 0 && std::isspace(static_cast<unsigned char>(code[before - 1]))) --before;
-            while (before > 0 && isIdentifierCharacter(code[before - 1])) --before;
+            while (before > 0 && isNameCharacter(code[before - 1])) --before;
         }
         while (before > 0 && std::isspace(static_cast<unsigned char>(code[before - 1]))) --before;
         if (before > 0 && code[before - 1] == '/') {
@@ -371,10 +367,10 @@ std::string readCalls(const SourceText& source, const std::string& code, MelodyB
     Timeline timeline;
     for (std::size_t index = 0; index < code.size() && !melody.full(); ++index) {
         const bool startsName = std::isalpha(static_cast<unsigned char>(code[index])) &&
-                                (index == 0 || !isIdentifierCharacter(code[index - 1]));
+                                (index == 0 || !isNameCharacter(code[index - 1]));
         if (!startsName) continue;
         std::size_t nameEnd = index;
-        while (nameEnd < code.size() && isIdentifierCharacter(code[nameEnd])) ++nameEnd;
+        while (nameEnd < code.size() && isNameCharacter(code[nameEnd])) ++nameEnd;
         const std::string name = code.substr(index, nameEnd - index);
         std::size_t open = nameEnd;
         while (open < code.size() && std::isspace(static_cast<unsigned char>(code[open]))) ++open;

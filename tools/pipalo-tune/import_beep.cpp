@@ -92,8 +92,6 @@ Command nextCommand(SourceText& source) {
     return words;
 }
 
-bool isNameCharacter(char character) { return std::isalnum(static_cast<unsigned char>(character)) || character == '_'; }
-
 // The value of "$A" or "${A}" at the position; the reason when the script's value is not known.
 std::string variableAt(const Script& script, std::size_t& at, std::size_t end, std::string_view& value) {
     const std::string_view code = script.source.text;

@@ -154,8 +154,6 @@ struct Program {
 // far beyond a tune and keeps the work in step with the program.
 constexpr std::size_t mostJoined = 64 << 20;
 
-bool isNameCharacter(char character) { return std::isalnum(static_cast<unsigned char>(character)) || character == '_'; }
-
 std::size_t skipBlanks(std::string_view text, std::size_t at) {
     while (at < text.size() && (text[at] == ' ' || text[at] == '\t' || text[at] == '\r')) ++at;
     return at;
