@@ -3,6 +3,7 @@
 // literals and the string variables given earlier; a text without one is read whole.
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cmath>
 #include <map>
 #include <optional>
@@ -15,9 +16,10 @@ namespace {
 
 // The string a PLAY statement plays, joined from pieces of the program: a failure names
 // the place in the program that the piece came from.
+// Offsets fit 32 bits: a program is at most 16 MiB and a joined string at most 64 MiB.
 struct Piece {
-    std::size_t at;      // in the joined string
-    std::size_t source;  // in the program
+    std::uint32_t at;      // in the joined string
+    std::uint32_t source;  // in the program
 };
 
 struct StringValue {
@@ -173,12 +175,13 @@ std::size_t nameEnd(std::string_view text, std::size_t at) {
 }
 
 void append(StringValue& value, std::string_view text, std::size_t source) {
-    value.pieces.push_back({value.text.size(), source});
+    value.pieces.push_back({static_cast<std::uint32_t>(value.text.size()), static_cast<std::uint32_t>(source)});
     value.text += text;
 }
 
 void append(StringValue& value, const StringValue& more) {
-    for (const Piece& piece : more.pieces) value.pieces.push_back({value.text.size() + piece.at, piece.source});
+    for (const Piece& piece : more.pieces)
+        value.pieces.push_back({static_cast<std::uint32_t>(value.text.size() + piece.at), piece.source});
     value.text += more.text;
 }
 
