@@ -222,7 +222,7 @@ class MmlTest(FormatTest):
                    '18 PLAY "O" + "3"\n'
                    '20 PLAY "T120 L8 C D E- F+ P8 > c4. < B-16"\n'
                    '30 T$ = "ML N37": DISPLAY$ = "C": U$ = T$ + " M"\n'
-                   '40 IF 1 THEN PLAY U$ + "S A#2 MN O2 L16 G.. T240 C1"\n')
+                   '40 IF 1 THEN PLAY U$ + "S A#2 MN O2 L16 G.. T240 C1": PLAY ON\n')
         self.assertImports('tune.bas', program, [
             (note('C4'), 250), (note('D4'), 250), (note('Eb4'), 250), (note('F#4'), 250), (None, 250),
             (note('C5'), 750), (note('Bb4'), 125), (note('C4'), 250), (note('A#4'), 1000),
@@ -254,18 +254,26 @@ class AbcTest(FormatTest):
         kesh = ('X:1\nT:The Kesh\nR:jig\nM:6/8\nL:1/8\nQ:3/8=100\nP:A2B\nK:Gmaj\nP:A\n'
                 '|:{a}G3 GAB|A3 ABd|edd {ag}gdd|edB dBA|\nGAG GAB|ABA {c2}ABd|edd gdd|BAF G3:|\nP:B\n'
                 '|:B2B d2d|ege dBA|B2B dBG|ABA AGA|\nBAB d^cd|ege dBd|gfg aga|1 bgg g3:|2 bgg g2z|]\n')
-        source = self.write('kesh.abc', kesh)
-        converted = subprocess.run(['abc2midi', source, '-o', self.path('kesh.mid')], capture_output=True)
-        self.assertEqual(converted.returncode, 0, converted.stdout)
-        ours, _ = self.imported('kesh.abc', kesh)
-        with open(self.path('kesh.mid'), 'rb') as midi:
-            theirs, _ = self.imported('kesh.mid', midi.read())
+        # A reel: "::" between two repeats, endings in brackets, a triplet.
+        reel = ('X:1\nT:Reel\nM:4/4\nL:1/8\nQ:1/4=180\nK:D\n|:A|dAFA dAFA|B2 {c}BA Bcde|[1 fdec d2 cB:|[2 fdec d3||\n'
+                '|:g|fd d2 ed d2|(3efg fe d2 A2::B2 BA B2 cd|e4 e2:|\n')
+        readings = {}
+        for name, tune in (('kesh', kesh), ('reel', reel)):
+            source = self.write(name + '.abc', tune)
+            converted = subprocess.run(['abc2midi', source, '-o', self.path(name + '.mid')], capture_output=True)
+            self.assertEqual(converted.returncode, 0, converted.stdout)
+            ours, _ = self.imported(name + '.abc', tune)
+            with open(self.path(name + '.mid'), 'rb') as midi:
+                theirs, _ = self.imported(name + '.mid', midi.read())
+            with self.subTest(tune=name):
+                self.assertEqual([frequency for frequency, _ in theirs], [frequency for frequency, _ in ours])
+                for (_, our_length), (_, their_length) in zip(ours, theirs):
+                    self.assertLessEqual(abs(our_length - their_length), 2)
+            readings[name] = ours
         # Part A, 42 notes and 4 graces, played twice by its repeat, twice; then part B's 86.
-        self.assertEqual(len(ours), 4 * (42 + 4) + 86)
-        self.assertEqual(ours[:2], [(880, 50), (392, 550)])
-        self.assertEqual([frequency for frequency, _ in theirs], [frequency for frequency, _ in ours])
-        for (_, our_length), (_, their_length) in zip(ours, theirs):
-            self.assertLessEqual(abs(our_length - their_length), 2)
+        self.assertEqual(len(readings['kesh']), 4 * (42 + 4) + 86)
+        self.assertEqual(readings['kesh'][:2], [(880, 50), (392, 550)])
+        self.assertEqual(len(readings['reel']), 90)
 
     def test_a_repeat_after_the_endings_starts_where_they_end(self):
         # The last ending lasts to its bar line (or a double bar after it); a ":|" later goes

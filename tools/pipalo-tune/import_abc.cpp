@@ -306,6 +306,7 @@ void readBar(SourceText& source, AbcState& state, MelodyBuilder& melody) {
         ++strokes;
     unsigned opening = 0;
     for (; peek(source) == ':'; take(source)) ++opening;
+    if (strokes == 0 && closing > 1) opening = 1;  // "::" ends one repeat and opens the next
     state.barAccidentals.clear();
     if (closing > 0) endRepeat(state, melody);
     else if (state.inLastEnding || (strokes > 1 && !state.repeatOpened)) startRepeat(state, melody.size(), false);

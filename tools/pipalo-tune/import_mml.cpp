@@ -244,6 +244,9 @@ std::string readStatement(Program& program, std::size_t& at) {
         after = skipBlanks(text, nameStop);
     }
     if (word == "PLAY") {
+        // PLAY ON, OFF and STOP trap the music's events: they play nothing.
+        const std::string next = upper(text.substr(after, nameEnd(text, after) - after));
+        if (next == "ON" || next == "OFF" || next == "STOP") return {};
         program.played = true;
         StringValue value;
         at = after;
