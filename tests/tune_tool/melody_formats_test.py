@@ -139,10 +139,11 @@ class BeepTest(FormatTest):
                   '  sleep 0.1\n'
                   '}\n'
                   'function ending { beep -f 10 -l 50 -n -f 37 -l 20; }\n'
-                  'phrase\nE=392\nphrase\nending\n')
+                  'phrase\nE=392\nphrase\nending\n'
+                  'if [ -x /usr/bin/beep ]; then beep -f 880 -l 10; else echo no beep; fi\n')
         messages = self.assertImports('tune.sh', script, [
             (262, 100), (None, 40), (330, 300), (None, 100),
-            (262, 100), (None, 40), (392, 300), (None, 100), (None, 50), (4 * 37, 20)])
+            (262, 100), (None, 40), (392, 300), (None, 100), (None, 50), (4 * 37, 20), (880, 10)])
         # 37 Hz is sounded, two octaves up on its own.
         self.assertEqual(messages, ['pipalo-tune: 1 tone still outside 100 to 999 Hz moved by octaves of their own',
                                     'pipalo-tune: 5 rests left out: a tune file holds no silence, so the rhythm '
@@ -222,11 +223,12 @@ class MmlTest(FormatTest):
                    '18 PLAY "O" + "3"\n'
                    '20 PLAY "T120 L8 C D E- F+ P8 > c4. < B-16"\n'
                    '30 T$ = "ML N37": DISPLAY$ = "C": U$ = T$ + " M"\n'
-                   '40 IF 1 THEN PLAY U$ + "S A#2 MN O2 L16 G.. T240 C1": PLAY ON\n')
+                   '40 IF 1 THEN PLAY U$ + "S A#2 MN O2 L16 G.. T240 C1": PLAY ON\n'
+                   '50PLAY"C"\n')
         self.assertImports('tune.bas', program, [
             (note('C4'), 250), (note('D4'), 250), (note('Eb4'), 250), (note('F#4'), 250), (None, 250),
             (note('C5'), 750), (note('Bb4'), 125), (note('C4'), 250), (note('A#4'), 1000),
-            (note('G3'), 125 * 2.25), (note('C3'), 1000)])
+            (note('G3'), 125 * 2.25), (note('C3'), 1000), (note('C3'), 62.5)])
 
 
 class AbcTest(FormatTest):
@@ -288,9 +290,13 @@ class AbcTest(FormatTest):
 
     def test_only_the_first_tune_of_a_book(self):
         # The key of G with its F made natural; an inline field; a bar's rest (no M: is 4/4).
-        book = 'X:1\nT:One\nL:1/4\nK:G =f\nF [L:1/8] D2 Z |\n\nX:2\nT:Two\nK:C\nE F G|\n'
+        # Only the first voice: a tune file plays one tone at a time.
+        book = ('X:1\nT:One\nL:1/4\nV:1\nV:2\nK:G =f\nV:1\nF [L:1/8] D2 [V:2] B, |\nV:2\nC,,C,,|\n[V:1] Z |\n\n'
+                'X:2\nT:Two\nK:C\nE F G|\n')
         # No Q: a quarter note a beat at 120 a minute.
-        self.assertImports('book.abc', book, [(note('F4'), 500), (note('D4'), 500), (None, 2000)])
+        messages = self.assertImports('book.abc', book, [(note('F4'), 500), (note('D4'), 500), (None, 2000)])
+        self.assertIn('pipalo-tune: voices after the first (V:1) left out: a tune file plays one tone at a time',
+                      messages)
 
 
 class MidiTest(FormatTest):
@@ -396,6 +402,7 @@ class ImportFailureTest(FormatTest):
         ('bad.bas', '10 PLAY "C" + X$', 'line 1, column 15: the string variable X$ is given no value before'),
         ('bad.sh', 'A=440\nbeep -f $B', 'line 2, column 9: the variable B is given no value before'),
         ('bad.sh', 'beep -f $(cat f)', 'line 1, column 9: beep lines take only plain variables'),
+        ('loop.sh', 'beep\nfor i in 1 2; do beep -f 300; done', 'line 2, column 15: a beep in a loop'),
         ('long.rtttl', 'x:d=4:\n' + 'c,' * 200000 + 'c', 'line 2, column 400001: the melody is too long'),
         ('long.sh', 'beep\n' * 9 + 'beep -r 1000; ' * 200, 'line 10, column 1401: the melody is too long'),
         ('bad.abc', 'X:1\nK:C\nCDE | [CEG', 'line 3, column 7: a chord without its "]"'),

@@ -54,6 +54,11 @@ struct AbcState {
     std::map<char, std::pair<std::size_t, std::size_t>> parts;
     char part = 0;  // the part being read, 0 before the first
     std::size_t partStart = 0;
+
+    // Voices: a tune file plays one tone at a time, so only the body's first voice is read.
+    std::string firstVoice;
+    bool otherVoice = false;  // the music now belongs to another voice
+    bool voicesLeftOut = false;
 };
 
 int letterIndex(char letter) {
@@ -388,6 +393,20 @@ std::string readField(char field, SourceText source, AbcState& state, MelodyBuil
         case 'M': readMeter(source.text.substr(source.position, source.end - source.position), state); return {};
         case 'Q': return readTempo(source, state);
         case 'K': return readKey(source, state);
+        case 'V': {
+            skipSpaces(source);
+            const std::size_t start = source.position;
+            while (!atEnd(source) && !std::isspace(static_cast<unsigned char>(peek(source)))) take(source);
+            const std::string voice(source.text.substr(start, source.position - start));
+            if (!state.inBody) return {};
+            if (state.firstVoice.empty()) state.firstVoice = voice;
+            state.otherVoice = voice != state.firstVoice;
+            if (state.otherVoice && !state.voicesLeftOut) {
+                state.voicesLeftOut = true;
+                melody.notice("voices after the first (V:" + state.firstVoice + ") left out: a tune file plays one tone at a time");
+            }
+            return {};
+        }
         case 'P':
             skipSpaces(source);
             if (!state.inBody) {
@@ -406,6 +425,10 @@ std::string readMusic(SourceText& source, AbcState& state, MelodyBuilder& melody
         melody.at(source.position);
         const char next = peek(source);
         if (next == '%') return {};
+        if (state.otherVoice && !(next == '[' && peek(source, 1) == 'V' && peek(source, 2) == ':')) {
+            take(source);
+            continue;
+        }
         if (std::isspace(static_cast<unsigned char>(next)) || next == '\\' || next == '`' || next == 'y' ||
             next == ')' || std::string_view(".~HLMOPSTuv").find(next) != std::string_view::npos) {
             take(source);

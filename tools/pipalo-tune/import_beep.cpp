@@ -316,13 +316,19 @@ std::string call(Script& script, const std::vector<Command>& body, std::size_t c
     return {};
 }
 
+// What may stand before a command that still runs it once, in order.
+bool isPrefix(std::string_view word) { return word == "sudo" || word == "exec" || word == "then" || word == "else"; }
+
 std::string run(Script& script, const Command& command, int depth) {
     std::size_t first = 0;
-    while (first < command.size() && (rawText(script, command[first]) == "sudo" ||
-                                      rawText(script, command[first]) == "exec"))
-        ++first;
+    while (first < command.size() && isPrefix(rawText(script, command[first]))) ++first;
     if (first == command.size()) return {};
     const std::string_view name = rawText(script, command[first]);
+    // A loop's body runs as often as the shell counts, which the script's text does not say.
+    if (name == "do" && first + 1 < command.size() &&
+        (isCommand(rawText(script, command[first + 1]), "beep") ||
+         script.functions.contains(rawText(script, command[first + 1]))))
+        return errorAt(script.source, command[first].begin, "a beep in a loop: how often it plays is not in the text");
     if (isCommand(name, "beep") || isCommand(name, "sleep")) {
         std::vector<Word> words;
         if (std::string reason = expandAll(script, command, first + 1, words); !reason.empty()) return reason;
@@ -368,9 +374,9 @@ std::string_view trimmed(std::string_view line) {
     return line;
 }
 
-// A line that runs beep: "beep ...", "/usr/bin/beep ...", "sudo beep ...", "exec beep ...".
+// A line that runs beep: "beep ...", "/usr/bin/beep ...", "sudo beep ...", "then beep ...".
 bool runsBeep(std::string_view line) {
-    for (std::string_view prefix : {"{", "sudo ", "exec ", "then ", "do "})
+    for (std::string_view prefix : {"{", "sudo ", "exec ", "then ", "else ", "do "})
         if (line.starts_with(prefix)) line = trimmed(line.substr(prefix.size()));
     const std::string_view command = line.substr(0, line.find_first_of(" \t;&|"));
     return isCommand(command, "beep");
@@ -378,7 +384,7 @@ bool runsBeep(std::string_view line) {
 
 Resemblance resemblesBeep(std::string_view text) {
     for (std::size_t start = 0; start < text.size();) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::size_t end = std::min(text.find_first_of("\n;&|", start), text.size());
         if (runsBeep(trimmed(text.substr(start, end - start)))) return Resemblance::surely;
         start = end + 1;
     }

@@ -273,8 +273,7 @@ std::string readProgram(Program& program) {
     for (std::size_t at = 0; at < text.size() && !program.melody.full();) {
         const char character = text[at];
         if (character == '\n') {
-            at = skipBlanks(text, at + 1);
-            while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]))) ++at;
+            ++at;
             statementStart = true;
         } else if (character == ' ' || character == '\t' || character == '\r') {
             ++at;
@@ -287,6 +286,9 @@ std::string readProgram(Program& program) {
             statementStart = false;
         } else if (character == '\'') {
             at = std::min(text.find('\n', at), text.size());
+        } else if (std::isdigit(static_cast<unsigned char>(character))) {
+            // A line number, or a number within a statement: "10PLAY" is a line number and PLAY.
+            while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]))) ++at;
         } else if (isNameCharacter(character)) {
             const std::size_t end = nameEnd(text, at);
             const std::string word = upper(text.substr(at, end - at));
@@ -295,13 +297,12 @@ std::string readProgram(Program& program) {
             } else if (word == "THEN" || word == "ELSE") {
                 at = end;
                 statementStart = true;
-            } else if (statementStart && !std::isdigit(static_cast<unsigned char>(character))) {
+            } else if (statementStart) {
                 if (std::string reason = readStatement(program, at); !reason.empty()) return reason;
                 at = std::max(at, end);
                 statementStart = false;
             } else {
                 at = end;
-                statementStart = statementStart && std::isdigit(static_cast<unsigned char>(character));
             }
         } else {
             ++at;

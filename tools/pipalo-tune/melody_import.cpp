@@ -51,10 +51,13 @@ const MelodyFormat* formatNamed(std::string_view name) {
 }
 
 const MelodyFormat* guessFormat(std::string_view content, std::string_view fileName) {
-    if (const MelodyFormat* sure = firstResembling(content, Resemblance::surely)) return sure;
+    // A binary format says so in its first bytes, whatever the file's name.
+    for (const MelodyFormat* format : melodyFormats())
+        if (format->binary && format->resemblance(content) == Resemblance::surely) return format;
     for (const MelodyFormat* format : melodyFormats())
         for (std::string_view ending : format->endings)
             if (endsWithIgnoringCase(fileName, ending)) return format;
+    if (const MelodyFormat* sure = firstResembling(content, Resemblance::surely)) return sure;
     return firstResembling(content, Resemblance::maybe);
 }
 

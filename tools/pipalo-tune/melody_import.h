@@ -29,7 +29,8 @@ extern const MelodyFormat rtttlFormat, beepFormat, arduinoFormat, mmlFormat, abc
 const std::vector<const MelodyFormat*>& melodyFormats();
 
 const MelodyFormat* formatNamed(std::string_view name);
-// A content's format, from what it surely is, then its name's ending, then what it may be.
+// A content's format: a binary one its first bytes name, else the one its name's ending
+// names, else the one it surely is, else one it may be.
 const MelodyFormat* guessFormat(std::string_view content, std::string_view fileName);
 
 struct ImportedMelody {
