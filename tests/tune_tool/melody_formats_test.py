@@ -129,6 +129,26 @@ class BeepTest(FormatTest):
         self.assertIn('pipalo-tune: 5 rests left out: a tune file holds no silence, so the rhythm changes there',
                       messages)
 
+    def test_low_frequencies_as_rests_variables_and_functions_as_scripts_write_them(self):
+        # Scripts pause with -f 1 or -f 10: Pipalo cannot sound below 37 Hz, so these are rests.
+        # Note variables and a function of beep lines called by name, twice, in order.
+        script = ('C=262; E=330\n'
+                  'LONG="-l 300"\n'
+                  'phrase() {\n'
+                  '  beep -f $C -l 100 -n -f 1 -l 40 -n -f ${E} $LONG\n'
+                  '  sleep 0.1\n'
+                  '}\n'
+                  'function ending { beep -f 10 -l 50 -n -f 37 -l 20; }\n'
+                  'phrase\nE=392\nphrase\nending\n'
+                  'if [ -x /usr/bin/beep ]; then beep -f 880 -l 10; else echo no beep; fi\n')
+        messages = self.assertImports('tune.sh', script, [
+            (262, 100), (None, 40), (330, 300), (None, 100),
+            (262, 100), (None, 40), (392, 300), (None, 100), (None, 50), (4 * 37, 20), (880, 10)])
+        # 37 Hz is sounded, two octaves up on its own.
+        self.assertEqual(messages, ['pipalo-tune: 1 tone still outside 100 to 999 Hz moved by octaves of their own',
+                                    'pipalo-tune: 5 rests left out: a tune file holds no silence, so the rhythm '
+                                    'changes there'])
+
 
 class OctaveTest(FormatTest):
     def test_a_melody_wider_than_records_hold_is_moved_tone_by_tone_where_it_must(self):
@@ -154,6 +174,30 @@ class ArduinoTest(FormatTest):
             (note('C4'), 250), (note('G3'), 125), (note('G3'), 125), (note('A3'), 250), (note('G3'), 250),
             (None, 250), (note('B3'), 250), (note('C4'), 250)])
 
+    def test_durations_read_as_the_sketch_uses_them(self):
+        # The manual's own example says nothing of its durations: 4 and 8 are note values of
+        # the Arduino example's 1000 ms whole note.
+        got, messages = self.imported('bare.ino', 'int melody[] = {NOTE_C4, NOTE_G3}; int noteDurations[] = {4, 8};')
+        self.assertEqual(got, records([(note('C4'), 250), (note('G3'), 125)]))
+        self.assertIn('pipalo-tune: read noteDurations as note values of a 1000 ms whole note: '
+                      'all are 1, 2, 4, 8, 16 or 32', messages)
+        # Divided through a variable, at the sketch's tempo; a negative divider is dotted.
+        sketch = ('int tempo = 120;\nint wholenote = (60000 * 4) / tempo;\n'
+                  'int melody[] = {NOTE_A4, NOTE_B4, REST};\nint durations[] = {4, -8, 2};\n'
+                  'void loop() {\n  for (int i = 0; i < 3; i++) {\n    int divider = durations[i];\n'
+                  '    int noteDuration = wholenote / abs(divider);\n    if (divider < 0) noteDuration *= 1.5;\n'
+                  '    tone(11, melody[i], noteDuration * 0.9);\n    delay(noteDuration);\n  }\n}\n')
+        got, messages = self.imported('dotted.ino', sketch)
+        self.assertEqual(got, records([(note('A4'), 500), (note('B4'), 375), (None, 1000)]))
+        self.assertIn('pipalo-tune: read durations as note values of a 2000 ms whole note: '
+                      'the sketch divides by them', messages)
+        # Given to tone() and delay() as they are: milliseconds, even when they look like note values.
+        sketch = ('int melody[] = {NOTE_E5, NOTE_D5};\nint beats[] = {4, 8};\n'
+                  'void setup() { for (int i = 0; i < 2; i++) { tone(8, melody[i], beats[i]); delay(beats[i]); } }\n')
+        got, messages = self.imported('ms.ino', sketch)
+        self.assertEqual(got, records([(note('E5'), 4), (note('D5'), 8)]))
+        self.assertIn('pipalo-tune: read beats as milliseconds: the sketch passes them to tone() or delay()', messages)
+
     def test_interleaved_notes_and_dividers_at_the_sketchs_tempo(self):
         # A negative divider is a dotted note; a whole note lasts 4 * 60000 / tempo.
         sketch = ('int tempo = 150;\nint buzzer = 11;\nconst int melody[] PROGMEM = {\n'
@@ -172,14 +216,19 @@ class ArduinoTest(FormatTest):
 class MmlTest(FormatTest):
     def test_play_strings_of_a_basic_program(self):
         # A string variable played is the string last given to it. T120: a quarter note is 500 ms. Octave 3 starts at middle C; N1 is C of octave 0.
+        # Only the PLAY statement plays: words that begin with "Play" do not, and a string
+        # expression is joined whole before it is read.
         program = ('10 REM a tune\n'
-                   '20 PLAY "T120 O3 L8 C D E- F+ P8 > c4. < B-16"\n'
-                   '30 T$ = "ML N37": DISPLAY$ = "C"\n'
-                   '40 PLAY T$ + " MS A#2 MN O2 L16 G.. T240 C1"\n')
+                   '15 PRINT Player$ + " G ": PRINT Player$ + "AND"\n'
+                   '18 PLAY "O" + "3"\n'
+                   '20 PLAY "T120 L8 C D E- F+ P8 > c4. < B-16"\n'
+                   '30 T$ = "ML N37": DISPLAY$ = "C": U$ = T$ + " M"\n'
+                   '40 IF 1 THEN PLAY U$ + "S A#2 MN O2 L16 G.. T240 C1": PLAY ON\n'
+                   '50PLAY"C"\n')
         self.assertImports('tune.bas', program, [
             (note('C4'), 250), (note('D4'), 250), (note('Eb4'), 250), (note('F#4'), 250), (None, 250),
             (note('C5'), 750), (note('Bb4'), 125), (note('C4'), 250), (note('A#4'), 1000),
-            (note('G3'), 125 * 2.25), (note('C3'), 1000)])
+            (note('G3'), 125 * 2.25), (note('C3'), 1000), (note('C3'), 62.5)])
 
 
 class AbcTest(FormatTest):
@@ -199,28 +248,55 @@ class AbcTest(FormatTest):
         self.assertImports('tune.abc', tune, first + ending + [(note('A5'), eighth)] + first +
                            [(note('A5'), 3 * eighth), (note('E5'), 2 * eighth)])
 
-    def test_the_same_tones_as_abc2midi_plays_with_its_repeats(self):
+    def test_the_same_tones_as_abc2midi_plays_with_its_repeats_parts_and_grace_notes(self):
         # abc2midi, the format's long-standing converter, is an independent reading of the
-        # tune; it ends each note a millisecond early, a gap a tune file leaves out.
-        kesh = ('X:1\nT:The Kesh\nR:jig\nM:6/8\nL:1/8\nQ:3/8=100\nK:Gmaj\n'
-                '|:G3 GAB|A3 ABd|edd gdd|edB dBA|\nGAG GAB|ABA ABd|edd gdd|BAF G3:|\n'
+        # tune; it ends each note a millisecond early, a gap a tune file leaves out. The P:
+        # order plays the first part twice; grace notes take a quarter of their written
+        # length each from the note they lead into, and are left out of a note too short for them.
+        kesh = ('X:1\nT:The Kesh\nR:jig\nM:6/8\nL:1/8\nQ:3/8=100\nP:A2B\nK:Gmaj\nP:A\n'
+                '|:{a}G3 GAB|A3 ABd|edd {ag}gdd|edB dBA|\nGAG GAB|ABA {c2}ABd|edd gdd|BAF G3:|\nP:B\n'
                 '|:B2B d2d|ege dBA|B2B dBG|ABA AGA|\nBAB d^cd|ege dBd|gfg aga|1 bgg g3:|2 bgg g2z|]\n')
-        source = self.write('kesh.abc', kesh)
-        converted = subprocess.run(['abc2midi', source, '-o', self.path('kesh.mid')], capture_output=True)
-        self.assertEqual(converted.returncode, 0, converted.stdout)
-        ours, _ = self.imported('kesh.abc', kesh)
-        with open(self.path('kesh.mid'), 'rb') as midi:
-            theirs, _ = self.imported('kesh.mid', midi.read())
-        self.assertEqual(len(ours), 170)
-        self.assertEqual([frequency for frequency, _ in theirs], [frequency for frequency, _ in ours])
-        for (_, our_length), (_, their_length) in zip(ours, theirs):
-            self.assertLessEqual(abs(our_length - their_length), 2)
+        # A reel: "::" between two repeats, endings in brackets, a triplet.
+        reel = ('X:1\nT:Reel\nM:4/4\nL:1/8\nQ:1/4=180\nK:D\n|:A|dAFA dAFA|B2 {c}BA Bcde|[1 fdec d2 cB:|[2 fdec d3||\n'
+                '|:g|fd d2 ed d2|(3efg fe d2 A2::B2 BA B2 cd|e4 e2:|\n')
+        readings = {}
+        for name, tune in (('kesh', kesh), ('reel', reel)):
+            source = self.write(name + '.abc', tune)
+            converted = subprocess.run(['abc2midi', source, '-o', self.path(name + '.mid')], capture_output=True)
+            self.assertEqual(converted.returncode, 0, converted.stdout)
+            ours, _ = self.imported(name + '.abc', tune)
+            with open(self.path(name + '.mid'), 'rb') as midi:
+                theirs, _ = self.imported(name + '.mid', midi.read())
+            with self.subTest(tune=name):
+                self.assertEqual([frequency for frequency, _ in theirs], [frequency for frequency, _ in ours])
+                for (_, our_length), (_, their_length) in zip(ours, theirs):
+                    self.assertLessEqual(abs(our_length - their_length), 2)
+            readings[name] = ours
+        # Part A, 42 notes and 4 graces, played twice by its repeat, twice; then part B's 86.
+        self.assertEqual(len(readings['kesh']), 4 * (42 + 4) + 86)
+        self.assertEqual(readings['kesh'][:2], [(880, 50), (392, 550)])
+        self.assertEqual(len(readings['reel']), 90)
+
+    def test_a_repeat_after_the_endings_starts_where_they_end(self):
+        # The last ending lasts to its bar line (or a double bar after it); a ":|" later goes
+        # back no further. abc2midi would go back to the start of the tune here.
+        for tune in ('X:1\nL:1/4\nK:C\nCD|1 E:|2 F|| GA:|\n', 'X:1\nL:1/4\nK:C\nCD|1 E:|2 F| GA:|\n'):
+            with self.subTest(tune=tune):
+                self.assertImports('endings.abc', tune, [(note(name), 500) for name in
+                                                         ('C4', 'D4', 'E4', 'C4', 'D4', 'F4', 'G4', 'A4', 'G4', 'A4')])
+        # An opened repeat holds over a double bar inside it.
+        self.assertImports('opened.abc', 'X:1\nL:1/4\nK:C\n|:CD||EF:|\n', [(note(name), 500) for name in
+                                                                         ('C4', 'D4', 'E4', 'F4') * 2])
 
     def test_only_the_first_tune_of_a_book(self):
         # The key of G with its F made natural; an inline field; a bar's rest (no M: is 4/4).
-        book = 'X:1\nT:One\nL:1/4\nK:G =f\nF [L:1/8] D2 Z |\n\nX:2\nT:Two\nK:C\nE F G|\n'
+        # Only the first voice: a tune file plays one tone at a time.
+        book = ('X:1\nT:One\nL:1/4\nV:1\nV:2\nK:G =f\nV:1\nF [L:1/8] D2 [V:2] B, |\nV:2\nC,,C,,|\n[V:1] Z |\n\n'
+                'X:2\nT:Two\nK:C\nE F G|\n')
         # No Q: a quarter note a beat at 120 a minute.
-        self.assertImports('book.abc', book, [(note('F4'), 500), (note('D4'), 500), (None, 2000)])
+        messages = self.assertImports('book.abc', book, [(note('F4'), 500), (note('D4'), 500), (None, 2000)])
+        self.assertIn('pipalo-tune: voices after the first (V:1) left out: a tune file plays one tone at a time',
+                      messages)
 
 
 class MidiTest(FormatTest):
@@ -265,12 +341,17 @@ class MidiTest(FormatTest):
         self.assertTrue(any('1 rest left out' in line for line in messages), messages)
         got, _ = self.imported('song.mid', data, '--channel', '2')
         self.assertEqual(got, records([(note('C3'), 1250)]))
+        result = run('import', self.write('song.mid', data), '-o', self.path('none.TPZ'), '--channel', '5')
+        self.assertEqual(result.returncode, 1)
+        self.assertIn(b': no note on channel 5; the notes are on channels 1, 2, 10\n', result.stderr)
 
 
 class RoundTripTest(FormatTest):
     SOURCES = {
         'song.rtttl': 'Song:d=8,o=5,b=112:c,e,g,4c6,16b,16a,g.,p,2f',
         'song.sh': 'beep -f 262 -l 230 -n -f 330 -l 460 -n -f 392 -l 1200',
+        # Lengths that look like note values: the exported sketch still says they are milliseconds.
+        'short.sh': 'beep -f 262 -l 4 -n -f 330 -l 8 -n -f 392 -l 16',
         'song.ino': 'void setup() { tone(8, NOTE_C4, 250); delay(250); tone(8, NOTE_E4, 500); delay(500); }',
         'song.bas': 'PLAY "T150 O3 L8 CEG>C<BAG4"',
         'song.abc': 'X:1\nL:1/8\nQ:1/4=90\nK:F\nFAc f2 e/d/ | c4 B2 A2 |]\n',
@@ -281,7 +362,7 @@ class RoundTripTest(FormatTest):
             first, _ = self.imported(name, content)
             tune = self.path(name + '.TPZ')
             # A ringtone holds only lengths of its tempo: 230 ms and 460 ms are not among them.
-            exports = [('beep', '.sh'), ('arduino', '.ino')] + ([] if name == 'song.sh' else [('rtttl', '.rtttl')])
+            exports = [('beep', '.sh'), ('arduino', '.ino')] + ([] if name.endswith('.sh') else [('rtttl', '.rtttl')])
             for export, suffix in exports:
                 with self.subTest(source=name, export=export):
                     result = run(export, tune)
@@ -298,6 +379,10 @@ class RoundTripTest(FormatTest):
         self.assertRegex(messages, r'lengths off by \d+\.\d ms at most')
         # 450 Hz is La4 and 39 cents.
         self.assertIn('pitches off by 39 cents at most', messages)
+        # No note longer than a record holds: 999 ms written as 1000 would come back as two.
+        long_tone = self.write('long.TPZ', tune_bytes([(440, 230), (440, 999)]))
+        again, _ = self.imported('long.rtttl', run('rtttl', long_tone).stdout)
+        self.assertEqual(len(again), 2)
         beep = run('beep', tune).stdout.decode()
         self.assertEqual(beep, '#!/bin/sh\nbeep -f 263 -l 230 \\\n  -n -f 450 -l 333 \\\n  -n -f 999 -l 41\n')
         sketch = run('arduino', tune).stdout.decode()
@@ -313,6 +398,13 @@ class ImportFailureTest(FormatTest):
         ('bad.sh', 'beep -f 440\nbeep -l fast', 'line 2, column 9: expected a number'),
         ('bad.ino', 'int melody[] = {NOTE_C4, NOTE_D4};', 'line 1, column 5: no array of durations'),
         ('bad.bas', 'PLAY "CDE"\nPLAY "O9 C"', 'line 2, column 8: O takes 0 to 6'),
+        ('bad.bas', 'PLAY "C"\nPLAY "O" + "9"', 'line 2, column 13: O takes 0 to 6'),
+        ('bad.bas', '10 PLAY "C" + X$', 'line 1, column 15: the string variable X$ is given no value before'),
+        ('bad.sh', 'A=440\nbeep -f $B', 'line 2, column 9: the variable B is given no value before'),
+        ('bad.sh', 'beep -f $(cat f)', 'line 1, column 9: beep lines take only plain variables'),
+        ('loop.sh', 'beep\nfor i in 1 2; do beep -f 300; done', 'line 2, column 15: a beep in a loop'),
+        ('long.rtttl', 'x:d=4:\n' + 'c,' * 200000 + 'c', 'line 2, column 400001: the melody is too long'),
+        ('long.sh', 'beep\n' * 9 + 'beep -r 1000; ' * 200, 'line 10, column 1401: the melody is too long'),
         ('bad.abc', 'X:1\nK:C\nCDE | [CEG', 'line 3, column 7: a chord without its "]"'),
         ('bad.abc', 'X:1\nK:C\nCDE H2', 'line 3, column 6: expected a note'),
         ('bad.mid', b'MThd\x00\x00\x00\x06\x00\x02\x00\x01\x01\xe0', 'byte 8: only MIDI files of format 0 and 1'),
@@ -339,8 +431,9 @@ class ImportFailureTest(FormatTest):
                 self.assertFalse(os.path.exists(self.path('new.TPZ')))
 
     def test_format_from_the_content_when_the_name_says_nothing(self):
-        cases = [('Tune:d=4,o=5,b=120:c', 'rtttl'), ('beep -f 300', 'beep'), ('tone(8, 300, 100);', 'arduino'),
-                 ('10 PLAY "C"', 'mml'), ('X:1\nK:C\nC', 'abc')]
+        cases = [('Tune:d=4,o=5,b=120:c', 'rtttl'), ('beep -f 300', 'beep'), ('#!/bin/sh\nexec beep -f 300', 'beep'),
+                 ('tone(8, 300, 100);', 'arduino'), ('10 PLAY "C"', 'mml'), ('10 A$="C"\n20 PLAY A$', 'mml'),
+                 ('X:1\nK:C\nC', 'abc')]
         for content, format in cases:
             with self.subTest(format=format):
                 guessed, _ = self.imported('melody.txt', content)
@@ -348,6 +441,11 @@ class ImportFailureTest(FormatTest):
                 self.assertEqual(guessed, named)
         got, _ = self.imported('a4.abc', 'X:1\nK:C\nA', '--a4', '432')
         self.assertEqual(got, [(432, 250)])
+
+    def test_an_endless_input_is_read_no_further_than_a_tune_file_may_be(self):
+        result = run('import', '/dev/zero', '--from', 'rtttl', '-o', self.path('zero.TPZ'))
+        self.assertEqual(result.returncode, 1)
+        self.assertEqual(result.stderr, b'pipalo-tune: /dev/zero: larger than any melody (16 MiB)\n')
 
 
 if __name__ == '__main__':

@@ -357,6 +357,19 @@ class PipaloTuneTest(unittest.TestCase):
         for command in ('list FILE', 'play FILE', 'wav FILE -o', 'midi FILE -o', 'picture [--size N] FILE -o',
                         'import IN -o OUT.TPZ', 'rtttl|beep|arduino FILE'):
             self.assertIn(command, help_text.stdout)
+        # The formats of import, their summaries and file-name endings, one line each; the
+        # manual lists the same formats in the same order, each with its endings.
+        formats = re.findall(r'^    (\w+) +.+ \((\.[^)]*)\)$', help_text.stdout, re.MULTILINE)
+        self.assertEqual([name for name, _ in formats], ['rtttl', 'beep', 'arduino', 'mml', 'abc', 'midi'])
+        manual_path = os.path.join(os.path.dirname(__file__), '..', '..', 'tools', 'pipalo-tune', 'pipalo-tune.1')
+        with open(manual_path) as manual_file:
+            manual = manual_file.read()
+        listed = manual[manual.index('.TP\n.B import\n'):manual.index('.TP\n.B picture\n')]
+        self.assertEqual(re.findall(r'^\.TP\n\.B (\w+)\n\((.*?)\)', listed, re.MULTILINE),
+                         [(name, ', '.join(endings.split())) for name, endings in formats])
+        # Every command of the synopsis on a line of its own.
+        synopsis = manual[manual.index('.SH SYNOPSIS'):manual.index('.SH DESCRIPTION')]
+        self.assertEqual(synopsis.count('.B pipalo-tune'), synopsis.count('.br\n.B pipalo-tune') + 1)
         version = run('--version')
         self.assertEqual(version.returncode, 0)
         self.assertRegex(version.stdout, r'^pipalo-tune \d+\.\d+\n$')

@@ -2,6 +2,7 @@
 // a duration array or with durations between the notes, or plain tone(pin, f, ms) calls.
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -20,12 +21,6 @@ struct Array {
     std::size_t offset;
     std::vector<Element> elements;
 };
-
-constexpr double defaultWholeNote = 2000;  // 120 quarter notes a minute
-
-bool isIdentifierCharacter(char character) {
-    return std::isalnum(static_cast<unsigned char>(character)) || character == '_';
-}
 
 std::string lowerCase(std::string text) {
     for (char& character : text) character = static_cast<char>(std::tolower(static_cast<unsigned char>(character)));
@@ -80,7 +75,7 @@ std::vector<Element> listElements(const std::string& code, std::size_t begin, st
     return elements;
 }
 
-// The position after the bracket matching the one at `open`, or npos.
+// The position of the bracket matching the one at `open`, or npos.
 std::size_t matching(const std::string& code, std::size_t open, char opening, char closing) {
     int depth = 0;
     for (std::size_t index = open; index < code.size(); ++index) {
@@ -95,37 +90,57 @@ std::size_t skipBack(const std::string& code, std::size_t index) {
     return index;
 }
 
-// "name[] = {", "name[N] PROGMEM = {": every array given its values.
+// The name of the array whose values the brace opens ("name[] = {", "name[N] PROGMEM = {"),
+// else empty; `nameAt` is where the name begins. Only the few characters before the
+// brace are looked at, so that finding every array takes one pass.
+std::string arrayNamed(const std::string& code, std::size_t brace, std::size_t& nameAt) {
+    std::size_t index = skipBack(code, brace);
+    if (index == 0 || code[index - 1] != '=') return {};
+    index = skipBack(code, index - 1);
+    if (index >= 7 && code.compare(index - 7, 7, "PROGMEM") == 0) index = skipBack(code, index - 7);
+    if (index == 0 || code[index - 1] != ']') return {};
+    --index;
+    while (index > 0 && (isNameCharacter(code[index - 1]) || code[index - 1] == ' ')) --index;
+    if (index == 0 || code[index - 1] != '[') return {};
+    const std::size_t nameEnd = skipBack(code, index - 1);
+    std::size_t nameStart = nameEnd;
+    while (nameStart > 0 && isNameCharacter(code[nameStart - 1])) --nameStart;
+    nameAt = nameStart;
+    return code.substr(nameStart, nameEnd - nameStart);
+}
+
+// Every array given its values; the arrays inside another's values are its own.
 std::vector<Array> arrays(const std::string& code) {
     std::vector<Array> found;
-    for (std::size_t brace = code.find('{'); brace != std::string::npos; brace = code.find('{', brace + 1)) {
-        std::size_t index = skipBack(code, brace);
-        if (index == 0 || code[index - 1] != '=') continue;
-        index = skipBack(code, index - 1);
-        if (index >= 7 && code.compare(index - 7, 7, "PROGMEM") == 0)
-            index = skipBack(code, index - 7);
-        if (index == 0 || code[index - 1] != ']') continue;
-        const std::size_t open = code.rfind('[', index - 1);
-        if (open == std::string::npos) continue;
-        const std::size_t nameEnd = skipBack(code, open);
-        std::size_t nameStart = nameEnd;
-        while (nameStart > 0 && isIdentifierCharacter(code[nameStart - 1])) --nameStart;
-        const std::size_t close = matching(code, brace, '{', '}');
-        if (nameStart == nameEnd || close == std::string::npos) continue;
-        found.push_back({code.substr(nameStart, nameEnd - nameStart), nameStart, listElements(code, brace + 1, close)});
+    std::size_t open = std::string::npos;
+    int depth = 0;
+    std::string name;
+    std::size_t nameAt = 0;
+    for (std::size_t index = 0; index < code.size(); ++index) {
+        if (code[index] == '{') {
+            if (open == std::string::npos && !(name = arrayNamed(code, index, nameAt)).empty()) open = index;
+            if (open != std::string::npos) ++depth;
+        } else if (code[index] == '}' && open != std::string::npos && --depth == 0) {
+            found.push_back({name, nameAt, listElements(code, open + 1, index)});
+            open = std::string::npos;
+        }
     }
     return found;
 }
 
+// What an element of a note array or a tone() call names: NOTE_xx, REST, or hertz.
+struct SketchPitch {
+    int midiNote = -1;  // for a NOTE_ name
+    double hertz = restFrequency;
+};
+
 // The MIDI note of "NOTE_C4" or "NOTE_CS4", pitches.h's names; -1 for another text.
 int namedNote(std::string_view name) {
-    constexpr std::string_view letters = "CDEFGAB";
-    constexpr int fromC[] = {0, 2, 4, 5, 7, 9, 11};
-    if (!name.starts_with("NOTE_") || name.size() < 7) return -1;
-    const std::size_t letter = letters.find(name[5]);
-    if (letter == std::string_view::npos) return -1;
+    if (!name.starts_with("NOTE_") || name.size() < 7 || !std::isupper(static_cast<unsigned char>(name[5])))
+        return -1;
+    int semitone = semitoneOfLetter(name[5]);
     std::size_t next = 6;
-    int semitone = fromC[letter];
+    if (semitone < 0 || name[5] == 'H') return -1;
     if (name[next] == 'S') {
         ++semitone;
         ++next;
@@ -145,22 +160,19 @@ std::optional<double> numberIn(std::string_view text) {
     return value;
 }
 
-// The frequency an element of a note array names: NOTE_xx, REST, 0 or hertz.
-std::string frequencyOf(const SourceText& source, const Element& element, const ImportOptions& options,
-                        double& frequency) {
-    if (const int note = namedNote(element.text); note >= 0) {
-        frequency = pitchFrequency(note, options);
-        return {};
-    }
-    if (element.text == "REST") {
-        frequency = restFrequency;
-        return {};
-    }
+std::string pitchOf(const SourceText& source, const Element& element, SketchPitch& pitch) {
+    pitch = {namedNote(element.text), restFrequency};
+    if (pitch.midiNote >= 0 || element.text == "REST") return {};
     const std::optional<double> hertz = numberIn(element.text);
     if (!hertz || *hertz < 0 || *hertz > 65535)
         return errorAt(source, element.offset, "expected a NOTE_ name, REST or a frequency, found " + element.text);
-    frequency = *hertz;
+    pitch.hertz = *hertz;
     return {};
+}
+
+void addPitch(const SketchPitch& pitch, double milliseconds, MelodyBuilder& melody) {
+    if (pitch.midiNote >= 0) melody.note(pitch.midiNote, milliseconds);
+    else melody.tone(pitch.hertz, milliseconds);
 }
 
 bool namesNotes(const Array& array) {
@@ -179,46 +191,110 @@ bool nameHas(const Array& array, std::initializer_list<const char*> parts) {
                        [&](const char* part) { return name.find(part) != std::string::npos; });
 }
 
-// An int variable's value given where it is declared: "int tempo = 140;".
-std::optional<double> variable(const std::string& code, const char* name) {
-    const std::string lowerCode = lowerCase(code);
-    for (std::size_t found = lowerCode.find(name); found != std::string::npos;
-         found = lowerCode.find(name, found + 1)) {
-        std::size_t index = found + std::string_view(name).size();
-        if ((found > 0 && isIdentifierCharacter(code[found - 1])) || isIdentifierCharacter(code[index])) continue;
+// The number a variable is given where it is declared: "int tempo = 140;".
+std::optional<double> variable(const std::string& code, std::string_view name) {
+    for (std::size_t found = code.find(name); found != std::string::npos; found = code.find(name, found + 1)) {
+        std::size_t index = found + name.size();
+        if ((found > 0 && isNameCharacter(code[found - 1])) || isNameCharacter(code[index])) continue;
         while (index < code.size() && std::isspace(static_cast<unsigned char>(code[index]))) ++index;
         if (index >= code.size() || code[index] != '=' || code.compare(index, 2, "==") == 0) continue;
         const std::size_t end = code.find_first_of(";,)\n", index + 1);
         std::size_t offset = index + 1;
-        if (const std::optional<double> value = numberIn(trimmed(std::string_view(code).substr(
-                index + 1, (end == std::string::npos ? code.size() : end) - index - 1), offset)))
-            return value;
+        return numberIn(trimmed(std::string_view(code).substr(
+            index + 1, (end == std::string::npos ? code.size() : end) - index - 1), offset));
     }
     return std::nullopt;
 }
 
-// The length of a whole note when durations are divisors ("1000 / noteDurations[i]"), or
-// nothing when they are milliseconds.
-std::optional<double> wholeNoteFor(const std::string& code, const Array& durations) {
-    for (std::size_t found = code.find(durations.name); found != std::string::npos;
-         found = code.find(durations.name, found + 1)) {
-        std::size_t slash = skipBack(code, found);
-        if (slash == 0 || code[slash - 1] != '/') continue;
-        const std::size_t numeratorEnd = skipBack(code, slash - 1);
-        std::size_t numeratorStart = numeratorEnd;
-        while (numeratorStart > 0 &&
-               (isIdentifierCharacter(code[numeratorStart - 1]) || code[numeratorStart - 1] == '.'))
-            --numeratorStart;
-        const std::string numerator = code.substr(numeratorStart, numeratorEnd - numeratorStart);
-        if (const std::optional<double> value = numberIn(numerator); value && *value > 0) return value;
-        if (const std::optional<double> tempo = variable(code, "tempo"); tempo && *tempo > 0) return 240000 / *tempo;
-        return defaultWholeNote / 2;  // the 1000 of the Arduino example
+// A whole note of the sketch's tempo, for dividers such as "wholenote / divider"; the
+// 1000 ms of the Arduino example's "1000 / noteDurations[i]" without one.
+double wholeNoteOf(const std::string& code) {
+    const std::optional<double> tempo = variable(code, "tempo");
+    return tempo && *tempo > 0 ? 240000 / *tempo : 1000;
+}
+
+// How the sketch uses its durations: as divisors of a whole note, or as milliseconds.
+struct DurationReading {
+    std::optional<double> wholeNote;  // empty for milliseconds
+    std::string why;
+};
+
+// The identifier or number just before the position, skipping spaces and "(".
+std::string_view wordBefore(const std::string& code, std::size_t index) {
+    while (index > 0 && (std::isspace(static_cast<unsigned char>(code[index - 1])) || code[index - 1] == '(')) --index;
+    std::size_t start = index;
+    while (start > 0 && (isNameCharacter(code[start - 1]) || code[start - 1] == '.')) --start;
+    return std::string_view(code).substr(start, index - start);
+}
+
+// Looks at each use of the name: after "/" it is a divisor (of the number or variable
+// before it); inside tone() or delay() milliseconds; given to a variable, that variable's uses.
+// Each use looks back a statement's worth at most, and a few variables given the
+// array's values are followed, so that the work stays in step with the sketch.
+constexpr std::size_t lookBack = 200;
+constexpr int mostVariablesFollowed = 8;
+
+std::optional<DurationReading> usedAs(const std::string& code, std::string_view name, int depth,
+                                      int& variablesFollowed) {
+    for (std::size_t found = code.find(name); found != std::string::npos; found = code.find(name, found + 1)) {
+        const std::size_t after = found + name.size();
+        if ((found > 0 && isNameCharacter(code[found - 1])) ||
+            (after < code.size() && isNameCharacter(code[after])))
+            continue;
+        // "wholenote / abs(divider)", "x = pgm_read_word(&durations[i])": what the value is
+        // wrapped in is looked through.
+        std::size_t before = found;
+        const std::size_t from = found > lookBack ? found - lookBack : 0;
+        for (std::size_t wrapped = std::string::npos; wrapped != before && before > from;) {
+            wrapped = before;
+            while (before > 0 && (std::isspace(static_cast<unsigned char>(code[before - 1])) || code[before - 1] == '&'))
+                --before;
+            if (before == 0 || code[before - 1] != '(') continue;
+            --before;
+            while (before > 0 && std::isspace(static_cast<unsigned char>(code[before - 1]))) --before;
+            while (before > 0 && isNameCharacter(code[before - 1])) --before;
+        }
+        while (before > 0 && std::isspace(static_cast<unsigned char>(code[before - 1]))) --before;
+        if (before > 0 && code[before - 1] == '/') {
+            const std::string_view numerator = wordBefore(code, before - 1);
+            std::optional<double> whole = numberIn(numerator);
+            if (!whole && !numerator.empty()) whole = variable(code, numerator);
+            if (!whole || *whole <= 0) whole = wholeNoteOf(code);
+            return DurationReading{whole, "the sketch divides by them"};
+        }
+        const std::string_view window = std::string_view(code).substr(from, found - from);
+        const std::size_t statement = window.find_last_of(";{}");
+        const std::string_view upTo = statement == std::string_view::npos ? window : window.substr(statement + 1);
+        if (upTo.find("tone(") != std::string_view::npos || upTo.find("delay(") != std::string_view::npos)
+            return DurationReading{std::nullopt, "the sketch passes them to tone() or delay()"};
+        // "int divider = durations[i];": the variable's own uses tell.
+        std::size_t equals = before;
+        if (depth == 0 && equals > 0 && code[equals - 1] == '=' && (equals < 2 || code[equals - 2] != '=') &&
+            variablesFollowed < mostVariablesFollowed) {
+            const std::string_view given = wordBefore(code, equals - 1);
+            if (!given.empty() && !std::isdigit(static_cast<unsigned char>(given[0]))) {
+                ++variablesFollowed;
+                if (auto reading = usedAs(code, given, depth + 1, variablesFollowed)) return reading;
+            }
+        }
     }
     return std::nullopt;
+}
+
+DurationReading durationReading(const std::string& code, const Array& durations) {
+    int variablesFollowed = 0;
+    if (auto reading = usedAs(code, durations.name, 0, variablesFollowed)) return *reading;
+    // Nothing says: note values are the powers of two a score writes.
+    const bool noteValues = std::all_of(durations.elements.begin(), durations.elements.end(), [](const Element& element) {
+        const double value = std::abs(*numberIn(element.text));
+        return value == 1 || value == 2 || value == 4 || value == 8 || value == 16 || value == 32;
+    });
+    if (noteValues) return {wholeNoteOf(code), "all are 1, 2, 4, 8, 16 or 32"};
+    return {std::nullopt, "they are not all note values"};
 }
 
 std::string readArrays(const SourceText& source, const std::string& code, const std::vector<Array>& found,
-                       std::size_t notesIndex, const ImportOptions& options, Melody& melody) {
+                       std::size_t notesIndex, MelodyBuilder& melody) {
     const Array& notes = found[notesIndex];
     const bool interleaved = namesNotes(notes) && notes.elements.size() % 2 == 0 && [&] {
         for (std::size_t index = 0; index < notes.elements.size(); index += 2)
@@ -227,38 +303,42 @@ std::string readArrays(const SourceText& source, const std::string& code, const 
                 return false;
         return true;
     }();
+    std::vector<std::pair<const Element*, const Element*>> pairs;
+    std::optional<double> wholeNote;
     if (interleaved) {
-        const std::optional<double> tempo = variable(code, "tempo");
-        const double wholeNote = tempo && *tempo > 0 ? 240000 / *tempo : defaultWholeNote;
-        for (std::size_t index = 0; index < notes.elements.size(); index += 2) {
-            double frequency = 0;
-            if (std::string reason = frequencyOf(source, notes.elements[index], options, frequency); !reason.empty())
-                return reason;
-            const double divider = *numberIn(notes.elements[index + 1].text);
-            // A negative divider is a dotted note.
-            if (divider == 0) return errorAt(source, notes.elements[index + 1].offset, "a note's length of 0");
-            melody.push_back({frequency, wholeNote / std::abs(divider) * (divider < 0 ? 1.5 : 1)});
+        wholeNote = wholeNoteOf(code);
+        for (std::size_t index = 0; index < notes.elements.size(); index += 2)
+            pairs.emplace_back(&notes.elements[index], &notes.elements[index + 1]);
+    } else {
+        const Array* durations = nullptr;
+        for (std::size_t index = 0; index < found.size(); ++index) {
+            if (index == notesIndex || !allNumbers(found[index])) continue;
+            if (!durations || (nameHas(found[index], {"dur", "len", "time", "beat"}) &&
+                               !nameHas(*durations, {"dur", "len", "time", "beat"})))
+                durations = &found[index];
         }
-        return {};
+        if (!durations) return errorAt(source, notes.offset, "no array of durations for the notes of " + notes.name);
+        const DurationReading reading = durationReading(code, *durations);
+        wholeNote = reading.wholeNote;
+        char whole[32];
+        std::snprintf(whole, sizeof whole, "%.0f", wholeNote.value_or(0));
+        melody.notice("read " + durations->name + " as " +
+                      (wholeNote ? "note values of a " + std::string(whole) + " ms whole note" : "milliseconds") +
+                      ": " + reading.why);
+        const std::size_t count = std::min(notes.elements.size(), durations->elements.size());
+        for (std::size_t index = 0; index < count; ++index)
+            pairs.emplace_back(&notes.elements[index], &durations->elements[index]);
     }
-    const Array* durations = nullptr;
-    for (std::size_t index = 0; index < found.size(); ++index) {
-        if (index == notesIndex || !allNumbers(found[index])) continue;
-        if (!durations || (nameHas(found[index], {"dur", "len", "time", "beat"}) &&
-                           !nameHas(*durations, {"dur", "len", "time", "beat"})))
-            durations = &found[index];
-    }
-    if (!durations) return errorAt(source, notes.offset, "no array of durations for the notes of " + notes.name);
-    const std::optional<double> wholeNote = wholeNoteFor(code, *durations);
-    const std::size_t count = std::min(notes.elements.size(), durations->elements.size());
-    for (std::size_t index = 0; index < count; ++index) {
-        double frequency = 0;
-        if (std::string reason = frequencyOf(source, notes.elements[index], options, frequency); !reason.empty())
-            return reason;
-        const double value = *numberIn(durations->elements[index].text);
-        if (value <= 0 || value > 1e6)
-            return errorAt(source, durations->elements[index].offset, "a duration must be above 0");
-        melody.push_back({frequency, wholeNote ? *wholeNote / value : value});
+    for (const auto& [note, duration] : pairs) {
+        if (melody.full()) break;
+        SketchPitch pitch;
+        if (std::string reason = pitchOf(source, *note, pitch); !reason.empty()) return reason;
+        const double value = *numberIn(duration->text);
+        // A negative divider is a dotted note.
+        if (value == 0 || (value < 0 && !wholeNote) || std::abs(value) > 1e6)
+            return errorAt(source, duration->offset, "a duration must be above 0");
+        melody.at(note->offset);
+        addPitch(pitch, wholeNote ? *wholeNote / std::abs(value) * (value < 0 ? 1.5 : 1) : value, melody);
     }
     return {};
 }
@@ -267,31 +347,30 @@ std::string readArrays(const SourceText& source, const std::string& code, const 
 struct Timeline {
     double now = 0;
     double written = 0;  // the melody reaches this far
-    double toneFrequency = restFrequency;
+    SketchPitch pitch;
     double toneStart = 0;
     double toneEnd = -1;  // -1 while the tone has no end of its own
     bool toneOn = false;
 };
 
-void endTone(Timeline& timeline, Melody& melody) {
+void endTone(Timeline& timeline, MelodyBuilder& melody) {
     if (!timeline.toneOn) return;
     timeline.toneOn = false;
     const double end = timeline.toneEnd < 0 ? timeline.now : std::min(timeline.toneEnd, timeline.now);
     if (end <= timeline.toneStart) return;
-    if (timeline.toneStart > timeline.written) melody.push_back({restFrequency, timeline.toneStart - timeline.written});
-    melody.push_back({timeline.toneFrequency, end - timeline.toneStart});
+    if (timeline.toneStart > timeline.written) melody.rest(timeline.toneStart - timeline.written);
+    addPitch(timeline.pitch, end - timeline.toneStart, melody);
     timeline.written = end;
 }
 
-std::string readCalls(const SourceText& source, const std::string& code, const ImportOptions& options,
-                      Melody& melody) {
+std::string readCalls(const SourceText& source, const std::string& code, MelodyBuilder& melody) {
     Timeline timeline;
-    for (std::size_t index = 0; index < code.size(); ++index) {
+    for (std::size_t index = 0; index < code.size() && !melody.full(); ++index) {
         const bool startsName = std::isalpha(static_cast<unsigned char>(code[index])) &&
-                                (index == 0 || !isIdentifierCharacter(code[index - 1]));
+                                (index == 0 || !isNameCharacter(code[index - 1]));
         if (!startsName) continue;
         std::size_t nameEnd = index;
-        while (nameEnd < code.size() && isIdentifierCharacter(code[nameEnd])) ++nameEnd;
+        while (nameEnd < code.size() && isNameCharacter(code[nameEnd])) ++nameEnd;
         const std::string name = code.substr(index, nameEnd - index);
         std::size_t open = nameEnd;
         while (open < code.size() && std::isspace(static_cast<unsigned char>(code[open]))) ++open;
@@ -308,11 +387,13 @@ std::string readCalls(const SourceText& source, const std::string& code, const I
         }
         const std::size_t wanted = name == "delay" ? 1 : 2;
         if (arguments.size() < wanted) return errorAt(source, open, name + " needs more arguments");
+        melody.at(open);
         std::vector<double> values;
+        SketchPitch pitch;
         for (std::size_t argument = name == "delay" ? 0 : 1; argument < arguments.size(); ++argument) {
             double value = 0;
             if (argument == 1 && name == "tone") {
-                if (std::string reason = frequencyOf(source, arguments[argument], options, value); !reason.empty())
+                if (std::string reason = pitchOf(source, arguments[argument], pitch); !reason.empty())
                     return reason;
             } else if (const std::optional<double> number = numberIn(arguments[argument].text);
                        number && *number >= 0) {
@@ -329,10 +410,9 @@ std::string readCalls(const SourceText& source, const std::string& code, const I
         }
         endTone(timeline, melody);
         timeline.toneOn = true;
-        timeline.toneFrequency = values[0];
+        timeline.pitch = pitch;
         timeline.toneStart = timeline.now;
         timeline.toneEnd = values.size() > 1 ? timeline.now + values[1] : -1;
-        if (melody.size() > longestMelody) return errorAt(source, index, "the melody is too long");
     }
     // A tone with a length of its own sounds it out after the last call.
     timeline.now = std::max(timeline.now, timeline.toneEnd);
@@ -340,17 +420,27 @@ std::string readCalls(const SourceText& source, const std::string& code, const I
     return {};
 }
 
-}  // namespace
-
-std::string importArduino(std::string_view text, const ImportOptions& options, Melody& melody) {
+std::string importArduino(std::string_view text, MelodyBuilder& melody) {
     const SourceText source{text};
     const std::string code = codeOnly(text);
     const std::vector<Array> found = arrays(code);
     for (std::size_t index = 0; index < found.size(); ++index)
-        if (namesNotes(found[index])) return readArrays(source, code, found, index, options, melody);
+        if (namesNotes(found[index])) return readArrays(source, code, found, index, melody);
     for (std::size_t index = 0; index < found.size(); ++index)
         if (allNumbers(found[index]) && nameHas(found[index], {"melody", "freq", "note", "tone", "pitch"}) &&
             !nameHas(found[index], {"dur", "len", "time", "beat"}))
-            return readArrays(source, code, found, index, options, melody);
-    return readCalls(source, code, options, melody);
+            return readArrays(source, code, found, index, melody);
+    return readCalls(source, code, melody);
 }
+
+Resemblance resemblesArduino(std::string_view text) {
+    const bool calls = text.find("NOTE_") != std::string_view::npos || text.find("tone(") != std::string_view::npos;
+    return calls ? Resemblance::surely : Resemblance::none;
+}
+
+}  // namespace
+
+const MelodyFormat arduinoFormat = {
+    "arduino", {".ino", ".pde", ".cpp"}, "sketches: NOTE_ arrays with durations, or tone() calls", false,
+    resemblesArduino, importArduino,
+};

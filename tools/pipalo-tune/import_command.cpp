@@ -50,7 +50,7 @@ std::string parse(const std::vector<std::string_view>& arguments, ImportRequest&
         if (argument == "-o" || argument == "--output") {
             request.output = value;
         } else if (argument == "--from") {
-            if (!formatNamed(value)) return "--from takes rtttl, beep, arduino, mml, abc or midi";
+            if (!formatNamed(value)) return "--from takes " + formatNames();
             request.format = value;
         } else if (argument == "--a4") {
             if (!readNumber(value, request.options.a4) || !(request.options.a4 >= 100 && request.options.a4 <= 1000))
@@ -68,15 +68,22 @@ std::string parse(const std::vector<std::string_view>& arguments, ImportRequest&
     return {};
 }
 
+// No melody is longer than a tune file may be: an endless input (a device, a pipe) is
+// read no further.
+constexpr std::size_t largestInput = 16 << 20;
+
 std::string readWhole(const std::string& path, std::string& content) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) return "cannot read " + path;
-    char block[4096];
+    char block[65536];
     std::size_t count;
-    while ((count = std::fread(block, 1, sizeof block, file)) > 0) content.append(block, count);
+    while (content.size() <= largestInput && (count = std::fread(block, 1, sizeof block, file)) > 0)
+        content.append(block, count);
     const bool failed = std::ferror(file);
     std::fclose(file);
-    return failed ? "cannot read " + path : std::string();
+    if (failed) return "cannot read " + path;
+    if (content.size() > largestInput) return path + ": larger than any melody (16 MiB)";
+    return {};
 }
 
 }  // namespace
@@ -86,14 +93,14 @@ int importCommand(const std::vector<std::string_view>& arguments) {
     if (std::string reason = parse(arguments, request); !reason.empty()) return reportFailure(reason, usageExit);
     std::string content;
     if (std::string reason = readWhole(request.input, content); !reason.empty()) return reportFailure(reason);
-    const std::optional<MelodyFormat> format =
+    const MelodyFormat* format =
         request.format.empty() ? guessFormat(content, request.input) : formatNamed(request.format);
     if (!format) return reportFailure(request.input + ": cannot tell its format; name it with --from");
-    Melody melody;
-    if (std::string reason = importMelody(*format, content, request.options, melody); !reason.empty())
-        return reportFailure(request.input + ": " + reason);
-    const MelodyTune tune = melodyTune(melody);
+    const ImportedMelody imported = importMelody(*format, content, request.options);
+    if (!imported.failure.empty()) return reportFailure(request.input + ": " + imported.failure);
+    const MelodyTune tune = melodyTune(imported.melody);
     if (tune.text.empty()) return reportFailure(request.input + ": no note in it is long enough to play");
+    for (const std::string& notice : imported.notices) reportNotice(notice);
     for (const std::string& notice : tune.notices) reportNotice(notice);
     if (std::string reason = writeOutput(request.output, tuneFileBytes(tune.text)); !reason.empty())
         return reportFailure("cannot write " + request.output + ": " + reason);

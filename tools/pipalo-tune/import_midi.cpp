@@ -2,7 +2,12 @@
 // moment (or only the track or channel asked for), in real time after every tempo change.
 // Read here rather than with libsmf, which stops the process on some damaged files.
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstdint>
+#include <deque>
+#include <optional>
+#include <set>
 #include <vector>
 
 #include "melody_import.h"
@@ -30,6 +35,7 @@ struct MidiFile {
     double secondsPerTick = 0;  // for time counted in frames, else 0
     unsigned ticksPerQuarter = 0;
     int tracks = 0;
+    unsigned channelsWithNotes = 0;  // a bit for each channel struck in the tracks read
 };
 
 std::string atByte(std::size_t offset, const std::string& message) {
@@ -58,6 +64,7 @@ std::string readVariable(std::string_view bytes, std::size_t& at, std::size_t en
 
 std::string readTrack(std::string_view bytes, std::size_t at, std::size_t end, int track,
                       const ImportOptions& options, MidiFile& file) {
+    const bool trackWanted = options.track == 0 || options.track == track;
     std::uint64_t tick = 0;
     unsigned status = 0;
     while (at < end) {
@@ -96,8 +103,9 @@ std::string readTrack(std::string_view bytes, std::size_t at, std::size_t end, i
         for (std::size_t index = 0; index < dataBytes; ++index)
             if (byteAt(bytes, at + index) & 0x80) return atByte(at + index, "an event's data byte above 127");
         const int channel = static_cast<int>(status & 0x0F);
-        const bool wanted = (options.track == 0 || options.track == track) &&
+        const bool wanted = trackWanted &&
                             (options.channel ? channel == options.channel - 1 : channel != percussionChannel);
+        if (trackWanted && kind == 0x90 && byteAt(bytes, at + 1) > 0) file.channelsWithNotes |= 1u << channel;
         if (wanted && (kind == 0x80 || kind == 0x90)) {
             const bool on = kind == 0x90 && byteAt(bytes, at + 1) > 0;
             file.notes.push_back({tick, on, channel, static_cast<int>(byteAt(bytes, at))});
@@ -168,57 +176,85 @@ std::vector<double> noteTimes(const MidiFile& file) {
     return times;
 }
 
+// The notes sounding, by pitch and by key: the highest is found in a step that does not
+// grow with the number of notes, and a note-off ends the earliest note of its key.
 struct Sounding {
-    int pitch;
-    int channel;
-    std::size_t serial;  // which note-on it came from
+    std::array<std::set<std::size_t>, 128> byPitch;     // which note-ons, by pitch
+    std::vector<std::deque<std::size_t>> byKey = std::vector<std::deque<std::size_t>>(16 * 128);  // by channel and pitch, oldest first
+
+    // The note-on of the highest sounding pitch, the earliest struck of that pitch.
+    std::optional<std::pair<int, std::size_t>> top() const {
+        for (int pitch = 127; pitch >= 0; --pitch)
+            if (!byPitch[static_cast<std::size_t>(pitch)].empty())
+                return std::pair{pitch, *byPitch[static_cast<std::size_t>(pitch)].begin()};
+        return std::nullopt;
+    }
 };
 
 // The highest sounding note, segment by segment; silence before the first note and after
 // the last is no rest of the tune.
-std::string readSkyline(const MidiFile& file, const std::vector<double>& times, const ImportOptions& options,
-                        Melody& melody) {
-    std::vector<Sounding> sounding;
+void readSkyline(const MidiFile& file, const std::vector<double>& times, MelodyBuilder& melody) {
+    Sounding sounding;
     double segmentStart = 0;
     double pendingRest = 0;
     std::size_t lastSerial = static_cast<std::size_t>(-1);
-    for (std::size_t index = 0; index < file.notes.size(); ++index) {
+    for (std::size_t index = 0; index < file.notes.size() && !melody.full(); ++index) {
         const NoteEvent& note = file.notes[index];
         const double length = times[index] - segmentStart;
         segmentStart = times[index];
-        const auto top = std::max_element(sounding.begin(), sounding.end(),
-                                          [](const Sounding& a, const Sounding& b) { return a.pitch < b.pitch; });
-        if (length > 0 && top == sounding.end()) {
-            if (!melody.empty()) pendingRest += length;
+        const auto top = sounding.top();
+        if (length > 0 && !top) {
+            if (melody.size() > 0) pendingRest += length;
             lastSerial = static_cast<std::size_t>(-1);
         } else if (length > 0) {
-            if (pendingRest > 0) melody.push_back({restFrequency, pendingRest});
+            if (pendingRest > 0) melody.rest(pendingRest);
             pendingRest = 0;
-            if (top->serial == lastSerial) melody.back().milliseconds += length;
-            else melody.push_back({pitchFrequency(top->pitch, options), length});
-            lastSerial = top->serial;
-            if (melody.size() > longestMelody) return atByte(0, "the melody is too long");
+            if (top->second == lastSerial) melody.melody.back().milliseconds += length;
+            else melody.note(top->first, length);
+            lastSerial = top->second;
         }
-        const auto same = [&](const Sounding& other) {
-            return other.pitch == note.pitch && other.channel == note.channel;
-        };
+        const auto pitch = static_cast<std::size_t>(note.pitch);
+        std::deque<std::size_t>& key = sounding.byKey[static_cast<std::size_t>(note.channel) * 128 + pitch];
         if (note.on) {
-            sounding.push_back({note.pitch, note.channel, index});
-        } else if (const auto ended = std::find_if(sounding.begin(), sounding.end(), same); ended != sounding.end()) {
-            sounding.erase(ended);  // the earliest of that key's notes
+            key.push_back(index);
+            sounding.byPitch[pitch].insert(index);
+        } else if (!key.empty()) {
+            sounding.byPitch[pitch].erase(key.front());
+            key.pop_front();
         }
     }
-    return {};
 }
 
-}  // namespace
+std::string channelList(unsigned channels) {
+    std::string list;
+    for (int channel = 0; channel < 16; ++channel)
+        if (channels & (1u << channel)) list += (list.empty() ? "" : ", ") + std::to_string(channel + 1);
+    return list;
+}
 
-std::string importMidi(std::string_view bytes, const ImportOptions& options, Melody& melody) {
+std::string importMidi(std::string_view bytes, MelodyBuilder& melody) {
     MidiFile file;
-    if (std::string reason = readFile(bytes, options, file); !reason.empty()) return reason;
+    if (std::string reason = readFile(bytes, melody.options, file); !reason.empty()) return reason;
+    const bool struck = std::any_of(file.notes.begin(), file.notes.end(), [](const NoteEvent& note) { return note.on; });
+    if (!struck && melody.options.channel && file.channelsWithNotes)
+        return atByte(bytes.size(), "no note on channel " + std::to_string(melody.options.channel) +
+                                        "; the notes are on channel" + (std::has_single_bit(file.channelsWithNotes) ? " " : "s ") +
+                                        channelList(file.channelsWithNotes));
     // The tracks of format 1 play together: their events are taken in time order, and in
     // file order at the same tick.
     std::stable_sort(file.notes.begin(), file.notes.end(),
                      [](const NoteEvent& a, const NoteEvent& b) { return a.tick < b.tick; });
-    return readSkyline(file, noteTimes(file), options, melody);
+    readSkyline(file, noteTimes(file), melody);
+    return {};
 }
+
+Resemblance resemblesMidi(std::string_view bytes) {
+    return bytes.starts_with("MThd") ? Resemblance::surely : Resemblance::none;
+}
+
+}  // namespace
+
+const MelodyFormat midiFormat = {
+    "midi", {".mid", ".midi", ".smf", ".kar"}, "Standard MIDI Files: the highest note at each moment",
+    true, resemblesMidi, importMidi,
+};

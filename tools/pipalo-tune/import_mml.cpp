@@ -1,17 +1,42 @@
 // The music macro language of BASIC's PLAY statement: PLAY "T120 O3 L8 CDE- P8 >C4."
-// Every PLAY "..." of a program is read, in order; a text without one is read whole.
+// Every PLAY statement of a program is read, in order, its string expression joined from
+// literals and the string variables given earlier; a text without one is read whole.
 #include <algorithm>
-#include <array>
 #include <cctype>
+#include <cstdint>
 #include <cmath>
+#include <map>
 #include <optional>
-#include <utility>
 #include <vector>
 
 #include "melody_import.h"
 #include "source_text.h"
 
 namespace {
+
+// The string a PLAY statement plays, joined from pieces of the program: a failure names
+// the place in the program that the piece came from.
+// Offsets fit 32 bits: a program is at most 16 MiB and a joined string at most 64 MiB.
+struct Piece {
+    std::uint32_t at;      // in the joined string
+    std::uint32_t source;  // in the program
+};
+
+struct StringValue {
+    std::string text;
+    std::vector<Piece> pieces;
+};
+
+struct PlayText : SourceText {
+    std::size_t failedAt = 0;
+};
+
+std::string failAt(PlayText& source, std::size_t at, const std::string& message) {
+    source.failedAt = at;
+    return message;
+}
+
+std::string failHere(PlayText& source, const std::string& message) { return failAt(source, source.position, message); }
 
 struct PlayState {
     unsigned octave = 4;
@@ -31,38 +56,36 @@ double milliseconds(const PlayState& state, unsigned length, unsigned dots) {
     return 240000.0 / state.tempo / length * std::pow(1.5, dots);
 }
 
-unsigned takeDots(SourceText& source) {
+unsigned takeDots(PlayText& source) {
     unsigned dots = 0;
     for (skipSpaces(source); takeIf(source, '.'); skipSpaces(source)) ++dots;
     return dots;
 }
 
 // A number of the command, when it has one, within its range.
-std::string takeArgument(SourceText& source, const char* command, unsigned lowest, unsigned highest,
+std::string takeArgument(PlayText& source, const char* command, unsigned lowest, unsigned highest,
                          std::optional<unsigned>& value) {
     skipSpaces(source);
     const std::size_t at = source.position;
     value = takeNumber(source);
     if (value && (*value < lowest || *value > highest))
-        return errorAt(source, at, std::string(command) + " takes " + std::to_string(lowest) + " to " +
+        return failAt(source, at, std::string(command) + " takes " + std::to_string(lowest) + " to " +
                                        std::to_string(highest));
     return {};
 }
 
-std::string requireArgument(SourceText& source, const char* command, unsigned lowest, unsigned highest,
+std::string requireArgument(PlayText& source, const char* command, unsigned lowest, unsigned highest,
                             unsigned& value) {
     std::optional<unsigned> argument;
     if (std::string reason = takeArgument(source, command, lowest, highest, argument); !reason.empty())
         return reason;
-    if (!argument) return errorAt(source, std::string(command) + " needs a number");
+    if (!argument) return failHere(source, std::string(command) + " needs a number");
     value = *argument;
     return {};
 }
 
-std::string readNoteLetter(SourceText& source, char letter, PlayState& state, const ImportOptions& options,
-                           Melody& melody) {
-    constexpr std::array<int, 7> fromA = {9, 11, 0, 2, 4, 5, 7};
-    int semitone = fromA[static_cast<std::size_t>(letter - 'A')];
+std::string readNoteLetter(PlayText& source, char letter, PlayState& state, MelodyBuilder& melody) {
+    int semitone = semitoneOfLetter(letter);
     skipSpaces(source);
     if (takeIf(source, '#') || takeIf(source, '+')) ++semitone;
     else if (takeIf(source, '-')) --semitone;
@@ -70,28 +93,27 @@ std::string readNoteLetter(SourceText& source, char letter, PlayState& state, co
     if (std::string reason = takeArgument(source, "a note's length", 1, shortestLength, length); !reason.empty())
         return reason;
     const unsigned dots = takeDots(source);
-    melody.push_back({pitchFrequency(midiNote(state.octave, semitone), options),
-                      milliseconds(state, length.value_or(state.length), dots)});
+    melody.note(midiNote(state.octave, semitone), milliseconds(state, length.value_or(state.length), dots));
     return {};
 }
 
 // One command of the string at the position.
-std::string readCommand(SourceText& source, PlayState& state, const ImportOptions& options, Melody& melody) {
+std::string readCommand(PlayText& source, PlayState& state, MelodyBuilder& melody) {
     const std::size_t at = source.position;
     const char command = static_cast<char>(std::toupper(static_cast<unsigned char>(take(source))));
     unsigned value = 0;
     std::string reason;
     switch (command) {
         case 'A': case 'B': case 'C': case 'D': case 'E': case 'F': case 'G':
-            return readNoteLetter(source, command, state, options, melody);
+            return readNoteLetter(source, command, state, melody);
         case 'N':
             if (!(reason = requireArgument(source, "N", 0, highestNote, value)).empty()) return reason;
-            melody.push_back({value == 0 ? restFrequency : pitchFrequency(static_cast<int>(value) + 23, options),
-                              milliseconds(state, state.length, takeDots(source))});
+            if (value == 0) melody.rest(milliseconds(state, state.length, takeDots(source)));
+            else melody.note(static_cast<int>(value) + 23, milliseconds(state, state.length, takeDots(source)));
             return {};
         case 'P':
             if (!(reason = requireArgument(source, "P", 1, shortestLength, value)).empty()) return reason;
-            melody.push_back({restFrequency, milliseconds(state, value, takeDots(source))});
+            melody.rest(milliseconds(state, value, takeDots(source)));
             return {};
         case 'O': return requireArgument(source, "O", 0, highestOctave, state.octave);
         case 'L': return requireArgument(source, "L", 1, shortestLength, state.length);
@@ -110,82 +132,212 @@ std::string readCommand(SourceText& source, PlayState& state, const ImportOption
             if (takeIf(source, 'L') || takeIf(source, 'N') || takeIf(source, 'S') || takeIf(source, 'F') ||
                 takeIf(source, 'B'))
                 return {};
-            return errorAt(source, at, "M must be followed by L, N, S, F or B");
+            return failAt(source, at, "M must be followed by L, N, S, F or B");
         case 'X':
-            return errorAt(source, at, "X plays a string variable, which only the program itself knows");
+            return failAt(source, at, "X plays a string variable, which only the program itself knows");
         case ';':
             return {};
         default:
-            return errorAt(source, at, std::string("unknown command \"") + command + "\"");
+            return failAt(source, at, std::string("unknown command \"") + command + "\"");
     }
 }
 
-using TextRange = std::pair<std::size_t, std::size_t>;
+// Where each statement of the program starts, and what it says.
+struct Program {
+    std::string_view text;
+    MelodyBuilder& melody;
+    std::map<std::string, StringValue, std::less<>> variables;
+    std::size_t joined = 0;  // characters of strings made so far
+    PlayState state;
+    bool played = false;
+};
 
-bool isNameCharacter(char character) { return std::isalnum(static_cast<unsigned char>(character)) || character == '_'; }
+// Joining strings again and again can make more than any program plays; this much is
+// far beyond a tune and keeps the work in step with the program.
+constexpr std::size_t mostJoined = 64 << 20;
 
 std::size_t skipBlanks(std::string_view text, std::size_t at) {
-    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t' || text[at] == '\r')) ++at;
     return at;
 }
 
-// The string literal that begins at the quote, to its closing quote or the line's end.
-TextRange literalAt(std::string_view text, std::size_t quote) {
-    return {quote + 1, std::min({text.find('"', quote + 1), text.find('\n', quote + 1), text.size()})};
+std::string upper(std::string_view text) {
+    std::string result(text);
+    for (char& character : result) character = static_cast<char>(std::toupper(static_cast<unsigned char>(character)));
+    return result;
 }
 
-// The string last given to the variable ("TUNE$ = ..." before `before`), if any.
-std::optional<TextRange> assignedString(std::string_view text, const std::string& upper, const std::string& name,
-                                        std::size_t before) {
-    for (std::size_t found = upper.rfind(name, before); found != std::string::npos;
-         found = found == 0 ? std::string::npos : upper.rfind(name, found - 1)) {
-        if (found > 0 && isNameCharacter(upper[found - 1])) continue;
-        std::size_t at = skipBlanks(text, found + name.size());
-        if (at >= text.size() || text[at] != '=') continue;
-        at = skipBlanks(text, at + 1);
-        if (at < text.size() && text[at] == '"') return literalAt(text, at);
-    }
-    return std::nullopt;
+// A name at the position, "$" included: "TUNE$", "PLAY", "X".
+std::size_t nameEnd(std::string_view text, std::size_t at) {
+    while (at < text.size() && isNameCharacter(text[at])) ++at;
+    if (at < text.size() && text[at] == '$') ++at;
+    return at;
 }
 
-// The strings of the text's PLAY statements, literals or variables given a literal
-// earlier and joined by "+"; or the whole text when it has no PLAY.
-std::vector<TextRange> playStrings(std::string_view text) {
-    std::vector<TextRange> strings;
-    std::string upper(text);
-    for (char& character : upper) character = static_cast<char>(std::toupper(static_cast<unsigned char>(character)));
-    for (std::size_t found = upper.find("PLAY"); found != std::string::npos; found = upper.find("PLAY", found + 4)) {
-        if (found > 0 && isNameCharacter(upper[found - 1])) continue;
-        for (std::size_t at = skipBlanks(text, found + 4); at < text.size(); at = skipBlanks(text, at + 1)) {
-            if (text[at] == '"') {
-                strings.push_back(literalAt(text, at));
-                at = std::min(strings.back().second, text.size() - 1);
-            } else {
-                std::size_t nameEnd = at;
-                while (nameEnd < text.size() && isNameCharacter(text[nameEnd])) ++nameEnd;
-                if (nameEnd == at || nameEnd >= text.size() || text[nameEnd] != '$') break;
-                if (const auto assigned = assignedString(text, upper, upper.substr(at, nameEnd + 1 - at), found))
-                    strings.push_back(*assigned);
-                at = nameEnd;
-            }
-            at = skipBlanks(text, at + 1);
-            if (at >= text.size() || text[at] != '+') break;
+void append(StringValue& value, std::string_view text, std::size_t source) {
+    value.pieces.push_back({static_cast<std::uint32_t>(value.text.size()), static_cast<std::uint32_t>(source)});
+    value.text += text;
+}
+
+void append(StringValue& value, const StringValue& more) {
+    for (const Piece& piece : more.pieces)
+        value.pieces.push_back({static_cast<std::uint32_t>(value.text.size() + piece.at), piece.source});
+    value.text += more.text;
+}
+
+// Literals and string variables joined by "+", from the position to what ends the
+// expression; `at` is left after it.
+std::string readExpression(Program& program, std::size_t& at, StringValue& value) {
+    const std::string_view text = program.text;
+    for (at = skipBlanks(text, at);; at = skipBlanks(text, at + 1)) {
+        if (at < text.size() && text[at] == '"') {
+            const std::size_t end = std::min({text.find('"', at + 1), text.find('\n', at + 1), text.size()});
+            append(value, text.substr(at + 1, end - at - 1), at + 1);
+            program.joined += end - at;
+            at = end < text.size() && text[end] == '"' ? end + 1 : end;
+        } else {
+            const std::size_t end = nameEnd(text, at);
+            if (end == at || text[end - 1] != '$' || (end < text.size() && text[end] == '('))
+                return errorAt(SourceText{text}, at, "PLAY takes string literals and string variables joined by +");
+            const auto variable = program.variables.find(upper(text.substr(at, end - at)));
+            if (variable == program.variables.end())
+                return errorAt(SourceText{text}, at,
+                               "the string variable " + std::string(text.substr(at, end - at)) + " is given no value before");
+            program.joined += variable->second.text.size() + variable->second.pieces.size();
+            if (program.joined > mostJoined) return errorAt(SourceText{text}, at, "the PLAY strings are too long");
+            append(value, variable->second);
+            at = end;
         }
+        at = skipBlanks(text, at);
+        if (at >= text.size() || text[at] != '+') return {};
     }
-    if (strings.empty()) strings.emplace_back(0, text.size());
-    return strings;
 }
 
-}  // namespace
+std::size_t sourceOf(const StringValue& value, std::size_t at) {
+    const auto piece = std::upper_bound(value.pieces.begin(), value.pieces.end(), at,
+                                        [](std::size_t offset, const Piece& other) { return offset < other.at; });
+    if (piece == value.pieces.begin()) return 0;
+    return std::prev(piece)->source + (at - std::prev(piece)->at);
+}
 
-std::string importMml(std::string_view text, const ImportOptions& options, Melody& melody) {
-    PlayState state;
-    for (const auto& [begin, end] : playStrings(text)) {
-        SourceText source{text, begin, end};
-        for (skipSpaces(source); !atEnd(source); skipSpaces(source)) {
-            if (std::string reason = readCommand(source, state, options, melody); !reason.empty()) return reason;
-            if (melody.size() > longestMelody) return errorAt(source, "the melody is too long");
+std::string play(Program& program, const StringValue& value) {
+    PlayText source;
+    source.text = value.text;
+    for (skipSpaces(source); !atEnd(source) && !program.melody.full(); skipSpaces(source)) {
+        program.melody.at(sourceOf(value, source.position));
+        if (std::string reason = readCommand(source, program.state, program.melody); !reason.empty())
+            return errorAt(SourceText{program.text}, sourceOf(value, source.failedAt), reason);
+    }
+    return {};
+}
+
+// One statement from its first word: PLAY plays its expression, NAME$ = gives it one.
+std::string readStatement(Program& program, std::size_t& at) {
+    const std::string_view text = program.text;
+    const std::size_t end = nameEnd(text, at);
+    std::string word = upper(text.substr(at, end - at));
+    std::size_t after = skipBlanks(text, end);
+    if (word == "LET") {
+        at = skipBlanks(text, end);
+        const std::size_t nameStop = nameEnd(text, at);
+        word = upper(text.substr(at, nameStop - at));
+        after = skipBlanks(text, nameStop);
+    }
+    if (word == "PLAY") {
+        // PLAY ON, OFF and STOP trap the music's events: they play nothing.
+        const std::string next = upper(text.substr(after, nameEnd(text, after) - after));
+        if (next == "ON" || next == "OFF" || next == "STOP") return {};
+        program.played = true;
+        StringValue value;
+        at = after;
+        if (std::string reason = readExpression(program, at, value); !reason.empty()) return reason;
+        return play(program, value);
+    }
+    if (word.ends_with('$') && after < text.size() && text[after] == '=') {
+        at = after + 1;
+        StringValue value;
+        // Only what PLAY could use is kept: other expressions make no music.
+        if (std::string reason = readExpression(program, at, value); reason.empty())
+            program.variables[word] = std::move(value);
+        else
+            program.variables.erase(word);
+    }
+    return {};
+}
+
+// The statements of the program: each line's, after its number, separated by ":", and
+// the ones after THEN and ELSE. A REM or "'" ends the line's statements.
+std::string readProgram(Program& program) {
+    const std::string_view text = program.text;
+    bool statementStart = true;
+    for (std::size_t at = 0; at < text.size() && !program.melody.full();) {
+        const char character = text[at];
+        if (character == '\n') {
+            ++at;
+            statementStart = true;
+        } else if (character == ' ' || character == '\t' || character == '\r') {
+            ++at;
+        } else if (character == ':') {
+            ++at;
+            statementStart = true;
+        } else if (character == '"') {
+            at = std::min(text.find_first_of("\"\n", at + 1), text.size());
+            if (at < text.size() && text[at] == '"') ++at;
+            statementStart = false;
+        } else if (character == '\'') {
+            at = std::min(text.find('\n', at), text.size());
+        } else if (std::isdigit(static_cast<unsigned char>(character))) {
+            // A line number, or a number within a statement: "10PLAY" is a line number and PLAY.
+            while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]))) ++at;
+        } else if (isNameCharacter(character)) {
+            const std::size_t end = nameEnd(text, at);
+            const std::string word = upper(text.substr(at, end - at));
+            if (word == "REM") {
+                at = std::min(text.find('\n', at), text.size());
+            } else if (word == "THEN" || word == "ELSE") {
+                at = end;
+                statementStart = true;
+            } else if (statementStart) {
+                if (std::string reason = readStatement(program, at); !reason.empty()) return reason;
+                at = std::max(at, end);
+                statementStart = false;
+            } else {
+                at = end;
+            }
+        } else {
+            ++at;
+            statementStart = false;
         }
     }
     return {};
 }
+
+std::string importMml(std::string_view text, MelodyBuilder& melody) {
+    Program program{text, melody, {}, 0, {}, false};
+    if (std::string reason = readProgram(program); !reason.empty()) return reason;
+    if (program.played) return {};
+    // A bare string of the language, as the collections keep them.
+    StringValue whole;
+    append(whole, text, 0);
+    return play(program, whole);
+}
+
+Resemblance resemblesMml(std::string_view text) {
+    const std::string code = upper(text);
+    for (std::size_t found = code.find("PLAY"); found != std::string::npos; found = code.find("PLAY", found + 4)) {
+        const std::size_t before = code.find_last_not_of(" \t\r0123456789", found == 0 ? 0 : found - 1);
+        const bool starts = found == 0 || before == std::string::npos || code[before] == ':' || code[before] == '\n';
+        if (starts && (found + 4 >= code.size() || !isNameCharacter(code[found + 4])))
+            return Resemblance::surely;
+    }
+    const bool bare = !text.empty() && text.find_first_not_of("abcdefgABCDEFGnNoOlLtTpPmM<>#+-.0123456789 \t\r\n") ==
+                                           std::string_view::npos;
+    return bare ? Resemblance::maybe : Resemblance::none;
+}
+
+}  // namespace
+
+const MelodyFormat mmlFormat = {
+    "mml", {".mml", ".bas"}, "BASIC's PLAY statements, or a bare string \"T120 O3 L8 CDE\"", false,
+    resemblesMml, importMml,
+};

@@ -1,5 +1,4 @@
 // RTTTL, the ringtone text of old mobile phones: "name:d=4,o=6,b=63:c,8d#.,p,2g5".
-#include <array>
 #include <cctype>
 
 #include "melody_import.h"
@@ -20,14 +19,6 @@ constexpr unsigned fastestBeat = 900;
 // The format has 1 to 32; a 64th is found in collections often enough to be read too.
 bool isDuration(unsigned value) {
     return value == 1 || value == 2 || value == 4 || value == 8 || value == 16 || value == 32 || value == 64;
-}
-
-// Semitones above Do of the letter's octave; "h" is the German name of Si.
-int semitoneOf(char letter) {
-    constexpr std::array<int, 7> fromA = {9, 11, 0, 2, 4, 5, 7};
-    const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(letter)));
-    if (lower == 'h') return 11;
-    return lower >= 'a' && lower <= 'g' ? fromA[static_cast<std::size_t>(lower - 'a')] : -1;
 }
 
 // One "key=value" of the defaults section.
@@ -79,15 +70,16 @@ bool takeDot(SourceText& source) {
     return takeIf(source, '.');
 }
 
-std::string readNote(SourceText& source, const Defaults& defaults, const ImportOptions& options, Melody& melody) {
+std::string readNote(SourceText& source, const Defaults& defaults, MelodyBuilder& melody) {
     const std::size_t durationAt = source.position;
+    melody.at(durationAt);
     const unsigned duration = takeNumber(source).value_or(defaults.duration);
     if (!isDuration(duration)) return errorAt(source, durationAt, "a duration must be 1, 2, 4, 8, 16, 32 or 64");
     skipSpaces(source);
     const std::size_t noteAt = source.position;
     const char letter = take(source);
     const bool pause = letter == 'p' || letter == 'P';
-    int semitone = semitoneOf(letter);
+    int semitone = semitoneOfLetter(letter);
     if (!pause && semitone < 0) return errorAt(source, noteAt, "expected a note (a to g, or p for a pause)");
     skipSpaces(source);
     if (takeIf(source, '#')) ++semitone;
@@ -100,15 +92,12 @@ std::string readNote(SourceText& source, const Defaults& defaults, const ImportO
         return errorAt(source, octaveAt, "an octave must be 1 to 8");
     dotted = takeDot(source) || dotted;
     const double milliseconds = 240000.0 / defaults.beatsPerMinute / duration * (dotted ? 1.5 : 1.0);
-    const double frequency =
-        pause ? restFrequency : pitchFrequency(12 * (static_cast<int>(octave) + 1) + semitone, options);
-    melody.push_back({frequency, milliseconds});
+    if (pause) melody.rest(milliseconds);
+    else melody.note(12 * (static_cast<int>(octave) + 1) + semitone, milliseconds);
     return {};
 }
 
-}  // namespace
-
-std::string importRtttl(std::string_view text, const ImportOptions& options, Melody& melody) {
+std::string importRtttl(std::string_view text, MelodyBuilder& melody) {
     SourceText source{text};
     const std::size_t nameEnd = text.find(':');
     if (nameEnd == std::string_view::npos) return errorAt(source, text.size(), "expected \"name:\" to begin");
@@ -116,8 +105,8 @@ std::string importRtttl(std::string_view text, const ImportOptions& options, Mel
     Defaults defaults;
     if (std::string reason = readDefaults(source, defaults); !reason.empty()) return reason;
     skipSpaces(source);
-    while (!atEnd(source)) {
-        if (std::string reason = readNote(source, defaults, options, melody); !reason.empty()) return reason;
+    while (!atEnd(source) && !melody.full()) {
+        if (std::string reason = readNote(source, defaults, melody); !reason.empty()) return reason;
         skipSpaces(source);
         if (!atEnd(source) && !takeIf(source, ','))
             return errorAt(source, "expected \",\" between notes");
@@ -125,3 +114,22 @@ std::string importRtttl(std::string_view text, const ImportOptions& options, Mel
     }
     return {};
 }
+
+// "name:d=4,o=5,b=100:c,..." on the first line that holds anything.
+Resemblance resemblesRtttl(std::string_view text) {
+    const std::size_t start = text.find_first_not_of(" \t\r\n");
+    if (start == std::string_view::npos) return Resemblance::none;
+    const std::string_view line = text.substr(start, text.find('\n', start) - start);
+    const std::size_t nameEnd = line.find(':');
+    const std::size_t defaultsEnd = line.find(':', nameEnd + 1);
+    if (nameEnd == std::string_view::npos || defaultsEnd == std::string_view::npos) return Resemblance::none;
+    const std::string_view defaults = line.substr(nameEnd + 1, defaultsEnd - nameEnd - 1);
+    const bool keyed = defaults.find_first_not_of(" \tdobls=,0123456789DOBLS") == std::string_view::npos;
+    return keyed ? Resemblance::surely : Resemblance::maybe;
+}
+
+}  // namespace
+
+const MelodyFormat rtttlFormat = {
+    "rtttl", {".rtttl", ".rtx"}, "ringtone text: \"Tune:d=8,o=5,b=112:c,e,g,4c6\"", false, resemblesRtttl, importRtttl,
+};

@@ -1,6 +1,7 @@
 // pipalo-tune: lists, plays and exports Pipalo's tune files, read with the walk the
 // program's own playback makes.
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "alsa_tone_output.h"
 #include "export_command.h"
 #include "import_command.h"
+#include "melody_import.h"
 #include "midi_export.h"
 #include "picture_program.h"
 #include "pitch.h"
@@ -18,7 +20,7 @@
 
 namespace {
 
-constexpr char usage[] =
+constexpr char usageCommands[] =
     "Usage: pipalo-tune list FILE\n"
     "       pipalo-tune play FILE\n"
     "       pipalo-tune wav FILE -o OUT.wav\n"
@@ -33,9 +35,11 @@ constexpr char usage[] =
     "  wav    writes the tones as 48 kHz, 16-bit mono samples\n"
     "  midi   writes a Standard MIDI File, each tone its nearest note bent to pitch\n"
     "  rtttl, beep, arduino   print the tones as a ringtone, a beep command or a sketch\n"
-    "  import reads a melody of another program into a tune file; FORMAT is rtttl,\n"
-    "         beep, arduino, mml, abc or midi, else guessed from the content and name\n"
     "  picture  draws the tune as a piano roll: time across, pitch up\n"
+    "  import reads a melody of another program into a tune file, in the FORMAT named\n"
+    "         or else the one guessed from its content and name (file-name endings):\n";
+
+constexpr char usageOptions[] =
     "\n"
     "  -o, --output FILE   where wav, midi, picture and import write; - for standard output\n"
     "  -s, --size N        the picture's width and height in pixels, 32 to 4096 (256)\n"
@@ -66,14 +70,12 @@ int run(const Request& request, char** argv) {
     return written(request, reason);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int runTool(int argc, char** argv) {
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     for (std::string_view argument : arguments) {
         if (argument == "--") break;
         if (argument == "-h" || argument == "--help") {
-            std::fputs(usage, stdout);
+            std::fputs((usageCommands + formatHelp() + usageOptions).c_str(), stdout);
             return 0;
         }
         if (argument == "-V" || argument == "--version") {
@@ -88,4 +90,15 @@ int main(int argc, char** argv) {
     Request request;
     if (std::string reason = parse(arguments, request); !reason.empty()) return reportFailure(reason, usageExit);
     return run(request, argv);
+}
+
+}  // namespace
+
+// Memory that runs out, or any other exception, ends the tool with one line, as every failure.
+int main(int argc, char** argv) {
+    try {
+        return runTool(argc, argv);
+    } catch (const std::exception& error) {
+        return reportFailure(std::string("stopped: ") + error.what());
+    }
 }

@@ -1,28 +1,48 @@
-// The melody formats pipalo-tune reads, each read by its own importer, and the
-// guess of a file's format from its content and name.
+// The melody formats pipalo-tune reads: one descriptor for each, from which the guess
+// of a file's format, --from, the help and the manual's list all come.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "melody.h"
 
-enum class MelodyFormat { rtttl, beep, arduino, mml, abc, midi };
+// How surely a content is of a format, for the guess.
+enum class Resemblance { none, maybe, surely };
 
-// The format a --from names ("rtttl", "beep", "arduino", "mml", "abc", "midi").
-std::optional<MelodyFormat> formatNamed(std::string_view name);
-std::optional<MelodyFormat> guessFormat(std::string_view content, std::string_view fileName);
+struct MelodyFormat {
+    std::string_view name;                    // as --from takes it
+    std::vector<std::string_view> endings;    // of file names, lower case
+    std::string_view summary;                 // one line of the help
+    bool binary;                              // places named by byte offset, not line and column
+    Resemblance (*resemblance)(std::string_view content);
+    // The reason the content is no melody of the format, naming the place, else empty
+    // text with the melody in the builder.
+    std::string (*read)(std::string_view content, MelodyBuilder& melody);
+};
 
-// Each importer returns the reason the content is no melody of its format, naming
-// the place (line and column, or byte offset), else empty text with the melody read.
-std::string importRtttl(std::string_view text, const ImportOptions& options, Melody& melody);
-std::string importBeep(std::string_view text, const ImportOptions& options, Melody& melody);
-std::string importArduino(std::string_view text, const ImportOptions& options, Melody& melody);
-std::string importMml(std::string_view text, const ImportOptions& options, Melody& melody);
-std::string importAbc(std::string_view text, const ImportOptions& options, Melody& melody);
-std::string importMidi(std::string_view bytes, const ImportOptions& options, Melody& melody);
+extern const MelodyFormat rtttlFormat, beepFormat, arduinoFormat, mmlFormat, abcFormat, midiFormat;
+
+// Every format; the guess takes the first that surely matches.
+const std::vector<const MelodyFormat*>& melodyFormats();
+
+const MelodyFormat* formatNamed(std::string_view name);
+// A content's format: a binary one its first bytes name, else the one its name's ending
+// names, else the one it surely is, else one it may be.
+const MelodyFormat* guessFormat(std::string_view content, std::string_view fileName);
+
+struct ImportedMelody {
+    std::string failure;  // empty when the melody was read
+    Melody melody;
+    std::vector<std::string> notices;  // the readings the importer chose, for the user
+};
 
 // Reads the content in the format; a content with no tone in it is refused too.
-std::string importMelody(MelodyFormat format, std::string_view content, const ImportOptions& options,
-                         Melody& melody);
+ImportedMelody importMelody(const MelodyFormat& format, std::string_view content, const ImportOptions& options);
+
+// "rtttl, beep, ... or midi", for the messages that name them all.
+std::string formatNames();
+// The lines of the help that list the formats, their summaries and file-name endings.
+std::string formatHelp();

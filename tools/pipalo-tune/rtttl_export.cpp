@@ -38,10 +38,16 @@ NoteLengths lengthsAt(unsigned beatsPerMinute) {
     return lengths;
 }
 
+// A record holds at most 999 ms: a longer note would come back as two records.
+constexpr double longestNote = 999;
+
+// The closest of the lengths a record can hold; every tempo has some (b=25 has 300 ms).
 NoteLength closestLength(double milliseconds, const NoteLengths& lengths) {
-    return *std::min_element(lengths.begin(), lengths.end(), [&](const NoteLength& a, const NoteLength& b) {
-        return std::abs(a.milliseconds - milliseconds) < std::abs(b.milliseconds - milliseconds);
-    });
+    const auto distance = [&](const NoteLength& length) {
+        return length.milliseconds > longestNote ? HUGE_VAL : std::abs(length.milliseconds - milliseconds);
+    };
+    return *std::min_element(lengths.begin(), lengths.end(),
+                             [&](const NoteLength& a, const NoteLength& b) { return distance(a) < distance(b); });
 }
 
 double totalError(const std::vector<TuneRecord>& records, unsigned beatsPerMinute) {

@@ -38,6 +38,8 @@ void skipSpaces(SourceText& source) {
     while (!atEnd(source) && std::isspace(static_cast<unsigned char>(peek(source)))) ++source.position;
 }
 
+bool isNameCharacter(char character) { return std::isalnum(static_cast<unsigned char>(character)) || character == '_'; }
+
 std::optional<unsigned> takeNumber(SourceText& source) {
     if (!std::isdigit(static_cast<unsigned char>(peek(source)))) return std::nullopt;
     unsigned value = 0;

@@ -20,6 +20,8 @@ char take(SourceText& source);
 // Takes the character when it is there, in either case.
 bool takeIf(SourceText& source, char wanted);
 void skipSpaces(SourceText& source);
+// A letter, digit or "_": what names of variables and functions are made of.
+bool isNameCharacter(char character);
 // Decimal digits at the position; empty when there are none. A value too large for
 // any format reads as the largest, so that the caller refuses it.
 std::optional<unsigned> takeNumber(SourceText& source);
