@@ -65,10 +65,16 @@ LRESULT CALLBACK makesAButtonWhenCreated(HWND window, UINT message, WPARAM wPara
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// The texts of the buttons shown within the widget, as a screen reader would name them.
+// What a screen reader names the widget.
+std::string spokenName(GtkWidget* widget) {
+    const char* name = atk_object_get_name(gtk_widget_get_accessible(widget));
+    return name ? name : "";
+}
+
+// The buttons shown within the widget, as a screen reader names them.
 void collectButtons(GtkWidget* widget, std::set<std::string>& shown) {
     if (!gtk_widget_get_visible(widget)) return;
-    if (GTK_IS_BUTTON(widget)) shown.insert(gtk_button_get_label(GTK_BUTTON(widget)));
+    if (GTK_IS_BUTTON(widget)) shown.insert(spokenName(widget));
     if (GTK_IS_CONTAINER(widget)) {
         GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
         for (GList* child = children; child; child = child->next) collectButtons(GTK_WIDGET(child->data), shown);
@@ -89,7 +95,7 @@ TEST(GtkDisplayOnX, ControlsMadeDuringWmCreateAreShownLikeLaterOnes) {
                                         200, 120, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_TRUE(window);
     ASSERT_TRUE(madeInCreate);
-    const HWND madeLater = CreateWindowExA(0, "Button", "Late", WS_CHILD | WS_VISIBLE, 80, 10, 60, 25, window,
+    const HWND madeLater = CreateWindowExA(0, "Button", "&Late", WS_CHILD | WS_VISIBLE, 80, 10, 60, 25, window,
                                            reinterpret_cast<HMENU>(2), GetModuleHandleA(nullptr), nullptr);
     ASSERT_TRUE(madeLater);
 
@@ -99,7 +105,73 @@ TEST(GtkDisplayOnX, ControlsMadeDuringWmCreateAreShownLikeLaterOnes) {
     EXPECT_EQ(shown.gtkWindowOf(madeInCreate), gtkWindow);
     std::set<std::string> buttons;
     collectButtons(GTK_WIDGET(gtkWindow), buttons);
-    EXPECT_EQ(buttons, (std::set<std::string>{"Early", "Late"}));
+    EXPECT_EQ(buttons, (std::set<std::string>{"Early", "Late"})) << "named by their text, the '&' not read";
+
+    DestroyWindow(window);
+}
+
+GtkWindow* messageDialogShown() {
+    GList* windows = gtk_window_list_toplevels();
+    GtkWindow* found = nullptr;
+    for (GList* window = windows; window; window = window->next)
+        if (GTK_IS_MESSAGE_DIALOG(window->data) && gtk_widget_get_visible(GTK_WIDGET(window->data)))
+            found = GTK_WINDOW(window->data);
+    g_list_free(windows);
+    return found;
+}
+
+// Tab, Space and Enter keep the meaning the subset gives them; GTK only shows where the focus is.
+TEST(GtkDisplayOnX, FocusIsShownWhereTheSubsetPutsIt) {
+    openDisplay();
+    const HWND window = CreateWindowExA(0, "MakesAButton", "Focus", WS_CAPTION | WS_VISIBLE, 0, 0, 200, 120,
+                                        nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(window);
+    auto& shown = static_cast<posix::GtkDisplay&>(posix::display());
+    GtkWindow* gtkWindow = shown.gtkWindowOf(window);
+    ASSERT_TRUE(gtkWindow);
+
+    SetFocus(madeInCreate);
+    GtkWidget* focused = gtk_window_get_focus(gtkWindow);
+    ASSERT_TRUE(focused && GTK_IS_BUTTON(focused));
+    EXPECT_EQ(spokenName(focused), "Early");
+    SetFocus(window);
+    EXPECT_EQ(gtk_window_get_focus(gtkWindow), nullptr);
+
+    DestroyWindow(window);
+}
+
+// A box is a dialog of its owner, its text as given, its default button focused, and its
+// answer handed on from the display's wait.
+TEST(GtkDisplayOnX, MessageBoxIsADialogOfItsOwner) {
+    openDisplay();
+    const HWND window = CreateWindowExA(0, "MakesAButton", "Owner", WS_CAPTION | WS_VISIBLE, 0, 0, 200, 120,
+                                        nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(window);
+    auto& shown = static_cast<posix::GtkDisplay&>(posix::display());
+    const std::string text = "Rock & Roll_1.TPZ already exists.\nReplace it?";
+    int answer = 0;
+    shown.openMessageBox({window, text, "Save", MB_YESNO | MB_ICONWARNING}, [&](int given) { answer = given; });
+
+    GtkWindow* box = messageDialogShown();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(gtk_window_get_transient_for(box), shown.gtkWindowOf(window));
+    EXPECT_STREQ(gtk_window_get_title(box), "Save");
+    gchar* shownText = nullptr;
+    gboolean markup = TRUE;
+    g_object_get(box, "text", &shownText, "use-markup", &markup, nullptr);
+    EXPECT_EQ(std::string(shownText ? shownText : ""), text);
+    EXPECT_FALSE(markup);
+    g_free(shownText);
+    GtkWidget* focused = gtk_window_get_focus(box);
+    ASSERT_TRUE(focused);
+    EXPECT_EQ(spokenName(focused), "Yes");
+
+    gtk_dialog_response(GTK_DIALOG(box), IDNO);
+    // Something for the wait to take, so that it returns.
+    g_idle_add([](gpointer) { return G_SOURCE_REMOVE; }, nullptr);
+    shown.waitForInput();
+    EXPECT_EQ(answer, IDNO);
+    EXPECT_FALSE(messageDialogShown());
 
     DestroyWindow(window);
 }
