@@ -6,6 +6,8 @@
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
+#include <cstdlib>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -110,14 +112,27 @@ TEST(GtkDisplayOnX, ControlsMadeDuringWmCreateAreShownLikeLaterOnes) {
     DestroyWindow(window);
 }
 
-GtkWindow* messageDialogShown() {
+// The shown top-level window of that type, or null.
+GtkWindow* shownWindowOfType(GType type) {
     GList* windows = gtk_window_list_toplevels();
     GtkWindow* found = nullptr;
     for (GList* window = windows; window; window = window->next)
-        if (GTK_IS_MESSAGE_DIALOG(window->data) && gtk_widget_get_visible(GTK_WIDGET(window->data)))
+        if (G_TYPE_CHECK_INSTANCE_TYPE(window->data, type) && gtk_widget_get_visible(GTK_WIDGET(window->data)))
             found = GTK_WINDOW(window->data);
     g_list_free(windows);
     return found;
+}
+
+GtkWindow* messageDialogShown() { return shownWindowOfType(GTK_TYPE_MESSAGE_DIALOG); }
+
+// Waits in the display until `answered` holds, or gives up after a while.
+template <typename Answer>
+void waitForTheAnswer(std::optional<Answer>& answered) {
+    for (int round = 0; round < 1000 && !answered; ++round) {
+        // Something for the wait to take, so that it returns.
+        g_idle_add([](gpointer) { return G_SOURCE_REMOVE; }, nullptr);
+        posix::display().waitForInput();
+    }
 }
 
 // Tab, Space and Enter keep the meaning the subset gives them; GTK only shows where the focus is.
@@ -149,7 +164,7 @@ TEST(GtkDisplayOnX, MessageBoxIsADialogOfItsOwner) {
     ASSERT_TRUE(window);
     auto& shown = static_cast<posix::GtkDisplay&>(posix::display());
     const std::string text = "Rock & Roll_1.TPZ already exists.\nReplace it?";
-    int answer = 0;
+    std::optional<int> answer;
     shown.openMessageBox({window, text, "Save", MB_YESNO | MB_ICONWARNING}, [&](int given) { answer = given; });
 
     GtkWindow* box = messageDialogShown();
@@ -167,13 +182,39 @@ TEST(GtkDisplayOnX, MessageBoxIsADialogOfItsOwner) {
     EXPECT_EQ(spokenName(focused), "Yes");
 
     gtk_dialog_response(GTK_DIALOG(box), IDNO);
-    // Something for the wait to take, so that it returns.
-    g_idle_add([](gpointer) { return G_SOURCE_REMOVE; }, nullptr);
-    shown.waitForInput();
+    waitForTheAnswer(answer);
     EXPECT_EQ(answer, IDNO);
     EXPECT_FALSE(messageDialogShown());
 
     DestroyWindow(window);
+}
+
+// Closed by its close box, GTK's chooser answers "cancelled", and GTK has nothing to complain of.
+TEST(GtkDisplayOnX, ClosingGtksChooserCancelsItQuietly) {
+    openDisplay();
+    // Before the first dialog, which fixes the choice for the run.
+    setenv("PIPALO_FILE_CHOOSER", "gtk", 1);
+    int complaints = 0;
+    const guint handler = g_log_set_handler(
+        "Gtk", G_LOG_LEVEL_CRITICAL, [](const gchar*, GLogLevelFlags, const gchar*, gpointer count) {
+            ++*static_cast<int*>(count);
+        }, &complaints);
+    posix::FileDialogRequest request;
+    request.save = true;
+    request.title = "Save As";
+    request.initialDirectory = "/";
+    std::optional<std::optional<posix::ChosenName>> answer;
+    posix::display().openFileDialog(request, [&](std::optional<posix::ChosenName> name) { answer = name; });
+    GtkWindow* chooser = shownWindowOfType(GTK_TYPE_FILE_CHOOSER_DIALOG);
+    ASSERT_TRUE(chooser);
+
+    gtk_window_close(chooser);
+    waitForTheAnswer(answer);
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_FALSE(answer->has_value());
+    EXPECT_FALSE(shownWindowOfType(GTK_TYPE_FILE_CHOOSER_DIALOG));
+    EXPECT_EQ(complaints, 0);
+    g_log_remove_handler("Gtk", handler);
 }
 
 }  // namespace
