@@ -105,8 +105,6 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# Dependencies computed from the binaries, by dpkg-shlibdeps. GTK, loaded only when it is
-# there for the file dialogs, is not among them.
+# Dependencies computed from the binaries, by dpkg-shlibdeps: GTK 3 and X11 among them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libgtk-3-0")
 include(CPack)

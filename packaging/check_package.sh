@@ -33,7 +33,7 @@ version=$(dpkg-deb -f "$package" Version)
 
 # The tool runs where no display is: only its drawing program loads cairo, and with it
 # the X libraries.
-display_libraries=$(ldd /usr/bin/pipalo-tune | grep -E 'libfltk|libX|libxcb' || true)
+display_libraries=$(ldd /usr/bin/pipalo-tune | grep -E 'libgtk|libgdk|libX|libxcb' || true)
 [ -z "$display_libraries" ] ||
     { printf 'pipalo-tune loads display libraries:\n%s\n' "$display_libraries" >&2; exit 1; }
 

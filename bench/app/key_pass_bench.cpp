@@ -5,7 +5,7 @@
 // message; the difference between the two windows is the key pass.
 //
 // Usage, on an X display (xvfb-run gives one): key_pass_bench [MESSAGES]
-#include <FL/Fl.H>
+#include <gtk/gtk.h>
 
 #include <chrono>
 #include <cstdio>
@@ -13,8 +13,8 @@
 #include <string>
 
 #include "app.h"
-#include "fltk/fltk_display.h"
-#include "fltk/x_connection.h"
+#include "gtk/gtk_display.h"
+#include "gtk/x11.h"
 
 namespace {
 
@@ -27,7 +27,10 @@ struct PerMessage {
 
 // Lets the window be shown and drawn, and its own messages be taken, before anything is timed.
 void settle(Window& window) {
-    for (int round = 0; round < 20; ++round) Fl::wait(0.01);
+    for (int round = 0; round < 20; ++round) {
+        while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
+        g_usleep(10000);
+    }
     PostQuitMessage(0);
     window.run();
 }
@@ -50,7 +53,7 @@ PerMessage loopCost(Window& window, int messages) {
 int main(int argc, char** argv) {
     const int messages = argc > 1 ? std::atoi(argv[1]) : 20'000;
     std::string failure;
-    std::unique_ptr<posix::FltkDisplay> display = posix::FltkDisplay::open(failure);
+    std::unique_ptr<posix::GtkDisplay> display = posix::GtkDisplay::open(failure);
     if (!display || messages <= 0) {
         std::fprintf(stderr, "key_pass_bench: %s\n", display ? "MESSAGES must be positive" : failure.c_str());
         return 1;

@@ -1,4 +1,4 @@
-// The seam between the Win32 subset and what shows it: FLTK on a desktop,
+// The seam between the Win32 subset and what shows it: GTK on a desktop,
 // nothing at all in the headless mode of the tests.
 #pragma once
 
@@ -75,6 +75,8 @@ public:
     virtual void windowMenuChanged(HWND window, const Menu* menu) = 0;
     virtual void windowBitmapChanged(HWND window, const Picture* bitmap) = 0;
     virtual void windowDestroyed(HWND window) = 0;
+    // The subset moves the keyboard focus (a click, Tab); a display only shows where it is.
+    virtual void windowFocused(HWND) {}
     virtual void raiseWindow(HWND window) = 0;
 
     // Blocks until input has been posted as messages, or a modal box or dialog

@@ -197,6 +197,7 @@ HWND WINAPI SetFocus(HWND window) {
     if (window && !findWindow(window)) return nullptr;
     if (previous == window) return previous;
     desktop().focus = window;
+    display().windowFocused(window);
     if (findWindow(previous))
         SendMessageA(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(window), 0);
     if (window) SendMessageA(window, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);

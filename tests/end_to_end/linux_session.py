@@ -5,8 +5,8 @@ ALSA's default device captured to a WAV file for each run of the program.
 
 Usage: linux_session.py PIPALO ARTIFACTS [CHOOSER]
 
-CHOOSER is the file dialogs' chooser, as PIPALO_FILE_CHOOSER names it: "fltk" (the
-default), "gtk", or "portal", for which each run of the program has a session bus
+CHOOSER is the file dialogs' chooser, as PIPALO_FILE_CHOOSER names it: "gtk" (the
+default) or "portal", for which each run of the program has a session bus
 of its own with the desktop portal and its GTK backend on it. The runner checks
 that the dialogs are that chooser's.
 
@@ -126,7 +126,7 @@ def window_class(window):
 
 
 # How each chooser's dialogs tell themselves apart from the others, by their WM_CLASS.
-CHOOSER_CLASSES = {"fltk": '"FLTK"', "gtk": '"Pipalo"', "portal": '"xdg-desktop-portal-gtk"'}
+CHOOSER_CLASSES = {"gtk": '"Pipalo"', "portal": '"xdg-desktop-portal-gtk"'}
 
 
 def screenshot(window, path):
@@ -286,7 +286,7 @@ class Player:
         if step.target == described.SAVE_DIALOG and self.chooser not in Player.pictured:
             screenshot(self.dialog, self.save_dialog_picture)
             Player.pictured.add(self.chooser)
-        if self.chooser != "fltk" and step.target != described.SAVE_DIALOG:
+        if step.target != described.SAVE_DIALOG:
             # GTK's Open dialog takes typing as a search; Ctrl+L opens its field for a name.
             xdotool("key", "ctrl+l")
         typed = described.typed_text(step.answer, self.folder)
@@ -294,10 +294,6 @@ class Player:
             # The portal's GTK backend (1.14) opens its Open dialog on the recent files, not
             # in the folder asked for, so a bare name there names nothing: it is typed in full.
             typed = os.path.join(self.folder, typed)
-        if self.chooser == "fltk":
-            # The keys that edit a name leave the field as typed: what Ctrl+A selects is replaced.
-            xdotool("type", "--delay", 50, "stray/")
-            xdotool("key", "Home", "End", "BackSpace", "ctrl+a")
         # The desktop's processes that the portal starts may have put the keyboard map back.
         give_keys_to_letters_of([typed])
         xdotool("type", "--delay", 50, typed)
@@ -331,12 +327,17 @@ def play_run(pipalo, chooser, run, work, artifacts):
     home, environment = home_environment(work, environment, chooser)
     run.prepare(folder, home)
     # In a process group of its own, with the session bus that it may have.
-    program = subprocess.Popen(program_command(pipalo, chooser), cwd=folder, env=environment,
-                               start_new_session=True)
+    errors = os.path.join(work, "stderr.txt")
+    with open(errors, "w") as error_output:
+        program = subprocess.Popen(program_command(pipalo, chooser), cwd=folder, env=environment,
+                                   start_new_session=True, stderr=error_output)
     try:
         player = Player(Capture(wav), artifacts, folder, home, chooser)
         wait_for(lambda: os.path.exists(wav), "the program to open the sound device")
         check_frame(player.main)
+        # A dock matches the window to the menu entry and its icon by its class.
+        if '"Pipalo", "Pipalo"' not in window_class(player.main):
+            raise Failure("the main window's class is not Pipalo's: %s" % window_class(player.main))
         screenshot(player.main, os.path.join(artifacts, "main_window.png"))
         for step in run.steps:
             player.play(step)
@@ -351,6 +352,10 @@ def play_run(pipalo, chooser, run, work, artifacts):
 
     if code != run.exit_code:
         raise Failure("the program ended with exit code %d" % code)
+    with open(errors) as error_output:
+        complaints = [line for line in error_output if "-CRITICAL" in line]
+    if complaints:
+        raise Failure("the program's libraries complained: %s" % "".join(complaints))
     left = run.files_left(folder, home)
     if left != run.files:
         raise Failure("the program's folder holds %r, not %r" % (left, run.files))
@@ -389,6 +394,6 @@ def play_numbered_run(number, run, chooser):
 
 if __name__ == "__main__":
     give_keys_to_letters_of(described.typed_texts())
-    chooser = sys.argv[3] if len(sys.argv) > 3 else "fltk"
+    chooser = sys.argv[3] if len(sys.argv) > 3 else "gtk"
     sys.exit(under_window_manager([play_numbered_run(number, run, chooser)
                                    for number, run in enumerate(described.RUNS)]))

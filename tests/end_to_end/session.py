@@ -86,7 +86,7 @@ class Run:
 
     def files_left(self, folder, home):
         """The files in the program's folder, and those in the home folder but for the
-        hidden ones of settings (FLTK keeps its own there)."""
+        hidden ones of settings (GTK keeps its own there)."""
         return {**files_in(folder), **{HOME + path: data for path, data in files_in(home).items()
                                        if not path.startswith(".")}}
 

@@ -7,7 +7,7 @@
 
 #include "alsa_tone_output.h"
 #include "display.h"
-#include "fltk/fltk_display.h"
+#include "gtk/gtk_display.h"
 #include "tone_output.h"
 
 namespace {
@@ -25,7 +25,7 @@ private:
 
 int main(int argc, char** argv) {
     std::string failure;
-    std::unique_ptr<posix::FltkDisplay> display = posix::FltkDisplay::open(failure);
+    std::unique_ptr<posix::GtkDisplay> display = posix::GtkDisplay::open(failure);
     if (!display) {
         std::fprintf(stderr, "Pipalo: %s.\n", failure.c_str());
         return 1;
