@@ -79,6 +79,8 @@ def process_figures(pid):
     with open("/proc/%d/schedstat" % pid) as schedstat:
         cpu_ns = int(schedstat.read().split()[0])
     return {"peak_kb": int(fields["VmHWM"].split()[0]),
+            # The resident pages of files (libraries, caches) are shared with other programs.
+            "anonymous_kb": int(fields["RssAnon"].split()[0]), "file_kb": int(fields["RssFile"].split()[0]),
             "wakeups": int(fields["voluntary_ctxt_switches"]) + int(fields["nonvoluntary_ctxt_switches"]),
             "cpu_ms": cpu_ns / 1e6}
 
@@ -198,6 +200,11 @@ def print_start_and_idle(startup_ms, at_start, after_idle):
         IDLE_SECONDS, after_idle["cpu_ms"] - at_start["cpu_ms"], after_idle["wakeups"] - at_start["wakeups"]))
 
 
+def print_resident(figures):
+    print("resident after start: %.1f MB anonymous, %.1f MB of files" % (
+        figures["anonymous_kb"] / 1024, figures["file_kb"] / 1024))
+
+
 def main():
     window_only = sys.argv[1] == "--window-only"
     arguments = sys.argv[2:] if window_only else sys.argv[1:]
@@ -216,6 +223,7 @@ def main():
             x11.XCloseDisplay(display)
             print_start_and_idle(startup_ms, at_start, after_idle)
             print("peak memory (VmHWM): %.1f MB after start" % (at_start["peak_kb"] / 1024))
+            print_resident(at_start)
             return
         writes = Writes(wav)
         to_write, ahead = zip(*(key_to_sound(display, window, wav, writes) for _ in range(rounds)))
@@ -230,6 +238,7 @@ def main():
     print_start_and_idle(startup_ms, at_start, after_idle)
     print("peak memory (VmHWM): %.1f MB after start, %.1f MB after %d notes" % (
         at_start["peak_kb"] / 1024, after_keys["peak_kb"] / 1024, rounds))
+    print_resident(at_start)
     print("key press to first write to the device, ms: median %.2f, min %.2f, max %.2f" % (
         statistics.median(to_write), min(to_write), max(to_write)))
     print("samples ahead of the tone in that write, ms: median %.2f, min %.2f, max %.2f" % (

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """The running Linux program as the desktop sees it, on the X display this runs on
-(xvfb-run gives it one) with no window manager, and a session bus of its own
+(xvfb-run gives it one) under the openbox window manager, which gives each new
+window the focus as desktops do, and with a session bus of its own
 (dbus-run-session) on which the accessibility bus starts.
 
 Usage: desktop_view.py PIPALO ARTIFACTS accessibility|scaling
@@ -31,8 +32,8 @@ import time
 import pyatspi
 
 import session as described
-from linux_session import (check_capture, focus, press_close_box, sound_captured_in, window_titled,
-                           windows_titled)
+from linux_session import (check_capture, focus, press_close_box, sound_captured_in, start_window_manager,
+                           window_titled, windows_titled)
 from runner import Failure, wait_for, xdotool
 from session import ABOUT_TITLE, MAIN_TITLE, RECORDING_STARTED, SAVE_QUESTION
 
@@ -73,7 +74,7 @@ def start(pipalo, work, environment):
     """Starts the program in a fresh folder of `work`, its sound captured; the process,
     the capture and the main window."""
     folder = os.path.join(work, "folder")
-    os.makedirs(folder)
+    os.makedirs(folder, exist_ok=True)
     wav, sound = sound_captured_in(work)
     for inherited in ("GDK_SCALE", "GDK_DPI_SCALE"):
         sound.pop(inherited, None)
@@ -158,7 +159,11 @@ def top_level(application, roles, name):
         application.clearCache()
         return next((window for window in application
                      if window is not None and window.getRoleName() in roles and window.name == name), None)
-    return wait_for(shown, "a window %s named %r" % ("/".join(roles), name))
+    try:
+        return wait_for(shown, "a window %s named %r" % ("/".join(roles), name))
+    except Failure as failure:
+        windows = ["%s %r" % (window.getRoleName(), window.name) for window in application if window is not None]
+        raise Failure("%s; the program's windows: %s" % (failure, windows))
 
 
 def tree_text(accessible, depth=0):
@@ -259,8 +264,13 @@ def check_box(application, caption, text, buttons):
     for name in buttons:
         if not found(box, ("push button",), name):
             raise Failure("the box %r has no push button %r:\n%s" % (caption, name, tree_text(box)))
-    settle(lambda: "focused" in states_of(found(box, ("push button",), buttons[0])),
-           "the box's default button %r to have the focus" % buttons[0])
+    try:
+        settle(lambda: "focused" in states_of(found(box, ("push button",), buttons[0])),
+               "the box's default button %r to have the focus" % buttons[0])
+    except Failure as failure:
+        focused = ["%s %r" % (accessible.getRoleName(), accessible.name) for accessible in descendants(box)
+                   if "focused" in states_of(accessible)]
+        raise Failure("%s; the focus is on %s" % (failure, focused or "nothing in the box"))
     return box
 
 
@@ -338,9 +348,20 @@ def accessibility(pipalo, artifacts):
         check_boxes(application)
         check_about(application)
         check_open_dialog(application)
+        exit_from_menu(frame, program)
     finally:
         stop(program)
     check_capture(wav, tones + [DO_SHARP4, RE_SHARP4])
+
+
+def exit_from_menu(frame, program):
+    """File > Exit, chosen as a screen reader chooses it, through the item's action; the
+    program ends, and the capture's length is written as it closes the device."""
+    item = found(frame, ("menu item",), "Exit")
+    item.queryAction().doAction(0)
+    wait_for(lambda: program.poll() is not None, "the program to end after File > Exit")
+    if program.returncode != 0:
+        raise Failure("the program ended with %d after File > Exit" % program.returncode)
 
 
 # ---- Desktop scale
@@ -391,6 +412,7 @@ def set_up(desktop, work):
     subprocess.run(["xrdb", "-load", "-"], input="Xft.dpi: %d\n" % desktop.dpi, text=True, check=True)
     if not desktop.xsettings:
         return None
+    os.makedirs(work, exist_ok=True)
     configuration = os.path.join(work, "xsettingsd.conf")
     with open(configuration, "w") as text:
         text.write(desktop.settings())
@@ -428,15 +450,24 @@ def check_factor(size, base, factor, what):
         raise Failure("%s is %dx%d, not %gx%g (%g times %dx%d)" % (what, *size, *expected, factor, *base))
 
 
-def view_at(pipalo, desktop, work, artifacts):
+def noted(wrong, check, *arguments):
+    """Runs the check, noting what it finds wrong instead of stopping there."""
+    try:
+        check(*arguments)
+    except Failure as failure:
+        print("wrong:", failure, flush=True)
+        wrong.append(str(failure))
+
+
+def view_at(pipalo, desktop, work, artifacts, wrong):
     """The main and About windows' sizes under the desktop's scale, after checking its
-    boxes and class; screenshots of each."""
+    boxes and class (noting what is wrong); screenshots of each."""
     print("== %s %%: Xft.dpi %d, %s" % (desktop.name, desktop.dpi, "XSETTINGS manager" if desktop.xsettings
                                          else "GDK_SCALE=%s" % (desktop.gdk_scale or "unset")), flush=True)
     manager = set_up(desktop, work)
     program, _, main = start(pipalo, work, desktop.environment())
     try:
-        check_class(main, "the main window")
+        noted(wrong, check_class, main, "the main window")
         # In the middle of the screen, so that a box centred over it has room on every side.
         xdotool("windowmove", "--sync", main, 700, 450)
         time.sleep(0.5)  # lets it draw
@@ -448,7 +479,7 @@ def view_at(pipalo, desktop, work, artifacts):
         box = window_titled(HELP_CAPTION)
         time.sleep(0.5)
         screenshot(os.path.join(artifacts, "help_box_%s.png" % desktop.name))
-        check_dialog_of(box, main, "the help box")
+        noted(wrong, check_dialog_of, box, main, "the help box")
         focus(box)
         xdotool("key", "Return")
         wait_for(lambda: not windows_titled(HELP_CAPTION), "the help box to close")
@@ -459,7 +490,7 @@ def view_at(pipalo, desktop, work, artifacts):
         time.sleep(0.5)
         about_size = geometry(about)[2:]
         screenshot(os.path.join(artifacts, "about_%s.png" % desktop.name))
-        check_class(about, "the About window")
+        noted(wrong, check_class, about, "the About window")
         press_close_box(about)
         wait_for(lambda: not windows_titled(ABOUT_TITLE), "the About window to close")
 
@@ -485,7 +516,7 @@ def scaling(pipalo, artifacts):
     base, wrong = {}, []
     for desktop in DESKTOPS:
         work = os.path.join(artifacts, desktop.name)
-        main_size, about_size = view_at(pipalo, desktop, work, artifacts)
+        main_size, about_size = view_at(pipalo, desktop, work, artifacts, wrong)
         if desktop.factor == 1:
             # Room for the buttons: the last ends 283 pixels from the left and 83 from the
             # top of the client area, which the menu bar stands above.
@@ -495,11 +526,7 @@ def scaling(pipalo, artifacts):
             continue
         base_main, base_about = base[desktop.xsettings]
         for size, base_size, what in ((main_size, base_main, "main"), (about_size, base_about, "About")):
-            try:
-                check_factor(size, base_size, desktop.factor, "the %s window at %s %%" % (what, desktop.name))
-            except Failure as failure:
-                print("wrong:", failure, flush=True)
-                wrong.append(str(failure))
+            noted(wrong, check_factor, size, base_size, desktop.factor, "the %s window at %s %%" % (what, desktop.name))
     if wrong:
         raise Failure("; ".join(wrong))
 
@@ -509,9 +536,13 @@ if __name__ == "__main__":
     artifacts = os.path.join(artifacts, mode)
     shutil.rmtree(artifacts, ignore_errors=True)
     os.makedirs(artifacts)
+    manager = start_window_manager(artifacts)
     try:
         {"accessibility": accessibility, "scaling": scaling}[mode](pipalo, artifacts)
     except Failure as failure:
         print("FAILED:", failure, flush=True)
         sys.exit(1)
+    finally:
+        manager.terminate()
+        manager.wait()
     print("ok: the program as the desktop sees it (%s)" % mode)
