@@ -6,6 +6,8 @@
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
+#include <cstdlib>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -65,10 +67,16 @@ LRESULT CALLBACK makesAButtonWhenCreated(HWND window, UINT message, WPARAM wPara
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// The texts of the buttons shown within the widget, as a screen reader would name them.
+// What a screen reader names the widget.
+std::string spokenName(GtkWidget* widget) {
+    const char* name = atk_object_get_name(gtk_widget_get_accessible(widget));
+    return name ? name : "";
+}
+
+// The buttons shown within the widget, as a screen reader names them.
 void collectButtons(GtkWidget* widget, std::set<std::string>& shown) {
     if (!gtk_widget_get_visible(widget)) return;
-    if (GTK_IS_BUTTON(widget)) shown.insert(gtk_button_get_label(GTK_BUTTON(widget)));
+    if (GTK_IS_BUTTON(widget)) shown.insert(spokenName(widget));
     if (GTK_IS_CONTAINER(widget)) {
         GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
         for (GList* child = children; child; child = child->next) collectButtons(GTK_WIDGET(child->data), shown);
@@ -89,7 +97,7 @@ TEST(GtkDisplayOnX, ControlsMadeDuringWmCreateAreShownLikeLaterOnes) {
                                         200, 120, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_TRUE(window);
     ASSERT_TRUE(madeInCreate);
-    const HWND madeLater = CreateWindowExA(0, "Button", "Late", WS_CHILD | WS_VISIBLE, 80, 10, 60, 25, window,
+    const HWND madeLater = CreateWindowExA(0, "Button", "&Late", WS_CHILD | WS_VISIBLE, 80, 10, 60, 25, window,
                                            reinterpret_cast<HMENU>(2), GetModuleHandleA(nullptr), nullptr);
     ASSERT_TRUE(madeLater);
 
@@ -99,9 +107,114 @@ TEST(GtkDisplayOnX, ControlsMadeDuringWmCreateAreShownLikeLaterOnes) {
     EXPECT_EQ(shown.gtkWindowOf(madeInCreate), gtkWindow);
     std::set<std::string> buttons;
     collectButtons(GTK_WIDGET(gtkWindow), buttons);
-    EXPECT_EQ(buttons, (std::set<std::string>{"Early", "Late"}));
+    EXPECT_EQ(buttons, (std::set<std::string>{"Early", "Late"})) << "named by their text, the '&' not read";
 
     DestroyWindow(window);
+}
+
+// The shown top-level window of that type, or null.
+GtkWindow* shownWindowOfType(GType type) {
+    GList* windows = gtk_window_list_toplevels();
+    GtkWindow* found = nullptr;
+    for (GList* window = windows; window; window = window->next)
+        if (G_TYPE_CHECK_INSTANCE_TYPE(window->data, type) && gtk_widget_get_visible(GTK_WIDGET(window->data)))
+            found = GTK_WINDOW(window->data);
+    g_list_free(windows);
+    return found;
+}
+
+GtkWindow* messageDialogShown() { return shownWindowOfType(GTK_TYPE_MESSAGE_DIALOG); }
+
+// Waits in the display until `answered` holds, or gives up after a while.
+template <typename Answer>
+void waitForTheAnswer(std::optional<Answer>& answered) {
+    for (int round = 0; round < 1000 && !answered; ++round) {
+        // Something for the wait to take, so that it returns.
+        g_idle_add([](gpointer) { return G_SOURCE_REMOVE; }, nullptr);
+        posix::display().waitForInput();
+    }
+}
+
+// Tab, Space and Enter keep the meaning the subset gives them; GTK only shows where the focus is.
+TEST(GtkDisplayOnX, FocusIsShownWhereTheSubsetPutsIt) {
+    openDisplay();
+    const HWND window = CreateWindowExA(0, "MakesAButton", "Focus", WS_CAPTION | WS_VISIBLE, 0, 0, 200, 120,
+                                        nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(window);
+    auto& shown = static_cast<posix::GtkDisplay&>(posix::display());
+    GtkWindow* gtkWindow = shown.gtkWindowOf(window);
+    ASSERT_TRUE(gtkWindow);
+
+    SetFocus(madeInCreate);
+    GtkWidget* focused = gtk_window_get_focus(gtkWindow);
+    ASSERT_TRUE(focused && GTK_IS_BUTTON(focused));
+    EXPECT_EQ(spokenName(focused), "Early");
+    SetFocus(window);
+    EXPECT_EQ(gtk_window_get_focus(gtkWindow), nullptr);
+
+    DestroyWindow(window);
+}
+
+// A box is a dialog of its owner, its text as given, its default button focused, and its
+// answer handed on from the display's wait.
+TEST(GtkDisplayOnX, MessageBoxIsADialogOfItsOwner) {
+    openDisplay();
+    const HWND window = CreateWindowExA(0, "MakesAButton", "Owner", WS_CAPTION | WS_VISIBLE, 0, 0, 200, 120,
+                                        nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(window);
+    auto& shown = static_cast<posix::GtkDisplay&>(posix::display());
+    const std::string text = "Rock & Roll_1.TPZ already exists.\nReplace it?";
+    std::optional<int> answer;
+    shown.openMessageBox({window, text, "Save", MB_YESNO | MB_ICONWARNING}, [&](int given) { answer = given; });
+
+    GtkWindow* box = messageDialogShown();
+    ASSERT_TRUE(box);
+    EXPECT_EQ(gtk_window_get_transient_for(box), shown.gtkWindowOf(window));
+    EXPECT_STREQ(gtk_window_get_title(box), "Save");
+    gchar* shownText = nullptr;
+    gboolean markup = TRUE;
+    g_object_get(box, "text", &shownText, "use-markup", &markup, nullptr);
+    EXPECT_EQ(std::string(shownText ? shownText : ""), text);
+    EXPECT_FALSE(markup);
+    g_free(shownText);
+    GtkWidget* focused = gtk_window_get_focus(box);
+    ASSERT_TRUE(focused);
+    EXPECT_EQ(spokenName(focused), "Yes");
+
+    gtk_dialog_response(GTK_DIALOG(box), IDNO);
+    waitForTheAnswer(answer);
+    EXPECT_EQ(answer, IDNO);
+    EXPECT_FALSE(messageDialogShown());
+
+    DestroyWindow(window);
+}
+
+// Closed by its close box, GTK's chooser answers "cancelled", and GTK has nothing to complain of.
+TEST(GtkDisplayOnX, ClosingGtksChooserCancelsItQuietly) {
+    openDisplay();
+    // Before the first dialog, which fixes the choice for the run.
+    setenv("PIPALO_FILE_CHOOSER", "gtk", 1);
+    int complaints = 0;
+    const guint handler = g_log_set_handler(
+        "Gtk", G_LOG_LEVEL_CRITICAL, [](const gchar*, GLogLevelFlags, const gchar*, gpointer count) {
+            ++*static_cast<int*>(count);
+        }, &complaints);
+    posix::FileDialogRequest request;
+    request.save = true;
+    request.title = "Save As";
+    request.initialDirectory = "/";
+    std::optional<std::optional<posix::ChosenName>> answer;
+    posix::display().openFileDialog(request, [&](std::optional<posix::ChosenName> name) { answer = name; });
+    GtkWindow* chooser = shownWindowOfType(GTK_TYPE_FILE_CHOOSER_DIALOG);
+    ASSERT_TRUE(chooser);
+
+    gtk_window_close(chooser);
+    waitForTheAnswer(answer);
+    ASSERT_TRUE(answer.has_value());
+    EXPECT_FALSE(answer->has_value());
+    EXPECT_FALSE(shownWindowOfType(GTK_TYPE_FILE_CHOOSER_DIALOG));
+    EXPECT_EQ(complaints, 0);
+    g_log_remove_handler("Gtk", handler);
 }
 
 }  // namespace

@@ -15,13 +15,13 @@ int DisplayScale::toUnits(double gtkPixels) const {
     return static_cast<int>(std::floor(gtkPixels / gtkPixelsPerUnit()));
 }
 
-DisplayScale displayScaleOf(int windowScale, int gtkXftDpi, double resourceDpi) {
+DisplayScale displayScaleOf(int windowScale, int settingsDpi, bool scaleFromEnvironment, double resourceDpi) {
     DisplayScale scale;
     scale.windowScale = windowScale > 0 ? windowScale : 1;
-    // Without a settings manager GTK knows no resolution; the X resources' is the desktop's,
-    // counted in screen pixels, so GDK's scale takes its share first.
-    if (gtkXftDpi > 0)
-        scale.fontDpi = gtkXftDpi / 1024.0;
+    // A resolution in screen pixels has GDK's scale taken out, so that the two are not
+    // applied twice over.
+    if (settingsDpi > 0)
+        scale.fontDpi = settingsDpi / 1024.0 / (scaleFromEnvironment ? scale.windowScale : 1);
     else if (resourceDpi > 0)
         scale.fontDpi = resourceDpi / scale.windowScale;
     scale.factor = scale.windowScale * scale.fontDpi / programDpi;

@@ -18,9 +18,10 @@ struct DisplayScale {
     int toUnits(double gtkPixels) const;
 };
 
-// `gtkXftDpi` is GTK's gtk-xft-dpi (1024ths of a dot per inch, already divided by a
-// GDK_SCALE that was set; 0 or less when no settings manager gave it); `resourceDpi`
-// is Xft.dpi of the X resources, 0 when there is none.
-DisplayScale displayScaleOf(int windowScale, int gtkXftDpi, double resourceDpi);
+// `settingsDpi` is GTK's gtk-xft-dpi as a settings manager gave it (1024ths of a dot per
+// inch; 0 or less when none did). GTK counts it in its own pixels, unless GDK_SCALE fixed
+// the window scale (`scaleFromEnvironment`): then it is the screen's, as the X resources'
+// Xft.dpi always is (`resourceDpi`, 0 when there is none).
+DisplayScale displayScaleOf(int windowScale, int settingsDpi, bool scaleFromEnvironment, double resourceDpi);
 
 }  // namespace posix

@@ -31,16 +31,20 @@ void useControlStyle(const DisplayScale& scale) {
     g_object_unref(style);
 }
 
-// The desktop's scale, and GTK's text at the X resources' resolution where no settings
-// manager has told GTK one.
+// The desktop's scale; GTK is told the resolution that goes with it, where no settings
+// manager told it one (GTK then keeps its default of 96) or told it the screen's.
 DisplayScale desktopScale() {
     GtkSettings* settings = gtk_settings_get_default();
-    gint xftDpi = 0;
-    g_object_get(settings, "gtk-xft-dpi", &xftDpi, nullptr);
+    gint textDpiBefore = 0;
+    g_object_get(settings, "gtk-xft-dpi", &textDpiBefore, nullptr);
+    const gint settingsDpi = settingsManagerRuns() ? textDpiBefore : 0;
+    const char* fixedScale = std::getenv("GDK_SCALE");
+    const bool scaleFromEnvironment = fixedScale && std::atoi(fixedScale) > 0;
     const int windowScale = gdk_window_get_scale_factor(gdk_screen_get_root_window(gdk_screen_get_default()));
-    const DisplayScale scale = displayScaleOf(windowScale, xftDpi, xftDpi > 0 ? 0 : resourceDpi());
-    if (xftDpi <= 0)
-        g_object_set(settings, "gtk-xft-dpi", static_cast<gint>(std::lround(scale.fontDpi * 1024)), nullptr);
+    const DisplayScale scale =
+        displayScaleOf(windowScale, settingsDpi, scaleFromEnvironment, settingsDpi > 0 ? 0 : resourceDpi());
+    const gint textDpi = static_cast<gint>(std::lround(scale.fontDpi * 1024));
+    if (textDpi != textDpiBefore) g_object_set(settings, "gtk-xft-dpi", textDpi, nullptr);
     return scale;
 }
 

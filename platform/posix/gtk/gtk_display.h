@@ -42,7 +42,6 @@ public:
                         std::function<void(std::optional<ChosenName>)> chosen) override;
     void cancelModal() override;
 
-    const DisplayScale& scale() const { return displayScale; }
     // The GTK window of a top-level window of the subset, or of the one that holds the control.
     GtkWindow* gtkWindowOf(HWND window) const;
 

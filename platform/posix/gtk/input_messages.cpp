@@ -13,8 +13,7 @@ constexpr WPARAM leftButtonDown = 0x0001;  // MK_LBUTTON
 constexpr WPARAM shiftDown = 0x0004;       // MK_SHIFT
 constexpr WPARAM controlDown = 0x0008;     // MK_CONTROL
 
-}  // namespace
-
+// The virtual key of a key event, whatever Shift made of it.
 int virtualKeyOfEvent(const GdkEventKey& event) {
     // The key as it is without Shift: Windows names the key, not the character.
     guint keyval = event.keyval;
@@ -24,6 +23,8 @@ int virtualKeyOfEvent(const GdkEventKey& event) {
                                         &keyval, nullptr, nullptr, nullptr);
     return virtualKeyOf(static_cast<int>(keyval));
 }
+
+}  // namespace
 
 void postKeyEvent(HWND topLevel, KeyTransitions& transitions, const GdkEventKey& event) {
     const int virtualKey = virtualKeyOfEvent(event);

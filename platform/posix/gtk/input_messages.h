@@ -10,9 +10,6 @@
 
 namespace posix {
 
-// The virtual key of a key event, whatever Shift made of it.
-int virtualKeyOfEvent(const GdkEventKey& event);
-
 // Posts the keyboard message of a key event, to the window with the keyboard focus when it
 // lies in `topLevel`, else to `topLevel`.
 void postKeyEvent(HWND topLevel, KeyTransitions& transitions, const GdkEventKey& event);

@@ -10,10 +10,10 @@ namespace posix {
 namespace {
 
 // The item's text, before the tab, with its mnemonic, and the shortcut label after it.
-// `label` is the text's own label.
-GtkWidget* itemLabel(const std::string& text, GtkWidget*& label) {
+// GTK names the item by the first label, its text; the shortcut label is not read with it.
+GtkWidget* itemLabel(const std::string& text) {
     const std::size_t tab = text.find('\t');
-    label = gtk_label_new_with_mnemonic(gtkMnemonicLabel(text.substr(0, tab)).c_str());
+    GtkWidget* label = gtk_label_new_with_mnemonic(gtkMnemonicLabel(text.substr(0, tab)).c_str());
     gtk_label_set_xalign(GTK_LABEL(label), 0);
     if (tab == std::string::npos) return label;
     GtkWidget* row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
@@ -43,10 +43,7 @@ MenuBar::~MenuBar() {
 GtkWidget* MenuBar::itemOf(const MenuItem& source) {
     if (source.separator) return gtk_separator_menu_item_new();
     GtkWidget* item = gtk_menu_item_new();
-    GtkWidget* text = nullptr;
-    gtk_container_add(GTK_CONTAINER(item), itemLabel(source.text, text));
-    // Named by its text alone, the shortcut label not read as part of the name.
-    atk_object_set_name(gtk_widget_get_accessible(item), gtk_label_get_text(GTK_LABEL(text)));
+    gtk_container_add(GTK_CONTAINER(item), itemLabel(source.text));
     if (source.isPopup()) {
         GtkWidget* popup = gtk_menu_new();
         for (const MenuItem& inner : source.popup)

@@ -8,6 +8,7 @@
 #include <gtk/gtk.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "gtk/key_codes.h"
 
@@ -54,6 +55,11 @@ GdkFilterReturn minimizedKeysFilter(GdkXEvent* event, GdkEvent*, gpointer keys) 
 }  // namespace
 
 void allowOnlyX11() { gdk_set_allowed_backends("x11"); }
+
+bool settingsManagerRuns() {
+    const std::string selection = "_XSETTINGS_S" + std::to_string(DefaultScreen(xDisplay()));
+    return XGetSelectionOwner(xDisplay(), XInternAtom(xDisplay(), selection.c_str(), False)) != None;
+}
 
 double resourceDpi() {
     const char* resources = XResourceManagerString(xDisplay());

@@ -35,6 +35,9 @@ namespace posix {
 // Before GTK starts: only its X11 backend will do.
 void allowOnlyX11();
 
+// Whether an XSETTINGS manager serves the screen: without one GTK's settings are its defaults.
+bool settingsManagerRuns();
+
 // Xft.dpi of the X server's resources; 0 when it names none.
 double resourceDpi();
 
