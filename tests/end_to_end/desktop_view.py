@@ -426,8 +426,8 @@ def check_dialog_of(box, main, what):
     main_left, main_top, main_width, main_height = geometry(main)
     off = (left + width / 2 - (main_left + main_width / 2), top + height / 2 - (main_top + main_height / 2))
     if max(map(abs, off)) > SIZE_TOLERANCE:
-        raise Failure("%s (%d,%d %dx%d) is not centred over the main window (%d,%d %dx%d)" % (
-            what, left, top, width, height, main_left, main_top, main_width, main_height))
+        raise Failure("%s (%d,%d %dx%d) is not centred over the main window (%d,%d %dx%d): %+g, %+g" % (
+            what, left, top, width, height, main_left, main_top, main_width, main_height, *off))
 
 
 def check_class(window, what):
