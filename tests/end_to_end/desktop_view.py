@@ -9,9 +9,10 @@ Usage: desktop_view.py PIPALO ARTIFACTS accessibility|scaling
 accessibility: walks the program's AT-SPI tree as a screen reader does: the main
   window, its twelve note buttons, its menus and their items; Tab takes the focus
   through the buttons in the order they were added and Space or Enter presses the
-  focused one (the tones are captured); each message box is an alert with its text,
-  its buttons and its default button focused, Tab and Space answer it; the About
-  window's texts; the Open dialog is a file chooser.
+  focused one (the tones are captured); each message box is an alert named by its
+  caption, with its text, its buttons and its default button focused, Tab and Space
+  answer it; the About window's texts; the Open dialog is a file chooser; File > Exit,
+  chosen through its accessible action, ends the program.
 scaling: starts the program as desktops set 100, 150 and 200 % (Xft.dpi in the X
   resources, GDK_SCALE, or an XSETTINGS manager), checks that the main and About
   windows grow by the factor, that a message box is a dialog of the main window
@@ -42,7 +43,8 @@ NOTE_HZ = [263, 278, 295, 313, 331, 351, 372, 394, 417, 442, 468, 496]  # in the
 DO_SHARP4, RE_SHARP4 = 278, 313  # Ctrl+F1 and Ctrl+F2 play them before their box and window
 
 # A screen reader speaks an item by its label without the mnemonic's "&" and without the
-# shortcut after the tab, which it reads from the item's key binding.
+# shortcut after the tab, which it reads from the item's key binding; the blank that the
+# Play item has before its tab is not compared.
 MENUS = {"File": ["Hide Interface", "Exit"],
          "Record": ["Start Recording", "Stop Recording...", "Reset Recording", "Play..."],
          "Help": ["Contents", "About..."]}
