@@ -11,7 +11,8 @@ packages_of() {
         desktop) echo alsa-utils ;;
         test) echo clang libclang-rt-14-dev libsndfile1-dev xvfb xauth xdotool x11-utils x11-xserver-utils openbox imagemagick sox \
                    alsa-utils icoutils python3 python3-mido librsvg2-bin abcmidi \
-                   dbus dbus-x11 xdg-desktop-portal xdg-desktop-portal-gtk python3-gi ;;
+                   dbus dbus-x11 xdg-desktop-portal xdg-desktop-portal-gtk python3-pyatspi at-spi2-core xsettingsd \
+                   python3-gi ;;
         package) echo dpkg-dev file lintian desktop-file-utils appstream shared-mime-info xvfb xauth xdotool ;;
         # binutils: the host's assembler and linker find out whether 32-bit programs run.
         windows) echo cmake make g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 \

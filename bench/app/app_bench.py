@@ -6,6 +6,11 @@ file dialog, CPU and wake-ups while idle, and the latency from a key press to
 the tone's first sample.
 
 Usage: app_bench.py PIPALO [ROUNDS]
+       app_bench.py --window-only PROGRAM
+
+With --window-only, PROGRAM is any program that shows a window of the main
+window's title (such as minimal_gtk_window, the least a toolkit takes): only its
+start, idle figures and memory after start are measured, the same way.
 """
 
 import ctypes
@@ -74,6 +79,8 @@ def process_figures(pid):
     with open("/proc/%d/schedstat" % pid) as schedstat:
         cpu_ns = int(schedstat.read().split()[0])
     return {"peak_kb": int(fields["VmHWM"].split()[0]),
+            # The resident pages of files (libraries, caches) are shared with other programs.
+            "anonymous_kb": int(fields["RssAnon"].split()[0]), "file_kb": int(fields["RssFile"].split()[0]),
             "wakeups": int(fields["voluntary_ctxt_switches"]) + int(fields["nonvoluntary_ctxt_switches"]),
             "cpu_ms": cpu_ns / 1e6}
 
@@ -187,9 +194,22 @@ def key_to_sound(display, window, wav, writes):
     return (written - sent) * 1000, (tone - tail) * 1000 / RATE
 
 
+def print_start_and_idle(startup_ms, at_start, after_idle):
+    print("start to window shown (MapNotify): %.1f ms" % startup_ms)
+    print("idle %d s: CPU %.3f ms, wake-ups %d" % (
+        IDLE_SECONDS, after_idle["cpu_ms"] - at_start["cpu_ms"], after_idle["wakeups"] - at_start["wakeups"]))
+
+
+def print_resident(figures):
+    print("resident after start: %.1f MB anonymous, %.1f MB of files" % (
+        figures["anonymous_kb"] / 1024, figures["file_kb"] / 1024))
+
+
 def main():
-    pipalo = os.path.abspath(sys.argv[1])
-    rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 20
+    window_only = sys.argv[1] == "--window-only"
+    arguments = sys.argv[2:] if window_only else sys.argv[1:]
+    pipalo = os.path.abspath(arguments[0])
+    rounds = int(arguments[1]) if len(arguments) > 1 else 20
     with tempfile.TemporaryDirectory(prefix="pipalo-bench-") as folder:
         wav = os.path.join(folder, "capture.wav")
         program, display, window, startup_ms = start(pipalo, folder, wav)
@@ -197,6 +217,14 @@ def main():
         at_start = process_figures(program.pid)
         time.sleep(IDLE_SECONDS)
         after_idle = process_figures(program.pid)
+        if window_only:
+            program.terminate()
+            program.wait()
+            x11.XCloseDisplay(display)
+            print_start_and_idle(startup_ms, at_start, after_idle)
+            print("peak memory (VmHWM): %.1f MB after start" % (at_start["peak_kb"] / 1024))
+            print_resident(at_start)
+            return
         writes = Writes(wav)
         to_write, ahead = zip(*(key_to_sound(display, window, wav, writes) for _ in range(rounds)))
         writes.close()
@@ -207,11 +235,10 @@ def main():
 
     round_trips = cross_cpu_round_trips()
     total = [w + a for w, a in zip(to_write, ahead)]
-    print("start to window shown (MapNotify): %.1f ms" % startup_ms)
-    print("idle %d s: CPU %.3f ms, wake-ups %d" % (
-        IDLE_SECONDS, after_idle["cpu_ms"] - at_start["cpu_ms"], after_idle["wakeups"] - at_start["wakeups"]))
+    print_start_and_idle(startup_ms, at_start, after_idle)
     print("peak memory (VmHWM): %.1f MB after start, %.1f MB after %d notes" % (
         at_start["peak_kb"] / 1024, after_keys["peak_kb"] / 1024, rounds))
+    print_resident(at_start)
     print("key press to first write to the device, ms: median %.2f, min %.2f, max %.2f" % (
         statistics.median(to_write), min(to_write), max(to_write)))
     print("samples ahead of the tone in that write, ms: median %.2f, min %.2f, max %.2f" % (
