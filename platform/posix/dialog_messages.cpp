@@ -1,6 +1,7 @@
 // IsDialogMessageA: Tab, Space and Enter with their dialog meaning.
 #include <algorithm>
 
+#include "controls.h"
 #include "desktop.h"
 
 using namespace posix;
@@ -23,6 +24,18 @@ HWND nextTabStop(HWND dialog, bool backwards) {
     return stops[(index + (backwards ? count - 1 : 1)) % count];
 }
 
+// Enter presses the push button that has the focus, else it means OK.
+// Differs from Windows: there a button given the focus by a click or SetFocus, rather than by
+// Tab, does not become the default, and Enter still means OK.
+void pressDefault(HWND dialog) {
+    const HWND focus = desktop().focus;
+    const WindowRecord* focused = findWindow(focus);
+    if (focused && focused->parent == dialog && focused->procedure == buttonProcedure)
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(focused->id, BN_CLICKED), reinterpret_cast<LPARAM>(focus));
+    else
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
 }  // namespace
 
 BOOL WINAPI IsDialogMessageA(HWND dialog, LPMSG message) {
@@ -33,7 +46,7 @@ BOOL WINAPI IsDialogMessageA(HWND dialog, LPMSG message) {
             if (HWND next = nextTabStop(dialog, GetAsyncKeyState(VK_SHIFT) & 0x8000)) SetFocus(next);
             return TRUE;
         case VK_RETURN:
-            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            pressDefault(dialog);
             return TRUE;
         case VK_ESCAPE:
             SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);

@@ -309,8 +309,8 @@ CONFORMANCE_CASE(ButtonClicksThroughItsParentOnlyWhenReleasedOverIt) {
     DestroyWindow(window);
 }
 
-CONFORMANCE_CASE(DialogMessagesMoveTheFocusInTabOrder) {
-    RecordingClass recorder({});
+CONFORMANCE_CASE(DialogMessagesMoveTheFocusInTabOrderAndEnterPressesIt) {
+    RecordingClass recorder({WM_COMMAND});
     const HWND window = recorder.create(WS_CAPTION | WS_VISIBLE);
     std::vector<HWND> buttons;
     for (int index = 0; index < 3; ++index)
@@ -330,6 +330,20 @@ CONFORMANCE_CASE(DialogMessagesMoveTheFocusInTabOrder) {
         // SetFocus tells where the focus was: Tab moved it to the next button, round again.
         CHECK(SetFocus(buttons[step % 3]) == buttons[step % 3]);
     }
+    // Enter on the button Tab moved to sends that button's command, not OK's.
+    MSG key = {};
+    key.hwnd = buttons[0];
+    key.message = WM_KEYDOWN;
+    key.wParam = VK_TAB;
+    key.lParam = 1;
+    CHECK(IsDialogMessageA(window, &key));
+    key.hwnd = buttons[1];
+    key.wParam = VK_RETURN;
+    received.clear();
+    CHECK(IsDialogMessageA(window, &key));
+    CHECK_EQ(received.size(), 1u);
+    CHECK(!received.empty() && received[0].wParam == MAKEWPARAM(2, BN_CLICKED) &&
+          received[0].lParam == reinterpret_cast<LPARAM>(buttons[1]));
     DestroyWindow(window);
 }
 

@@ -18,6 +18,15 @@ const char* iconNameOf(GtkMessageType type) {
     }
 }
 
+// The text's own line breaks decide its lines; only a line wider than Windows' boxes allow is
+// wrapped.
+void keepLinesAsWritten(GtkMessageDialog* dialog) {
+    GList* labels = gtk_container_get_children(GTK_CONTAINER(gtk_message_dialog_get_message_area(dialog)));
+    for (GList* label = labels; label; label = label->next)
+        if (GTK_IS_LABEL(label->data)) gtk_label_set_max_width_chars(GTK_LABEL(label->data), 100);
+    g_list_free(labels);
+}
+
 }  // namespace
 
 BoxButtons buttonsOf(UINT style) {
@@ -51,7 +60,13 @@ MessageBoxWindow::MessageBoxWindow(const MessageBoxRequest& request, GtkWindow* 
     dialog = gtk_message_dialog_new(owner, GTK_DIALOG_DESTROY_WITH_PARENT, type, GTK_BUTTONS_NONE, "%s",
                                     request.text.c_str());
     gtk_window_set_title(GTK_WINDOW(dialog), request.caption.c_str());
+    // A screen reader names the box by its caption, as on Windows, not by its kind.
+    atk_object_set_name(gtk_widget_get_accessible(dialog), request.caption.c_str());
     gtk_window_set_position(GTK_WINDOW(dialog), owner ? GTK_WIN_POS_CENTER_ON_PARENT : GTK_WIN_POS_CENTER);
+    // The position GTK works out is the client area's: a window manager that puts the frame
+    // there would leave the box a title bar's height below centre.
+    gtk_window_set_gravity(GTK_WINDOW(dialog), GDK_GRAVITY_STATIC);
+    keepLinesAsWritten(GTK_MESSAGE_DIALOG(dialog));
     gtk_window_set_resizable(GTK_WINDOW(dialog), FALSE);
     if (const char* icon = iconNameOf(type)) {
         // GTK 3 dialogs show no icon by themselves any more; Windows' boxes do.
