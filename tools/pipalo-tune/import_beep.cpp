@@ -286,8 +286,9 @@ std::string_view definedFunction(const Script& script, const Command& command, s
 
 // The body's lines up to its "}", the first given by the rest of the defining line.
 std::string readFunction(Script& script, const Command& header, std::size_t bodyFrom, std::string_view name) {
-    Command first(header.begin() + static_cast<std::ptrdiff_t>(bodyFrom), header.end());
-    if (first.empty()) first = nextCommand(script.source);
+    Command first = bodyFrom < header.size()
+                        ? Command(header.begin() + static_cast<std::ptrdiff_t>(bodyFrom), header.end())
+                        : nextCommand(script.source);
     if (first.empty() || rawText(script, first[0]) != "{")
         return errorAt(script.source, header[0].begin, "beep lines take only functions in braces, name() { ... }");
     first.erase(first.begin());

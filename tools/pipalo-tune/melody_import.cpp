@@ -93,9 +93,16 @@ std::string formatHelp() {
     std::string help;
     for (const MelodyFormat* format : melodyFormats()) {
         std::string endings;
-        for (std::string_view ending : format->endings) endings += (endings.empty() ? "" : " ") + std::string(ending);
-        help += "    " + std::string(format->name) + std::string(9 - format->name.size(), ' ') +
-                std::string(format->summary) + " (" + endings + ")\n";
+        for (std::string_view ending : format->endings) {
+            if (!endings.empty()) endings += ' ';
+            endings += ending;
+        }
+        help += "    ";
+        help += format->name;
+        // The summaries line up after the longest name, and stand apart from a longer one.
+        help.append(format->name.size() < 9 ? 9 - format->name.size() : 1, ' ');
+        help += format->summary;
+        help += " (" + endings + ")\n";
     }
     return help;
 }
