@@ -6,7 +6,7 @@ set -euo pipefail
 packages_of() {
     case "$1" in
         build) echo cmake make g++ pkgconf binutils-mingw-w64-i686 libgtest-dev libgmock-dev \
-                    libgtk-3-dev libasound2-dev libpng-dev libxtst-dev libsndfile1-dev \
+                    libgtk-3-dev libasound2-dev libpng-dev libxtst-dev libx11-xcb-dev libsndfile1-dev \
                     libcairo2-dev ;;
         desktop) echo alsa-utils ;;
         test) echo clang libclang-rt-14-dev libsndfile1-dev xvfb xauth xdotool x11-utils x11-xserver-utils openbox imagemagick sox \

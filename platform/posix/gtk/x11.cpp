@@ -2,11 +2,17 @@
 #include "gtk/x11.h"
 
 #include <X11/Xatom.h>
+#include <X11/Xlib-xcb.h>
 #include <X11/Xlib.h>
 #include <X11/Xresource.h>
+#include <X11/extensions/XI2.h>
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
 
+#include <xcb/xproto.h>
+
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -48,6 +54,11 @@ bool isTypingKey(int virtualKey) {
     return active;
 }
 
+GdkFilterReturn readAheadFilter(GdkXEvent* event, GdkEvent*, gpointer reading) {
+    static_cast<KeyboardReading*>(reading)->readAheadOf(event);
+    return GDK_FILTER_CONTINUE;
+}
+
 GdkFilterReturn minimizedKeysFilter(GdkXEvent* event, GdkEvent*, gpointer keys) {
     return static_cast<MinimizedKeys*>(keys)->handle(event) ? GDK_FILTER_REMOVE : GDK_FILTER_CONTINUE;
 }
@@ -82,11 +93,65 @@ unsigned long xWindowOf(GtkWidget* widget) {
 
 unsigned long requestsSentToXServer() { return XNextRequest(xDisplay()) - 1; }
 
-bool KeyboardReading::isDown(int virtualKey) {
-    if (!fresh) {
+KeyboardReading::KeyboardReading() {
+    int firstEvent = 0;
+    int firstError = 0;
+    if (!XQueryExtension(xDisplay(), "XInputExtension", &inputExtension, &firstEvent, &firstError))
+        inputExtension = 0;
+    gdk_window_add_filter(nullptr, readAheadFilter, this);
+}
+
+KeyboardReading::~KeyboardReading() {
+    gdk_window_remove_filter(nullptr, readAheadFilter, this);
+    discardReadAhead();
+}
+
+void KeyboardReading::readAheadOf(const void* event) {
+    const XEvent& xevent = *static_cast<const XEvent*>(event);
+    const bool keyEvent =
+        xevent.type == KeyPress || xevent.type == KeyRelease ||
+        (xevent.type == GenericEvent && inputExtension != 0 && xevent.xcookie.extension == inputExtension &&
+         (xevent.xcookie.evtype == XI_KeyPress || xevent.xcookie.evtype == XI_KeyRelease));
+    if (!keyEvent || readAhead) return;
+    xcb_connection_t* connection = XGetXCBConnection(xDisplay());
+    readAhead = xcb_query_keymap(connection).sequence;
+    readAheadOutlivedDrop = false;
+    xcb_flush(connection);
+}
+
+void KeyboardReading::drop() {
+    fresh = false;
+    if (!readAhead) return;
+    if (!readAheadOutlivedDrop)
+        readAheadOutlivedDrop = true;
+    else
+        discardReadAhead();  // the message it was for went by without a question
+}
+
+void KeyboardReading::discardReadAhead() {
+    if (readAhead) xcb_discard_reply(XGetXCBConnection(xDisplay()), readAhead);
+    readAhead = 0;
+}
+
+void KeyboardReading::read() {
+    fresh = true;
+    if (!readAhead) {
         XQueryKeymap(xDisplay(), keys.data());
-        fresh = true;
+        return;
     }
+    xcb_query_keymap_reply_t* reply =
+        xcb_query_keymap_reply(XGetXCBConnection(xDisplay()), xcb_query_keymap_cookie_t{readAhead}, nullptr);
+    readAhead = 0;
+    if (!reply) {
+        XQueryKeymap(xDisplay(), keys.data());
+        return;
+    }
+    std::copy(std::begin(reply->keys), std::end(reply->keys), reinterpret_cast<std::uint8_t*>(keys.data()));
+    std::free(reply);
+}
+
+bool KeyboardReading::isDown(int virtualKey) {
+    if (!fresh) read();
     for (int key : gdkKeysOf(virtualKey)) {
         const unsigned keycode = XKeysymToKeycode(xDisplay(), static_cast<KeySym>(key));
         if (keycode != 0 && (keys[keycode / 8] & (1 << (keycode % 8)))) return true;

@@ -51,13 +51,28 @@ unsigned long requestsSentToXServer();
 // question about the physical state of the keys until the reading is dropped.
 class KeyboardReading {
 public:
+    KeyboardReading();
+    ~KeyboardReading();
+    KeyboardReading(const KeyboardReading&) = delete;
+    KeyboardReading& operator=(const KeyboardReading&) = delete;
+
     // Whether the key is down; the first question after drop() reads the keyboard.
     bool isDown(int virtualKey);
-    void drop() { fresh = false; }
+    void drop();
+    // An X event before GDK sees it. A key event's message is the next one taken: its
+    // reading is asked now, so that the answer comes back with the round trips GDK makes
+    // for the event (a window manager check, without one) instead of after them.
+    void readAheadOf(const void* event);
 
 private:
+    void read();
+    void discardReadAhead();
+
     std::array<char, 32> keys{};  // one bit per X keycode
     bool fresh = false;
+    int inputExtension = 0;          // XInput 2's major opcode, which GDK takes keys by
+    unsigned readAhead = 0;          // the request's sequence number; 0 when none is out
+    bool readAheadOutlivedDrop = false;
 };
 
 class MinimizedKeys {
