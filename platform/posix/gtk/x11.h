@@ -62,6 +62,8 @@ public:
     // An X event before GDK sees it. A key event's message is the next one taken: its
     // reading is asked now, so that the answer comes back with the round trips GDK makes
     // for the event (a window manager check, without one) instead of after them.
+    // Differs from Windows: the keys a key message's pass reads are those of the moment its
+    // event arrived, a fraction of a millisecond before the question.
     void readAheadOf(const void* event);
 
 private:
