@@ -306,13 +306,13 @@ class AbcTest(FormatTest):
     def test_only_the_first_tune_of_a_book(self):
         # The key of G with its F made natural; an inline field; a bar's rest (no M: is 4/4).
         # Only the first voice: a tune file plays one tone at a time.
-        # A voice overlay lasts to the bar line; an empty line ends the tune, and the free
-        # text after it is no music.
-        book = ('X:1\nT:One\nL:1/4\nV:1\nV:2\nK:G =f\nV:1\nF [L:1/8] D2 [V:2] B, |\nV:2\nC,,C,,|\n[V:1] Z & c8 | E2\n\n'
+        # A voice overlay lasts to the bar line, which is the first voice's too; an empty line
+        # ends the tune, and the free text after it is no music.
+        book = ('X:1\nT:One\nL:1/4\nV:1\nV:2\nK:G =f\nV:1\nF [L:1/8] D2 [V:2] B, |\nV:2\nC,,C,,|\n[V:1] Z & c8 :| E2\n\n'
                 'cafe bag\n\nX:2\nT:Two\nK:C\nE F G|\n')
         # No Q: a quarter note a beat at 120 a minute, and said so.
-        messages = self.assertImports('book.abc', book, [(note('F4'), 500), (note('D4'), 500), (None, 2000),
-                                                         (note('E4'), 500)])
+        messages = self.assertImports('book.abc', book, [(note('F4'), 500), (note('D4'), 500), (None, 2000)] * 2 +
+                                      [(note('E4'), 500)])
         self.assertIn('pipalo-tune: voices after the first (V:1) left out: a tune file plays one tone at a time',
                       messages)
         self.assertIn('pipalo-tune: voice overlays (&) left out: a tune file plays one tone at a time', messages)
@@ -348,9 +348,12 @@ class AbcTest(FormatTest):
         for tempo in ('Q:100', 'Q:C=100'):
             with self.subTest(tempo=tempo):
                 self.assertImports('tempo.abc', 'X:1\nL:1/8\n%s\nK:C\nCD' % tempo, [(note('C4'), 600), (note('D4'), 600)])
-        messages = self.assertImports('andante.abc', 'X:1\nL:1/4\nQ:1/4=90\nK:C\nC[Q:"Andante"]D',
-                                      [(note('C4'), 60000 / 90), (note('D4'), 60000 / 90)])
-        self.assertEqual(messages, ['pipalo-tune: Q:"Andante" gives no beats a minute: the tempo before it is kept'])
+        for words in ('"Andante"', 'Andante'):
+            with self.subTest(words=words):
+                messages = self.assertImports('andante.abc', 'X:1\nL:1/4\nQ:1/4=90\nK:C\nC[Q:%s]D' % words,
+                                              [(note('C4'), 60000 / 90), (note('D4'), 60000 / 90)])
+                self.assertEqual(messages, ['pipalo-tune: Q:%s gives no beats a minute: the tempo before it is kept'
+                                            % words])
 
 
 class MidiTest(FormatTest):

@@ -59,6 +59,8 @@ struct AbcState {
     bool tieOpen = false;
     std::vector<Pitch> graces;  // waiting for the note they lead into
     unsigned overlayBarsLeft = 0;  // bars of a voice overlay ("&") still to pass over
+    bool overlayEndsItsBar = false;  // the overlay's last bar line is the first voice's too
+    bool barLast = false;  // the last thing read was a bar line
 
     // Repeats: a ":|" goes back to the last "|:", else to the last double bar, the end of
     // the last ending or the start of the tune (or of its part), whichever came last.
@@ -150,6 +152,22 @@ std::string readFraction(SourceText& source, double& value) {
     return {};
 }
 
+void skipPast(SourceText& source, char closing) {
+    while (!atEnd(source) && take(source) != closing) {}
+}
+
+// The words of a tempo: in quotes, or without them, as some tunes write them; not the
+// "C" of "C=120".
+void takeTempoWords(SourceText& source) {
+    if (takeIf(source, '"')) {
+        skipPast(source, '"');
+        return;
+    }
+    const std::size_t start = source.position;
+    while (std::isalpha(static_cast<unsigned char>(peek(source)))) take(source);
+    if (peek(source) == '=') source.position = start;
+}
+
 void setUnitsPerMinute(AbcState& state) {
     if (state.unitsPerMinute > 0) state.wholeNoteMilliseconds = 60000.0 / state.unitsPerMinute / state.unitLength;
 }
@@ -159,10 +177,8 @@ void setUnitsPerMinute(AbcState& state) {
 std::string readTempo(SourceText& source, AbcState& state, MelodyBuilder& melody) {
     skipSpaces(source);
     const std::size_t textAt = source.position;
-    if (takeIf(source, '"')) {
-        while (!atEnd(source) && take(source) != '"') {}
-        skipSpaces(source);
-    }
+    takeTempoWords(source);
+    skipSpaces(source);
     if (atEnd(source)) {
         if (source.position > textAt)
             melody.notice("Q:" + std::string(source.text.substr(textAt, source.position - textAt)) +
@@ -472,6 +488,7 @@ unsigned brokenRhythmAhead(SourceText ahead, char& sign) {
 
 void addNote(const Pitch& pitch, SourceText& source, AbcState& state, MelodyBuilder& melody) {
     if (state.bodyPending) startRepeat(state, melody.size(), false);  // no ending for this pass: the repeat is over
+    state.barLast = false;
     if (!state.tempoGiven) {
         state.tempoGiven = true;
         melody.notice("no tempo (Q:) before the first note: 1/4=120 assumed");
@@ -541,6 +558,7 @@ std::string readBar(SourceText& source, AbcState& state, MelodyBuilder& melody) 
     for (; peek(source) == ':'; take(source)) ++opening;
     if (strokes == 0 && closing > 1) opening = 1;  // "::" ends one repeat and opens the next
     state.barAccidentals.clear();
+    state.barLast = true;
     if (closing > 0) endRepeat(state, melody);
     else if (state.endingPasses != 0 && (strokes > 1 || !(state.endingPasses & passBit(1))))
         startRepeat(state, melody.size(), false);
@@ -550,10 +568,6 @@ std::string readBar(SourceText& source, AbcState& state, MelodyBuilder& melody) 
     if (peek(source) == '[' && std::isdigit(static_cast<unsigned char>(peek(source, 1)))) take(source);
     if (std::isdigit(static_cast<unsigned char>(peek(source)))) return readEnding(source, state, melody);
     return {};
-}
-
-void skipPast(SourceText& source, char closing) {
-    while (!atEnd(source) && take(source) != closing) {}
 }
 
 // "[CEG]2": Pipalo plays one tone at a time, the chord's highest, as long as the chord's
@@ -726,6 +740,7 @@ bool isSymbolAhead(const SourceText& source) {
 // sounding with the bar before them.
 void readOverlay(SourceText& source, AbcState& state, MelodyBuilder& melody) {
     state.overlayBarsLeft = 0;
+    state.overlayEndsItsBar = !state.barLast;
     for (; peek(source) == '&'; take(source)) ++state.overlayBarsLeft;
     if (!state.overlaysLeftOut) {
         state.overlaysLeftOut = true;
@@ -733,12 +748,19 @@ void readOverlay(SourceText& source, AbcState& state, MelodyBuilder& melody) {
     }
 }
 
-// Inside an overlay: its notes are passed over up to the bar lines that end it.
+// Inside an overlay: its notes are passed over up to the bar lines that end it. An
+// overlay begun inside a bar ends at that bar's line, which is then read as the first voice's.
 void passOverlay(SourceText& source, AbcState& state) {
-    const char next = take(source);
+    const char next = peek(source);
+    if ((next == '|' || (next == ':' && peek(source, 1) == '|')) && state.overlayBarsLeft == 1 && state.overlayEndsItsBar) {
+        state.overlayBarsLeft = 0;
+        return;
+    }
+    take(source);
     if (next == '"' || next == '!') skipPast(source, next);
     else if (next == '|' || (next == ':' && peek(source) == '|')) {
-        while (peek(source) == '|' || peek(source) == ':' || peek(source) == ']') take(source);
+        while (peek(source) == '|' || peek(source) == ':' || peek(source) == ']' || std::isdigit(static_cast<unsigned char>(peek(source))))
+            take(source);
         --state.overlayBarsLeft;
     }
 }
@@ -756,7 +778,10 @@ std::string readMusic(SourceText& source, AbcState& state, MelodyBuilder& melody
             readOverlay(source, state, melody);
         } else if (state.overlayBarsLeft > 0) {
             passOverlay(source, state);
-        } else if (std::isspace(static_cast<unsigned char>(next)) || next == '\\' || next == '`' || next == 'y' ||
+        } else if (next == 'y') {
+            take(source);
+            takeNumber(source);  // a spacer's width, as some programs write it
+        } else if (std::isspace(static_cast<unsigned char>(next)) || next == '\\' || next == '`' ||
                    next == ')' || next == '$' || std::string_view("#*;?@").find(next) != std::string_view::npos ||
                    state.symbols.find(next) != std::string::npos || next == '.') {
             // Spacing, score line breaks, slurs, symbols, and the characters kept for later versions.
