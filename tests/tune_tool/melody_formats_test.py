@@ -319,14 +319,24 @@ class AbcTest(FormatTest):
         self.assertIn('pipalo-tune: no tempo (Q:) before the first note: 1/4=120 assumed', messages)
 
     def test_score_breaks_symbols_and_grace_notes_in_broken_rhythm(self):
-        # "$" breaks the score line only; U: makes W a symbol. Grace notes take a quarter of
+        # "$" breaks the score line only, and so does a "!" with no other before the next
+        # space, as old tunes write it; U: makes W a symbol. Grace notes take a quarter of
         # their written length, which may be broken too, from the note after them; a broken
         # pair keeps its time with grace notes before either note.
-        tune = 'X:1\nL:1/8\nQ:1/4=120\nU:W=!trill!\nK:C\nWC2 $ {a>b}D2|{A}d>c {g}e<f|\n'
+        tune = 'X:1\nL:1/8\nQ:1/4=120\nU:W=!trill!\nK:C\nWC2 $ {a>b}D2|! {A}d>c {g}!trill!e<f|\n'
         self.assertImports('graces.abc', tune, [
             (note('C4'), 500), (note('A5'), 1.5 * 250 / 4), (note('B5'), 0.5 * 250 / 4), (note('D4'), 375),
             (note('A4'), 250 / 4), (note('D5'), 375 - 250 / 4), (note('C5'), 125),
             (note('G5'), 250 / 4), (note('E5'), 125 - 250 / 4), (note('F5'), 375)])
+
+    def test_macros_play_their_music_in_place_of_their_targets(self):
+        # A static macro, and a transposing one, where n is the note written and m and o
+        # the notes a step below and above it in the key; ~G32 is no ~G3.
+        tune = 'X:1\nL:1/8\nQ:1/4=120\nm: ~g2 = {a}g{f}g\nm:~n3=n{o}n{m}n\nK:D\n~g2 ~B3 ~G32|\n'
+        self.assertImports('macros.abc', tune, [
+            (note('A5'), 250 / 4), (note('G5'), 250 - 250 / 4), (note('F#5'), 250 / 4), (note('G5'), 250 - 250 / 4),
+            (note('B4'), 250), (note('C#5'), 250 / 4), (note('B4'), 250 - 250 / 4), (note('A4'), 250 / 4),
+            (note('B4'), 250 - 250 / 4), (note('G4'), 32 * 250)])
 
     def test_keys_explicit_of_the_pipes_accidentals_and_transposition(self):
         cases = [
@@ -466,6 +476,8 @@ class ImportFailureTest(FormatTest):
         ('bad.abc', 'X:1\nK:C\nCDE H2', 'line 3, column 6: expected a note'),
         ('bad.abc', 'X:1\nK:C\nCDE W2', 'line 3, column 5: "W" is no note, and no U: field makes it a symbol (ABC 2.1, 4.16)'),
         ('bad.abc', 'X:1\nT:Tune\n\nK:C\nCDE', 'line 3, column 1: the empty line ends the tune before its K: field (ABC 2.1, 2.2.1)'),
+        ('bad.abc', 'X:1\nI:decoration +\nK:C\n+trill+C !trill!D',
+         'line 4, column 10: a !symbol! after I:decoration +, which makes + the sign of symbols (ABC 2.1, 12.1.2)'),
         ('bad.mid', b'MThd\x00\x00\x00\x06\x00\x02\x00\x01\x01\xe0', 'byte 8: only MIDI files of format 0 and 1'),
         ('bad.mid', b'MThd\x00\x00\x00\x06\x00\x00\x00\x01\x01\xe0MTrk\x00\x00\x00\x03\x00\x90\x3c',
          'byte 24: the track ends inside an event'),

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <map>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -31,6 +32,18 @@ struct Pitch {
     bool tied = false;  // a "-" after the note inside a chord
 };
 
+// "m: ~G3 = G{A}G{F}G": the music that replaces the target where it is written; in a
+// transposing macro ("~n2 = n{o}n") "n" stands for any note, and h to z for the notes
+// from it.
+struct Macro {
+    std::string_view target;
+    std::string_view replacement;
+    std::size_t replacementAt;  // in the source
+};
+constexpr std::size_t longestMacroTarget = 31;
+constexpr std::size_t longestMacroReplacement = 200;
+constexpr std::size_t mostMacros = 32;
+
 // How far an accidental written in a bar carries, as %%propagate-accidentals sets it.
 enum class Propagation { noteOnly, octave, pitch };
 
@@ -49,7 +62,12 @@ struct AbcState {
     int octaveShift = 0;  // semitones of octave=
     int clefShift = 0;    // semitones of a clef's +8 or -8
     std::string symbols{predefinedSymbols};  // the letters that are symbols, not notes
-    bool bangBreaksLines = false;  // "I:linebreak !": "!" breaks the score, "+" delimits symbols
+    bool bangBreaksLines = false;  // "I:linebreak !": "!" breaks the score line
+    bool plusSymbols = false;      // "I:decoration +", which I:linebreak ! implies: "+" delimits symbols
+    std::vector<Macro> macros;
+    std::string expansion;   // of the transposing macro being read
+    bool expanding = false;  // a macro's music is not searched for macros again
+    bool wordsToldOnce = false;  // a tempo in words alone has been told of
 
     // What the notes are being read into.
     unsigned tupletLeft = 0;
@@ -180,7 +198,7 @@ std::string readTempo(SourceText& source, AbcState& state, MelodyBuilder& melody
     takeTempoWords(source);
     skipSpaces(source);
     if (atEnd(source)) {
-        if (source.position > textAt)
+        if (source.position > textAt && !std::exchange(state.wordsToldOnce, true))
             melody.notice("Q:" + std::string(source.text.substr(textAt, source.position - textAt)) +
                           " gives no beats a minute: the tempo before it is kept");
         return {};
@@ -662,8 +680,9 @@ void readDirective(SourceText source, AbcState& state) {
         state.bangBreaksLines = false;
         for (std::string_view word = value; !word.empty(); word = takeWord(source))
             state.bangBreaksLines = state.bangBreaksLines || word == "!";
+        state.plusSymbols = state.bangBreaksLines;
     } else if (name == "decoration") {
-        state.bangBreaksLines = value == "+";
+        state.plusSymbols = value == "+";
     }
 }
 
@@ -673,6 +692,102 @@ void readUserSymbol(SourceText source, AbcState& state) {
     const char symbol = peek(source);
     if (redefinable.find(symbol) != std::string_view::npos && state.symbols.find(symbol) == std::string::npos)
         state.symbols += symbol;
+}
+
+std::string_view trimmed(std::string_view text) {
+    const std::size_t start = text.find_first_not_of(" \t");
+    if (start == std::string_view::npos) return {};
+    return text.substr(start, text.find_last_not_of(" \t") + 1 - start);
+}
+
+// "m: ~g2 = {a}g{f}g": a later macro of the same target replaces the earlier one.
+std::string readMacro(SourceText source, AbcState& state) {
+    const std::string_view value = source.text.substr(source.position, std::min(source.end, source.text.size()) - source.position);
+    const std::size_t equals = value.find('=');
+    const Macro macro{trimmed(value.substr(0, equals)), equals == std::string_view::npos ? std::string_view{} : trimmed(value.substr(equals + 1)), 0};
+    if (macro.target.empty() || equals == std::string_view::npos)
+        return errorAt(source, "expected a macro: a target, \"=\" and the music that replaces it (ABC 2.1, 9.1)");
+    if (macro.target.size() > longestMacroTarget || macro.replacement.size() > longestMacroReplacement)
+        return errorAt(source, "a macro's target holds at most 31 characters, its music 200 (ABC 2.1, 9.1)");
+    const Macro placed{macro.target, macro.replacement,
+                       static_cast<std::size_t>(macro.replacement.data() - source.text.data())};
+    for (Macro& known : state.macros)
+        if (known.target == macro.target) {
+            known = placed;
+            return {};
+        }
+    if (state.macros.size() == mostMacros) return errorAt(source, "more than 32 macros: more than any tune defines");
+    state.macros.push_back(placed);
+    return {};
+}
+
+bool continuesLength(char next) { return std::isdigit(static_cast<unsigned char>(next)) || next == '/'; }
+
+// How many characters at the position the macro's target matches, or 0; a transposing
+// target's note, octave marks included, in `note`.
+std::size_t macroMatch(const SourceText& source, const Macro& macro, std::string_view& note) {
+    const std::string_view text = source.text.substr(source.position, std::min(source.end, source.text.size()) - source.position);
+    const std::size_t any = macro.target.find('n');
+    std::size_t length = 0;
+    if (any == std::string_view::npos) {
+        if (!text.starts_with(macro.target)) return 0;
+        length = macro.target.size();
+    } else {
+        if (!text.starts_with(macro.target.substr(0, any)) || text.size() <= any || letterIndex(text[any]) < 0) return 0;
+        std::size_t end = any + 1;
+        while (end < text.size() && (text[end] == ',' || text[end] == '\'')) ++end;
+        note = text.substr(any, end - any);
+        if (!text.substr(end).starts_with(macro.target.substr(any + 1))) return 0;
+        length = end + macro.target.size() - any - 1;
+    }
+    // "~G3" is not the start of "~G32".
+    if (continuesLength(macro.target.back()) && length < text.size() && continuesLength(text[length])) return 0;
+    return length;
+}
+
+// A transposing macro's music for the note: h to z are the notes from n up and down the scale.
+void transposeMacro(const Macro& macro, std::string_view note, std::string& expansion) {
+    int octave = std::islower(static_cast<unsigned char>(note[0])) ? 5 : 4;
+    for (const char mark : note.substr(1)) octave += mark == '\'' ? 1 : -1;
+    const int step = octave * 7 + letterIndex(note[0]);
+    expansion.clear();
+    for (const char character : macro.replacement) {
+        if (character < 'h' || character > 'z') {
+            expansion += character;
+            continue;
+        }
+        const int target = step + (character - 'n');
+        const int targetOctave = target >= 0 ? target / 7 : (target - 6) / 7;
+        const char letter = letters[static_cast<std::size_t>(target - targetOctave * 7)];
+        expansion += targetOctave >= 5 ? static_cast<char>(std::tolower(static_cast<unsigned char>(letter))) : letter;
+        expansion.append(static_cast<std::size_t>(std::max(0, targetOctave - 5)), '\'');
+        expansion.append(static_cast<std::size_t>(std::max(0, 4 - targetOctave)), ',');
+    }
+}
+
+std::string readMusic(SourceText& source, AbcState& state, MelodyBuilder& melody);
+
+// The macro whose target is at the position, read in its place: true when one was.
+bool readMacroUse(SourceText& source, AbcState& state, MelodyBuilder& melody, std::string& reason) {
+    for (const Macro& macro : state.macros) {
+        std::string_view note;
+        const std::size_t length = macroMatch(source, macro, note);
+        if (length == 0) continue;
+        SourceText music{source.text, macro.replacementAt, macro.replacementAt + macro.replacement.size()};
+        if (!note.empty()) {
+            transposeMacro(macro, note, state.expansion);
+            music = SourceText{state.expansion};
+        }
+        state.expanding = true;
+        reason = readMusic(music, state, melody);
+        state.expanding = false;
+        if (!reason.empty())
+            reason = errorAt(source, "the macro " + std::string(macro.target) + " makes no music (ABC 2.1, 9): " +
+                                         reason.substr(reason.find(": ") + 2));
+        source.position += length;
+        return true;
+    }
+    return false;
 }
 
 // "V:1 clef=bass transpose=-2": the voice, and what it says of the playing.
@@ -709,6 +824,7 @@ std::string readField(char field, SourceText source, AbcState& state, MelodyBuil
             return {};
         case 'V': readVoice(source, state, melody); return {};
         case 'U': readUserSymbol(source, state); return {};
+        case 'm': return readMacro(source, state);
         case 'I': readDirective(source, state); return {};
         case 'P':
             skipSpaces(source);
@@ -767,14 +883,17 @@ void passOverlay(SourceText& source, AbcState& state) {
 
 std::string readMusic(SourceText& source, AbcState& state, MelodyBuilder& melody) {
     while (!atEnd(source) && !melody.full()) {
-        melody.at(source.position);
+        if (!state.expanding) melody.at(source.position);
         const char next = peek(source);
         if (next == '%') return {};
         if (state.otherVoice && !(next == '[' && peek(source, 1) == 'V' && peek(source, 2) == ':')) {
             take(source);
             continue;
         }
-        if (next == '&') {
+        std::string reason;
+        if (!state.expanding && state.overlayBarsLeft == 0 && readMacroUse(source, state, melody, reason)) {
+            if (!reason.empty()) return reason;
+        } else if (next == '&') {
             readOverlay(source, state, melody);
         } else if (state.overlayBarsLeft > 0) {
             passOverlay(source, state);
@@ -790,6 +909,8 @@ std::string readMusic(SourceText& source, AbcState& state, MelodyBuilder& melody
             if (std::string reason = readGraces(source, state); !reason.empty()) return reason;
         } else if (next == '!' && (state.bangBreaksLines || !isSymbolAhead(source))) {
             take(source);
+        } else if (next == '!' && state.plusSymbols) {
+            return errorAt(source, "a !symbol! after I:decoration +, which makes + the sign of symbols (ABC 2.1, 12.1.2)");
         } else if (next == '"' || next == '!' || next == '+') {
             take(source);
             skipPast(source, next);
