@@ -249,6 +249,7 @@ std::string_view takeWord(SourceText& source) {
     return source.text.substr(start, source.position - start);
 }
 
+// The signed number at `at` of a word such as "transpose=-2", kept within any music's range.
 int numberAfter(std::string_view word, std::size_t at) {
     SourceText number{word, at};
     const bool negative = takeIf(number, '-');
@@ -257,43 +258,36 @@ int numberAfter(std::string_view word, std::size_t at) {
     return negative ? -value : value;
 }
 
+std::string lowered(std::string_view text) {
+    std::string result(text);
+    for (char& character : result) character = static_cast<char>(std::tolower(static_cast<unsigned char>(character)));
+    return result;
+}
+
+// The clef a word names, "bass", "treble-8", "clef=alto", without its "clef="; else empty.
+std::string clefNamed(std::string_view word) {
+    const std::string lower = lowered(word);
+    if (lower.starts_with("clef=")) return lower.substr(5);
+    for (std::string_view name : {"treble", "alto", "tenor", "bass", "perc", "none"})
+        if (lower.starts_with(name)) return lower;
+    return {};
+}
+
 // "clef=treble-8", "bass", "transpose=-2", "t=3", "octave=1": what K: and V: say of the
 // playing besides the key. A clef's +8 or -8 moves the notes by an octave.
 void readClefOrTransposition(std::string_view word, AbcState& state) {
-    const auto lower = [](std::string_view text) {
-        std::string result(text);
-        for (char& character : result) character = static_cast<char>(std::tolower(static_cast<unsigned char>(character)));
-        return result;
-    };
-    const std::string lowered = lower(word);
-    const std::size_t equals = lowered.find('=');
-    const std::string name = lowered.substr(0, equals);
-    if (equals != std::string::npos && (name == "transpose" || name == "t")) {
-        state.transpose = numberAfter(lowered, equals + 1);
-        return;
-    }
-    if (equals != std::string::npos && name == "octave") {
-        state.octaveShift = 12 * numberAfter(lowered, equals + 1);
-        return;
-    }
-    const std::string clef = equals != std::string::npos && name == "clef" ? lowered.substr(equals + 1) : lowered;
-    for (std::string_view known : {"treble", "alto", "tenor", "bass", "perc", "none"}) {
-        if (!clef.starts_with(known)) continue;
+    const std::string lower = lowered(word);
+    if (lower.starts_with("transpose=") || lower.starts_with("t="))
+        state.transpose = numberAfter(lower, lower.find('=') + 1);
+    else if (lower.starts_with("octave="))
+        state.octaveShift = 12 * numberAfter(lower, lower.find('=') + 1);
+    else if (const std::string clef = clefNamed(word); !clef.empty())
         state.clefShift = clef.ends_with("+8") ? 12 : clef.ends_with("-8") ? -12 : 0;
-        return;
-    }
-}
-
-bool isClefWord(std::string_view word) {
-    std::string lowered(word.substr(0, word.find_first_of("0123456789+-")));
-    for (char& character : lowered) character = static_cast<char>(std::tolower(static_cast<unsigned char>(character)));
-    return lowered == "treble" || lowered == "alto" || lowered == "tenor" || lowered == "bass" || lowered == "perc" ||
-           lowered == "none" || lowered.starts_with("clef=");
 }
 
 // "G", "Ebm", "F#mix", "D ^c", "D exp _b ^f", "Hp", "none", "Am transpose=-2": the sharps
 // and flats each letter takes. A K: that names no key keeps the one before it.
-std::string readKey(SourceText& source, AbcState& state) {
+void readKey(SourceText& source, AbcState& state) {
     skipSpaces(source);
     std::array<int, 7> key{};
     bool keyNamed = atEnd(source);  // an empty K: is no signature
@@ -305,7 +299,7 @@ std::string readKey(SourceText& source, AbcState& state) {
         source.position += 2;
         if (first[1] == 'p') key[3] = key[0] = 1;
         keyNamed = true;
-    } else if (letterIndex(peek(source)) >= 0 && !isClefWord(first)) {
+    } else if (letterIndex(peek(source)) >= 0 && clefNamed(first).empty()) {
         const int tonic = letterIndex(take(source));
         constexpr std::array<int, 7> fifthsOfLetter = {0, 2, 4, -1, 1, 3, 5};
         int fifths = fifthsOfLetter[static_cast<std::size_t>(tonic)];
@@ -349,7 +343,6 @@ std::string readKey(SourceText& source, AbcState& state) {
         keyNamed = true;
     }
     if (keyNamed) state.key = key;
-    return {};
 }
 
 // "3", "/", "//", "3/2", "/4": a multiple of the unit length.
@@ -819,7 +812,7 @@ std::string readField(char field, SourceText source, AbcState& state, MelodyBuil
         case 'M': readMeter(source.text.substr(source.position, source.end - source.position), state); return {};
         case 'Q': return readTempo(source, state, melody);
         case 'K':
-            if (std::string reason = readKey(source, state); !reason.empty()) return reason;
+            readKey(source, state);
             if (!state.inBody) setUnitsPerMinute(state);  // the header's unit length is known now
             return {};
         case 'V': readVoice(source, state, melody); return {};
