@@ -414,7 +414,8 @@ void replayBody(AbcState& state, MelodyBuilder& melody) {
     }
 }
 
-std::uint64_t passBit(unsigned pass) { return std::uint64_t{1} << pass; }
+// Passes past the last an ending can name are named by none.
+std::uint64_t passBit(unsigned pass) { return pass <= mostPasses ? std::uint64_t{1} << pass : 0; }
 
 // ":|": back to the start of the repeat, or, at the end of an ending, on to the next pass:
 // the passes whose endings were read already are played at once, the next one waits for its ending.
@@ -1017,9 +1018,10 @@ bool isEmptyLine(std::string_view line) {
 std::string importAbc(std::string_view text, MelodyBuilder& melody) {
     AbcState state;
     // A file of tunes begins each with X: and ends it with an empty line; a fragment
-    // without X: is one tune, whose body starts at its K: or, without one, at once.
+    // without X: is one tune. The body starts at K:, or, in a text with no K: at all, at once.
     const bool tunes = hasLineStarting(text, "X:");
-    state.inBody = !tunes && !hasLineStarting(text, "K:");
+    const bool keyless = !hasLineStarting(text, "K:");
+    state.inBody = !tunes && keyless;
     bool tuneBegun = !tunes;
     bool bodyBegun = false;
     for (std::size_t lineStart = 0; lineStart < text.size() && !melody.full();) {
@@ -1028,6 +1030,7 @@ std::string importAbc(std::string_view text, MelodyBuilder& melody) {
         if (isFieldLine(line)) {
             if (line[0] == 'X' && tuneBegun && tunes) break;  // the next tune of the file
             tuneBegun = tuneBegun || line[0] == 'X';
+            state.inBody = state.inBody || (tuneBegun && keyless);
             SourceText field{text, lineStart + 2, lineEnd};
             const std::size_t comment = line.find('%');
             if (comment != std::string_view::npos) field.end = lineStart + comment;
