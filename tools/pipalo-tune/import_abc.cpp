@@ -42,7 +42,9 @@ struct Macro {
 };
 constexpr std::size_t longestMacroTarget = 31;
 constexpr std::size_t longestMacroReplacement = 200;
-constexpr std::size_t mostMacros = 32;
+// Every target is tried at every character of the music: their length together bounds
+// that work, and is more than any tune's ornaments take.
+constexpr std::size_t longestMacroTargets = 256;
 
 // How far an accidental written in a bar carries, as %%propagate-accidentals sets it.
 enum class Propagation { noteOnly, octave, pitch };
@@ -65,6 +67,7 @@ struct AbcState {
     bool bangBreaksLines = false;  // "I:linebreak !": "!" breaks the score line
     bool plusSymbols = false;      // "I:decoration +", which I:linebreak ! implies: "+" delimits symbols
     std::vector<Macro> macros;
+    std::string macroStarts;  // the first characters of the macros' targets
     std::string expansion;   // of the transposing macro being read
     bool expanding = false;  // a macro's music is not searched for macros again
     bool wordsToldOnce = false;  // a tempo in words alone has been told of
@@ -710,8 +713,14 @@ std::string readMacro(SourceText source, AbcState& state) {
             known = placed;
             return {};
         }
-    if (state.macros.size() == mostMacros) return errorAt(source, "more than 32 macros: more than any tune defines");
+    std::size_t targets = placed.target.size();
+    for (const Macro& known : state.macros) targets += known.target.size();
+    if (targets > longestMacroTargets)
+        return errorAt(source, "the macros' targets hold more than 256 characters together: more than any tune needs");
     state.macros.push_back(placed);
+    // A transposing target's "n" starts with any note.
+    for (const char start : placed.target[0] == 'n' ? std::string_view("ABCDEFGabcdefg") : placed.target.substr(0, 1))
+        if (state.macroStarts.find(start) == std::string::npos) state.macroStarts += start;
     return {};
 }
 
@@ -720,6 +729,7 @@ bool continuesLength(char next) { return std::isdigit(static_cast<unsigned char>
 // How many characters at the position the macro's target matches, or 0; a transposing
 // target's note, octave marks included, in `note`.
 std::size_t macroMatch(const SourceText& source, const Macro& macro, std::string_view& note) {
+    if (macro.target[0] != peek(source) && macro.target[0] != 'n') return 0;
     const std::string_view text = source.text.substr(source.position, std::min(source.end, source.text.size()) - source.position);
     const std::size_t any = macro.target.find('n');
     std::size_t length = 0;
@@ -763,6 +773,7 @@ std::string readMusic(SourceText& source, AbcState& state, MelodyBuilder& melody
 
 // The macro whose target is at the position, read in its place: true when one was.
 bool readMacroUse(SourceText& source, AbcState& state, MelodyBuilder& melody, std::string& reason) {
+    if (state.macroStarts.find(peek(source)) == std::string::npos) return false;
     for (const Macro& macro : state.macros) {
         std::string_view note;
         const std::size_t length = macroMatch(source, macro, note);
