@@ -310,13 +310,17 @@ class AbcTest(FormatTest):
         # ends the tune, and the free text after it is no music.
         book = ('X:1\nT:One\nL:1/4\nV:1\nV:2\nK:G =f\nV:1\nF [L:1/8] D2 [V:2] B, |\nV:2\nC,,C,,|\n[V:1] Z & c8 :| E2\n\n'
                 'cafe bag\n\nX:2\nT:Two\nK:C\nE F G|\n')
-        # No Q: a quarter note a beat at 120 a minute, and said so.
-        messages = self.assertImports('book.abc', book, [(note('F4'), 500), (note('D4'), 500), (None, 2000)] * 2 +
-                                      [(note('E4'), 500)])
-        self.assertIn('pipalo-tune: voices after the first (V:1) left out: a tune file plays one tone at a time',
-                      messages)
-        self.assertIn('pipalo-tune: voice overlays (&) left out: a tune file plays one tone at a time', messages)
-        self.assertIn('pipalo-tune: no tempo (Q:) before the first note: 1/4=120 assumed', messages)
+        # No Q: a quarter note a beat at 120 a minute, and said so. Lines end in LF, CR LF or CR.
+        for line_end in ('\n', '\r\n', '\r'):
+            with self.subTest(line_end=line_end):
+                messages = self.assertImports('book.abc', book.replace('\n', line_end),
+                                              [(note('F4'), 500), (note('D4'), 500), (None, 2000)] * 2 +
+                                              [(note('E4'), 500)])
+                self.assertIn('pipalo-tune: voices after the first (V:1) left out: a tune file plays one tone at a '
+                              'time', messages)
+                self.assertIn('pipalo-tune: voice overlays (&) left out: a tune file plays one tone at a time',
+                              messages)
+                self.assertIn('pipalo-tune: no tempo (Q:) before the first note: 1/4=120 assumed', messages)
 
     def test_score_breaks_symbols_and_grace_notes_in_broken_rhythm(self):
         # "$" breaks the score line only, and so does a "!" with no other before the next
