@@ -234,7 +234,8 @@ class MmlTest(FormatTest):
 class AbcTest(FormatTest):
     def test_key_accidentals_bars_repeats_broken_rhythm_ties_and_tuplets(self):
         tune = ('X:1\nT:Test tune\nM:6/8\nL:1/8\nQ:3/8=80\nK:D % two sharps\n'
-                '|: d>c B<A | _B ^G =F2 f | [1 (3efg z a- :| [2 a3 [Ace-]2 e |]\n')
+                '|: d>c B<A | _B ^G =F2 f | [1 (3efg z a- :| [2 a3 [Ace-]2 e |]\nw:words of the tune\n'
+                '+:go on + and on\n')
         # A dotted quarter a beat at 80 a minute: an eighth lasts 250 ms.
         eighth = 250
         first = [(note('D5'), 1.5 * eighth), (note('C#5'), eighth / 2), (note('B4'), eighth / 2),

@@ -955,8 +955,9 @@ std::string readMusic(SourceText& source, AbcState& state, MelodyBuilder& melody
     return {};
 }
 
+// "K:G", and "+:", which continues the field before it.
 bool isFieldLine(std::string_view line) {
-    return line.size() >= 2 && std::isalpha(static_cast<unsigned char>(line[0])) && line[1] == ':';
+    return line.size() >= 2 && (std::isalpha(static_cast<unsigned char>(line[0])) || line[0] == '+') && line[1] == ':';
 }
 
 // The P: order, "AAB", "A2B", "(AB)2", "((AB)3.(CD)3)2", as the parts it plays.
