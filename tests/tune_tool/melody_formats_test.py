@@ -481,6 +481,8 @@ class ImportFailureTest(FormatTest):
         ('bad.abc', 'X:1\nK:C\nCDE H2', 'line 3, column 6: expected a note'),
         ('bad.abc', 'X:1\nK:C\nCDE W2', 'line 3, column 5: "W" is no note, and no U: field makes it a symbol (ABC 2.1, 4.16)'),
         ('bad.abc', 'X:1\nT:Tune\n\nK:C\nCDE', 'line 3, column 1: the empty line ends the tune before its K: field (ABC 2.1, 2.2.1)'),
+        ('bad.abc', 'X:1\nK:C\nC +ff+ D +CEG+ E', 'line 3, column 10: a chord between + signs, as abc before 1.6 '
+         'wrote it, is obsolete: write it between [ and ] (ABC 2.1, 12.1.3)'),
         ('bad.abc', 'X:1\nI:decoration +\nK:C\n+trill+C !trill!D',
          'line 4, column 10: a !symbol! after I:decoration +, which makes + the sign of symbols (ABC 2.1, 12.1.2)'),
         ('bad.mid', b'MThd\x00\x00\x00\x06\x00\x02\x00\x01\x01\xe0', 'byte 8: only MIDI files of format 0 and 1'),

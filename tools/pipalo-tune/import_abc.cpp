@@ -857,6 +857,20 @@ bool isSymbolAhead(const SourceText& source) {
     }
 }
 
+// "+CEG+": notes of two letters or more between + signs are a chord of old, not a symbol
+// such as "+trill+" or "+ff+".
+bool isOldChordAhead(const SourceText& source) {
+    std::string noteLetters;
+    for (std::size_t ahead = 1;; ++ahead) {
+        const char next = peek(source, ahead);
+        if (next == '+') return noteLetters.size() > 1;
+        if (next == '\0' || std::string_view("^_=,'/0123456789").find(next) == std::string_view::npos) {
+            if (letterIndex(next) < 0 || !std::isalpha(static_cast<unsigned char>(next))) return false;
+            if (noteLetters.find(next) == std::string::npos) noteLetters += next;
+        }
+    }
+}
+
 // "&": the notes after it, up to as many bar lines as there were "&", are another voice
 // sounding with the bar before them.
 void readOverlay(SourceText& source, AbcState& state, MelodyBuilder& melody) {
@@ -916,6 +930,9 @@ std::string readMusic(SourceText& source, AbcState& state, MelodyBuilder& melody
             take(source);
         } else if (next == '!' && state.plusSymbols) {
             return errorAt(source, "a !symbol! after I:decoration +, which makes + the sign of symbols (ABC 2.1, 12.1.2)");
+        } else if (next == '+' && !state.plusSymbols && isOldChordAhead(source)) {
+            return errorAt(source, "a chord between + signs, as abc before 1.6 wrote it, is obsolete: write it "
+                                   "between [ and ] (ABC 2.1, 12.1.3)");
         } else if (next == '"' || next == '!' || next == '+') {
             take(source);
             skipPast(source, next);
