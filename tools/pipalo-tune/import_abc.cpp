@@ -482,6 +482,7 @@ double playGraces(AbcState& state, double noteMilliseconds, double tuplet, Melod
     return noteMilliseconds - graceTime;
 }
 
+// What a broken rhythm of `count` signs multiplies the first or the second note of its pair by.
 double brokenLength(char sign, unsigned count, bool first) {
     const double shortened = std::ldexp(1.0, -static_cast<int>(std::min(count, 8u)));
     return (sign == '>') == first ? 2 - shortened : shortened;
@@ -548,7 +549,7 @@ void readTuplet(SourceText& source, AbcState& state) {
 }
 
 // ">" after a note lengthens it by half and halves the next one; ">>" by three quarters.
-// The note before it took its share when it was read, unless spaces or a bar came between.
+// The note before it took its share when it was read, unless a bar or the line's end came between.
 void readBrokenRhythm(SourceText& source, AbcState& state, MelodyBuilder& melody) {
     const char sign = take(source);
     unsigned count = 1;
