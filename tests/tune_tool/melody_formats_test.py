@@ -312,9 +312,10 @@ class AbcTest(FormatTest):
         book = ('X:1\nT:One\nL:1/4\nV:1\nV:2\nK:G =f\nV:1\nF [L:1/8] D2 [V:2] B, |\nV:2\nC,,C,,|\n[V:1] Z & c8 :| E2\n\n'
                 'cafe bag\n\nX:2\nT:Two\nK:C\nE F G|\n')
         # No Q: a quarter note a beat at 120 a minute, and said so. Lines end in LF, CR LF or CR.
-        for line_end in ('\n', '\r\n', '\r'):
+        # A byte order mark is no text.
+        for line_end, mark in (('\n', ''), ('\r\n', '\ufeff'), ('\r', '')):
             with self.subTest(line_end=line_end):
-                messages = self.assertImports('book.abc', book.replace('\n', line_end),
+                messages = self.assertImports('book.abc', mark + book.replace('\n', line_end),
                                               [(note('F4'), 500), (note('D4'), 500), (None, 2000)] * 2 +
                                               [(note('E4'), 500)])
                 self.assertIn('pipalo-tune: voices after the first (V:1) left out: a tune file plays one tone at a '
@@ -322,6 +323,8 @@ class AbcTest(FormatTest):
                 self.assertIn('pipalo-tune: voice overlays (&) left out: a tune file plays one tone at a time',
                               messages)
                 self.assertIn('pipalo-tune: no tempo (Q:) before the first note: 1/4=120 assumed', messages)
+                self.assertIn('pipalo-tune: the tune ends at its empty line, line 12; the text after it is not '
+                              'music (ABC 2.1, 2.2.1)', messages)
 
     def test_score_breaks_symbols_and_grace_notes_in_broken_rhythm(self):
         # "$" breaks the score line only, and so does a "!" with no other before the next

@@ -1045,16 +1045,36 @@ bool isEmptyLine(std::string_view line) {
     return std::all_of(line.begin(), line.end(), isBlank);
 }
 
+constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+
+// The empty line at `emptyLine` ends the tune: text other than the next tune after it is
+// told of, for a tune that may have meant it as music.
+void tellTextAfter(std::string_view text, std::size_t emptyLine, MelodyBuilder& melody) {
+    for (std::size_t lineStart = emptyLine; lineStart < text.size();) {
+        const std::size_t lineEnd = lineEndAt(text, lineStart);
+        const std::string_view line = text.substr(lineStart, lineEnd - lineStart);
+        if (!isEmptyLine(line)) {
+            if (line.starts_with("X:")) return;
+            const std::string place = placeOf(text, emptyLine);
+            melody.notice("the tune ends at its empty line, " + place.substr(0, place.find(',')) +
+                          "; the text after it is not music (ABC 2.1, 2.2.1)");
+            return;
+        }
+        lineStart = nextLineAt(text, lineEnd);
+    }
+}
+
 std::string importAbc(std::string_view text, MelodyBuilder& melody) {
     AbcState state;
     // A file of tunes begins each with X: and ends it with an empty line; a fragment
     // without X: is one tune. The body starts at K:, or, in a text with no K: at all, at once.
-    const bool tunes = hasLineStarting(text, "X:");
-    const bool keyless = !hasLineStarting(text, "K:");
+    const std::size_t start = text.starts_with(byteOrderMark) ? byteOrderMark.size() : 0;
+    const bool tunes = hasLineStarting(text.substr(start), "X:");
+    const bool keyless = !hasLineStarting(text.substr(start), "K:");
     state.inBody = !tunes && keyless;
     bool tuneBegun = !tunes;
     bool bodyBegun = false;
-    for (std::size_t lineStart = 0; lineStart < text.size() && !melody.full();) {
+    for (std::size_t lineStart = start; lineStart < text.size() && !melody.full();) {
         const std::size_t lineEnd = lineEndAt(text, lineStart);
         const std::string_view line = text.substr(lineStart, lineEnd - lineStart);
         if (isFieldLine(line)) {
@@ -1070,7 +1090,10 @@ std::string importAbc(std::string_view text, MelodyBuilder& melody) {
         } else if (line.starts_with("%%")) {
             readDirective({text, lineStart + 2, lineEnd}, state);
         } else if (isEmptyLine(line)) {
-            if (bodyBegun) break;  // the end of the tune: free text may follow
+            if (bodyBegun) {
+                tellTextAfter(text, lineStart, melody);
+                break;
+            }
             if (tuneBegun && tunes)
                 return melody.failureAt(lineStart, "the empty line ends the tune before its K: field (ABC 2.1, 2.2.1)");
         } else if (state.inBody && !line.starts_with("%")) {
