@@ -522,6 +522,10 @@ class ImportFailureTest(FormatTest):
                 self.assertEqual(guessed, named)
         got, _ = self.imported('a4.abc', 'X:1\nK:C\nA', '--a4', '432')
         self.assertEqual(got, [(432, 250)])
+        # A tune with no K: plays from its X:, and says what it assumed.
+        got, messages = self.imported('keyless.abc', 'X:1\nL:1/4\nQ:1/4=120\nFc', '--a4', '432')
+        self.assertEqual(got, records([(note('F4', 432), 500), (note('C5', 432), 500)]))
+        self.assertEqual(messages, ['pipalo-tune: the tune gives no K: field: no sharps or flats assumed'])
 
     def test_an_endless_input_is_read_no_further_than_a_tune_file_may_be(self):
         result = run('import', '/dev/zero', '--from', 'rtttl', '-o', self.path('zero.TPZ'))

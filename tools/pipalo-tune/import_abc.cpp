@@ -1103,6 +1103,7 @@ std::string importAbc(std::string_view text, MelodyBuilder& melody) {
         }
         lineStart = nextLineAt(text, lineEnd);
     }
+    if (keyless && melody.size() > 0) melody.notice("the tune gives no K: field: no sharps or flats assumed");
     if (state.part != 0) state.parts[state.part] = {state.partStart, melody.size()};
     if (!state.order.empty() && !state.parts.empty() && !melody.full()) return playOrder(state, melody);
     return {};
