@@ -56,6 +56,9 @@ SHAPES = [
      lambda size: repeated(b'X:1\nK:C\n', b'[K:C\n', b'C\n', size)),
     ('abc', 'repeats of repeats', 'a repeat sign after every note',
      lambda size: repeated(b'X:1\nK:C\n', b'|C:|', b'\n', size)),
+    ('abc', 'macros tried at every character', 'eight targets of 31 characters, none matching',
+     lambda size: repeated(b'X:1\n' + b''.join(b'm:' + b'y' * 15 + bytes([65 + i]) + b'y' * 15 + b'=C\n'
+                                             for i in range(8)) + b'K:C\n', b'y', b'\n', size)),
     ('midi', 'note-ons at one tick', 'notes that never end, all at once',
      midi_note_ons),
     ('midi', 'one-tick notes', 'a note struck and ended on every tick',

@@ -234,19 +234,22 @@ class MmlTest(FormatTest):
 class AbcTest(FormatTest):
     def test_key_accidentals_bars_repeats_broken_rhythm_ties_and_tuplets(self):
         tune = ('X:1\nT:Test tune\nM:6/8\nL:1/8\nQ:3/8=80\nK:D % two sharps\n'
-                '|: d>c B<A | _B ^G =F2 f | [1 (3efg z a- :| [2 a3 [Ace]2 |]\n')
+                '|: d>c B<A | _B ^G =F2 f | [1 (3efg z a- :| [2 a3 [Ace-]2 e |]\nw:words of the tune\n'
+                '+:go on + and on\n')
         # A dotted quarter a beat at 80 a minute: an eighth lasts 250 ms.
         eighth = 250
         first = [(note('D5'), 1.5 * eighth), (note('C#5'), eighth / 2), (note('B4'), eighth / 2),
                  (note('A4'), 1.5 * eighth),
-                 # The flat and the sharp hold to the bar's end; = cancels the key's F#.
-                 (note('Bb4'), eighth), (note('G#4'), eighth), (note('F4'), 2 * eighth), (note('F#5'), eighth)]
+                 # The flat and the sharp hold to the bar's end; = cancels the key's F#, in
+                 # every octave of the bar.
+                 (note('Bb4'), eighth), (note('G#4'), eighth), (note('F4'), 2 * eighth), (note('F5'), eighth)]
         ending = [(note('E5'), eighth * 2 / 3), (note('F#5'), eighth * 2 / 3), (note('G5'), eighth * 2 / 3),
                   (None, eighth)]
         # The repeat plays the first part again, up to its first ending; the a tied over the
-        # repeat sign is followed by d, another pitch, so it is not lengthened.
+        # repeat sign is followed by d, another pitch, so it is not lengthened. A tie on the
+        # chord's highest note, the one played, ties it to the next e.
         self.assertImports('tune.abc', tune, first + ending + [(note('A5'), eighth)] + first +
-                           [(note('A5'), 3 * eighth), (note('E5'), 2 * eighth)])
+                           [(note('A5'), 3 * eighth), (note('E5'), 3 * eighth)])
 
     def test_the_same_tones_as_abc2midi_plays_with_its_repeats_parts_and_grace_notes(self):
         # abc2midi, the format's long-standing converter, is an independent reading of the
@@ -284,19 +287,91 @@ class AbcTest(FormatTest):
             with self.subTest(tune=tune):
                 self.assertImports('endings.abc', tune, [(note(name), 500) for name in
                                                          ('C4', 'D4', 'E4', 'C4', 'D4', 'F4', 'G4', 'A4', 'G4', 'A4')])
-        # An opened repeat holds over a double bar inside it.
-        self.assertImports('opened.abc', 'X:1\nL:1/4\nK:C\n|:CD||EF:|\n', [(note(name), 500) for name in
-                                                                         ('C4', 'D4', 'E4', 'F4') * 2])
+        # An opened repeat holds over a double bar inside it; a P: in the body is only a label
+        # when the header gives no order of parts.
+        for tune in ('X:1\nL:1/4\nK:C\n|:CD||EF:|\n', 'X:1\nL:1/4\nK:C\nP:A\nCD|\nP:B\nEF:|\n'):
+            with self.subTest(tune=tune):
+                self.assertImports('opened.abc', tune, [(note(name), 500) for name in ('C4', 'D4', 'E4', 'F4') * 2])
+        # Pass n plays the ending that names it: more than two, lists and ranges.
+        for endings, passes in (('[1 D:|[2 E:|[3 F|]', 'DEF'), ('[1,3 D:|[2 E:|[4 F|]', 'DEDF'),
+                                ('[1-3 D:|[4 E|]', 'DDDE')):
+            with self.subTest(endings=endings):
+                self.assertImports('passes.abc', 'X:1\nL:1/4\nK:C\n|:C|' + endings + '\n',
+                                   [(note(name + '4'), 500) for ending in passes for name in ('C', ending)])
+        # A tie into the first ending does not lengthen the body on the second pass.
+        self.assertImports('tied.abc', 'X:1\nL:1/8\nK:C\n|:C2D2E2F2-|[1 F2G2A2B2:|[2 G2c2d2e2|]\n',
+                           [(note(name), 500) for name in ('C4', 'D4', 'E4')] + [(note('F4'), 1000)] +
+                           [(note(name), 500) for name in ('G4', 'A4', 'B4', 'C4', 'D4', 'E4', 'F4', 'G4', 'C5',
+                                                           'D5', 'E5')])
 
     def test_only_the_first_tune_of_a_book(self):
         # The key of G with its F made natural; an inline field; a bar's rest (no M: is 4/4).
         # Only the first voice: a tune file plays one tone at a time.
-        book = ('X:1\nT:One\nL:1/4\nV:1\nV:2\nK:G =f\nV:1\nF [L:1/8] D2 [V:2] B, |\nV:2\nC,,C,,|\n[V:1] Z |\n\n'
-                'X:2\nT:Two\nK:C\nE F G|\n')
-        # No Q: a quarter note a beat at 120 a minute.
-        messages = self.assertImports('book.abc', book, [(note('F4'), 500), (note('D4'), 500), (None, 2000)])
-        self.assertIn('pipalo-tune: voices after the first (V:1) left out: a tune file plays one tone at a time',
-                      messages)
+        # A voice overlay lasts to the bar line, which is the first voice's too; an empty line
+        # ends the tune, and the free text after it is no music.
+        book = ('X:1\nT:One\nL:1/4\nV:1\nV:2\nK:G =f\nV:1\nF [L:1/8] D2 [V:2] B, |\nV:2\nC,,C,,|\n[V:1] Z & c8 :| E2\n\n'
+                'cafe bag\n\nX:2\nT:Two\nK:C\nE F G|\n')
+        # No Q: a quarter note a beat at 120 a minute, and said so. Lines end in LF, CR LF or CR.
+        # A byte order mark is no text.
+        for line_end, mark in (('\n', ''), ('\r\n', '\ufeff'), ('\r', '')):
+            with self.subTest(line_end=line_end):
+                messages = self.assertImports('book.abc', mark + book.replace('\n', line_end),
+                                              [(note('F4'), 500), (note('D4'), 500), (None, 2000)] * 2 +
+                                              [(note('E4'), 500)])
+                self.assertIn('pipalo-tune: voices after the first (V:1) left out: a tune file plays one tone at a '
+                              'time', messages)
+                self.assertIn('pipalo-tune: voice overlays (&) left out: a tune file plays one tone at a time',
+                              messages)
+                self.assertIn('pipalo-tune: no tempo (Q:) before the first note: 1/4=120 assumed', messages)
+                self.assertIn('pipalo-tune: the tune ends at its empty line, line 12; the text after it is not '
+                              'music (ABC 2.1, 2.2.1)', messages)
+
+    def test_score_breaks_symbols_and_grace_notes_in_broken_rhythm(self):
+        # "$" breaks the score line only, and so does a "!" with no other before the next
+        # space, as old tunes write it; U: makes W a symbol. Grace notes take a quarter of
+        # their written length, which may be broken too, from the note after them; a broken
+        # pair keeps its time with grace notes before either note.
+        tune = 'X:1\nL:1/8\nQ:1/4=120\nU:W=!trill!\nK:C\nWC2 $ {a>b}D2|! {A}d>c {g}!trill!e<f|\n'
+        self.assertImports('graces.abc', tune, [
+            (note('C4'), 500), (note('A5'), 1.5 * 250 / 4), (note('B5'), 0.5 * 250 / 4), (note('D4'), 375),
+            (note('A4'), 250 / 4), (note('D5'), 375 - 250 / 4), (note('C5'), 125),
+            (note('G5'), 250 / 4), (note('E5'), 125 - 250 / 4), (note('F5'), 375)])
+
+    def test_macros_play_their_music_in_place_of_their_targets(self):
+        # A static macro, and a transposing one, where n is the note written and m and o
+        # the notes a step below and above it in the key; ~G32 is no ~G3.
+        tune = 'X:1\nL:1/8\nQ:1/4=120\nm: ~g2 = {a}g{f}g\nm:~n3=n{o}n{m}n\nK:D\n~g2 ~B3 ~G32|\n'
+        self.assertImports('macros.abc', tune, [
+            (note('A5'), 250 / 4), (note('G5'), 250 - 250 / 4), (note('F#5'), 250 / 4), (note('G5'), 250 - 250 / 4),
+            (note('B4'), 250), (note('C#5'), 250 / 4), (note('B4'), 250 - 250 / 4), (note('A4'), 250 / 4),
+            (note('B4'), 250 - 250 / 4), (note('G4'), 32 * 250)])
+
+    def test_keys_explicit_of_the_pipes_accidentals_and_transposition(self):
+        cases = [
+            # "exp" gives every accidental of the signature; Hp marks F and C sharp, HP nothing.
+            ('K:D exp _b\nFBc', ['F4', 'Bb4', 'C5']), ('K:Hp\nFcG', ['F#4', 'C#5', 'G4']), ('K:HP\nFc', ['F4', 'C5']),
+            # An accidental holds to the bar's end in every octave, unless a directive says otherwise.
+            ('K:C\n^Ff|F', ['F#4', 'F#5', 'F4']), ('%%propagate-accidentals octave\nK:C\n^Ff', ['F#4', 'F5']),
+            ('I:propagate-accidentals not\nK:C\n^FF', ['F#4', 'F4']),
+            # transpose= and octave= move what is played; a clef's -8 an octave down.
+            ('K:Am transpose=-2\nAB', ['G4', 'A4']), ('K:C octave=1\nC', ['C5']), ('V:1 clef=treble-8\nK:C\nc', ['C4'])]
+        for header, names in cases:
+            with self.subTest(header=header):
+                self.assertImports('key.abc', 'X:1\nL:1/4\nQ:1/4=120\n' + header + '\n',
+                                   [(note(name), 500) for name in names])
+
+    def test_tempo_as_the_standard_counts_it(self):
+        # A bare number or C= counts unit lengths a minute (abc2midi counts quarter notes);
+        # a tempo in words alone keeps the tempo before it, and says so.
+        for tempo in ('Q:100', 'Q:C=100'):
+            with self.subTest(tempo=tempo):
+                self.assertImports('tempo.abc', 'X:1\nL:1/8\n%s\nK:C\nCD' % tempo, [(note('C4'), 600), (note('D4'), 600)])
+        for words in ('"Andante"', 'Andante'):
+            with self.subTest(words=words):
+                messages = self.assertImports('andante.abc', 'X:1\nL:1/4\nQ:1/4=90\nK:C\nC[Q:%s]D' % words,
+                                              [(note('C4'), 60000 / 90), (note('D4'), 60000 / 90)])
+                self.assertEqual(messages, ['pipalo-tune: Q:%s gives no beats a minute: the tempo before it is kept'
+                                            % words])
 
 
 class MidiTest(FormatTest):
@@ -407,6 +482,12 @@ class ImportFailureTest(FormatTest):
         ('long.sh', 'beep\n' * 9 + 'beep -r 1000; ' * 200, 'line 10, column 1401: the melody is too long'),
         ('bad.abc', 'X:1\nK:C\nCDE | [CEG', 'line 3, column 7: a chord without its "]"'),
         ('bad.abc', 'X:1\nK:C\nCDE H2', 'line 3, column 6: expected a note'),
+        ('bad.abc', 'X:1\nK:C\nCDE W2', 'line 3, column 5: "W" is no note, and no U: field makes it a symbol (ABC 2.1, 4.16)'),
+        ('bad.abc', 'X:1\nT:Tune\n\nK:C\nCDE', 'line 3, column 1: the empty line ends the tune before its K: field (ABC 2.1, 2.2.1)'),
+        ('bad.abc', 'X:1\nK:C\nC +ff+ D +CEG+ E', 'line 3, column 10: a chord between + signs, as abc before 1.6 '
+         'wrote it, is obsolete: write it between [ and ] (ABC 2.1, 12.1.3)'),
+        ('bad.abc', 'X:1\nI:decoration +\nK:C\n+trill+C !trill!D',
+         'line 4, column 10: a !symbol! after I:decoration +, which makes + the sign of symbols (ABC 2.1, 12.1.2)'),
         ('bad.mid', b'MThd\x00\x00\x00\x06\x00\x02\x00\x01\x01\xe0', 'byte 8: only MIDI files of format 0 and 1'),
         ('bad.mid', b'MThd\x00\x00\x00\x06\x00\x00\x00\x01\x01\xe0MTrk\x00\x00\x00\x03\x00\x90\x3c',
          'byte 24: the track ends inside an event'),
@@ -441,6 +522,10 @@ class ImportFailureTest(FormatTest):
                 self.assertEqual(guessed, named)
         got, _ = self.imported('a4.abc', 'X:1\nK:C\nA', '--a4', '432')
         self.assertEqual(got, [(432, 250)])
+        # A tune with no K: plays from its X:, and says what it assumed.
+        got, messages = self.imported('keyless.abc', 'X:1\nL:1/4\nQ:1/4=120\nFc', '--a4', '432')
+        self.assertEqual(got, records([(note('F4', 432), 500), (note('C5', 432), 500)]))
+        self.assertEqual(messages, ['pipalo-tune: the tune gives no K: field: no sharps or flats assumed'])
 
     def test_an_endless_input_is_read_no_further_than_a_tune_file_may_be(self):
         result = run('import', '/dev/zero', '--from', 'rtttl', '-o', self.path('zero.TPZ'))
