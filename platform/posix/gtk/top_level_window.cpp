@@ -83,6 +83,12 @@ void TopLevelWindow::sizeClientArea() {
 void TopLevelWindow::showStyle(DWORD newStyle) {
     style = newStyle;
     showVisibility();
+    showMenuEnabled();
+}
+
+void TopLevelWindow::showMenuEnabled() {
+    // Greyed out while a modal box or dialog holds the window, as its menu then does nothing.
+    if (menuBar) gtk_widget_set_sensitive(menuBar->widget(), takesInput());
 }
 
 void TopLevelWindow::showMenu(const Menu* menu) {
@@ -92,6 +98,7 @@ void TopLevelWindow::showMenu(const Menu* menu) {
         menuBar = std::make_unique<MenuBar>(handleOfWindow, *menu);
         gtk_widget_set_size_request(menuBar->widget(), -1, scale.toGtk(menuBarHeight));
         gtk_box_pack_start(GTK_BOX(layout), menuBar->widget(), FALSE, FALSE, 0);
+        showMenuEnabled();
     }
     // The client area starts below the menu bar.
     sizeClientArea();

@@ -57,6 +57,7 @@ private:
     // The client area below the menu bar, at the display's scale.
     void sizeClientArea();
     void showVisibility();
+    void showMenuEnabled();
     ControlWidget* controlOf(HWND control) const;
     // Mouse input on the window's client area (`control` null) or on a button.
     bool mouseEvent(HWND control, const GdkEvent& event);
