@@ -274,9 +274,13 @@ gboolean TopLevelWindow::closeBoxPressed(GtkWidget*, GdkEvent*, gpointer self) {
 
 gboolean TopLevelWindow::stateChanged(GtkWidget*, GdkEventWindowState* event, gpointer self) {
     auto* shown = static_cast<TopLevelWindow*>(self);
-    if (!(event->changed_mask & GDK_WINDOW_STATE_ICONIFIED) || !(shown->style & WS_VISIBLE)) return FALSE;
-    // The window manager minimised or restored the window: Windows tells the window so.
+    if (!(event->changed_mask & GDK_WINDOW_STATE_ICONIFIED)) return FALSE;
+    // GDK takes the state from what the window manager reports (WM_STATE, _NET_WM_STATE_HIDDEN).
     const bool iconified = (event->new_window_state & GDK_WINDOW_STATE_ICONIFIED) != 0;
+    shown->iconified = iconified;
+    if (shown->iconifiedChanged) shown->iconifiedChanged();
+    if (!(shown->style & WS_VISIBLE)) return FALSE;
+    // The window manager minimised or restored the window: Windows tells the window so.
     if (iconified && !shown->isMinimized())
         PostMessageA(shown->handleOfWindow, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     if (!iconified && shown->isMinimized()) PostMessageA(shown->handleOfWindow, WM_SYSCOMMAND, SC_RESTORE, 0);
