@@ -112,6 +112,14 @@ class RtttlTest(FormatTest):
         got, _ = self.imported('empty.rtttl', 'Empty::c,e')
         self.assertEqual(got, records([(note('C6') / 2, 60000 / 63), (note('E6') / 2, 60000 / 63)]))
 
+    def test_controls_without_equals_unknown_ones_and_ones_among_the_notes(self):
+        # Unknown names (v, q and a style's letter) are passed over; "=" may be left out;
+        # b=, o= and d= among the notes change what follows. b=160: a quarter is 375 ms.
+        got, _ = self.imported('controls.rtttl', 'x: v=10, q=1, s=n, d4,o5 ,b160, l=15 : c, b=80, c, o=4,d=8, a, v5,'
+                                                 ' s=c, 2e')
+        self.assertEqual(got, records([(note('C5'), 375), (note('C5'), 750), (note('A4'), 375),
+                                       (note('E4'), 1500)]))
+
 
 class BeepTest(FormatTest):
     def test_defaults_repeats_delays_new_notes_and_several_commands(self):
@@ -465,6 +473,9 @@ class ImportFailureTest(FormatTest):
     CASES = [
         ('bad.rtttl', 'x:d=4,o=5,b=100:c,\n  8q', 'line 2, column 4: expected a note'),
         ('bad.rtttl', 'x:d=3:c', 'line 1, column 5: d= must be'),
+        ('bad.rtttl', 'x:d=4:c,c..', 'line 1, column 11: a note has one dot at most'),
+        ('bad.rtttl', 'x:d=4:c,e5. .', 'line 1, column 13: a note has one dot at most'),
+        ('bad.rtttl', 'x:d=4:c,8p#', 'line 1, column 11: a pause has no sharp'),
         ('bad.sh', 'beep -f 440\nbeep -l fast', 'line 2, column 9: expected a number'),
         ('bad.ino', 'int melody[] = {NOTE_C4, NOTE_D4};', 'line 1, column 5: no array of durations'),
         ('bad.bas', 'PLAY "CDE"\nPLAY "O9 C"', 'line 2, column 8: O takes 0 to 6'),
