@@ -103,8 +103,9 @@ std::string readNote(SourceText& source, const Defaults& defaults, MelodyBuilder
     int semitone = semitoneOfLetter(letter);
     if (!pause && semitone < 0) return errorAt(source, noteAt, "expected a note (a to g, or p for a pause)");
     skipSpaces(source);
-    if (peek(source) == '#' && pause) return errorAt(source, "a pause has no sharp");
-    if (takeIf(source, '#')) ++semitone;
+    // PICAXE's collections write a sharp as "_".
+    if ((peek(source) == '#' || peek(source) == '_') && pause) return errorAt(source, "a pause has no sharp");
+    if (takeIf(source, '#') || takeIf(source, '_')) ++semitone;
     // The dot is found before the octave as often as after it, but only one.
     bool dotted = takeDot(source);
     skipSpaces(source);
