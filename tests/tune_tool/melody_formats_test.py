@@ -233,11 +233,15 @@ class MmlTest(FormatTest):
                    '20 PLAY "T120 L8 C D E- F+ P8 > c4. < B-16"\n'
                    '30 T$ = "ML N37": DISPLAY$ = "C": U$ = T$ + " M"\n'
                    '40 IF 1 THEN PLAY U$ + "S A#2 MN O2 L16 G.. T240 C1": PLAY ON\n'
-                   '50PLAY"C"\n')
+                   '50PLAY"C"\n'
+                   # QuickBASIC's line continuation, where a name's own "_" is none
+                   '55 A_$ = "G"\n'
+                   '60 IF 1 THEN _\n  PLAY _  \r\n  "O3 L4 E" _\n  + "F" + A_$\n')
         self.assertImports('tune.bas', program, [
             (note('C4'), 250), (note('D4'), 250), (note('Eb4'), 250), (note('F#4'), 250), (None, 250),
             (note('C5'), 750), (note('Bb4'), 125), (note('C4'), 250), (note('A#4'), 1000),
-            (note('G3'), 125 * 2.25), (note('C3'), 1000), (note('C3'), 62.5)])
+            (note('G3'), 125 * 2.25), (note('C3'), 1000), (note('C3'), 62.5), (note('E4'), 250), (note('F4'), 250),
+            (note('G4'), 250)])
 
 
 class AbcTest(FormatTest):
