@@ -239,10 +239,11 @@ std::string readFile(std::string_view bytes, const ImportOptions& options, MidiF
     return {};
 }
 
-// A pitch starting or ending to sound, in time order.
+// A pitch starting or ending to sound, in time order. Its byte fits 32 bits: a file is
+// read up to 16 MiB.
 struct Change {
     std::uint64_t tick;
-    std::size_t at;
+    std::uint32_t at;
     std::uint8_t pitch;
     bool strike;
 };
@@ -270,7 +271,7 @@ Changes soundingChanges(const MidiFile& file) {
     const auto end = [&](std::uint32_t strike, const KeyEvent& ender) {
         sounding[strike] = false;
         --soundingOnChannel[events[strike].channel];
-        changes.list.push_back({ender.tick, ender.at, events[strike].pitch, false});
+        changes.list.push_back({ender.tick, static_cast<std::uint32_t>(ender.at), events[strike].pitch, false});
     };
     for (const std::uint32_t index : order) {
         const KeyEvent& event = events[index];
@@ -280,7 +281,7 @@ Changes soundingChanges(const MidiFile& file) {
                 key.push_back(index);
                 sounding[index] = true;
                 ++soundingOnChannel[event.channel];
-                changes.list.push_back({event.tick, event.at, event.pitch, true});
+                changes.list.push_back({event.tick, static_cast<std::uint32_t>(event.at), event.pitch, true});
                 break;
             case Action::release:
                 while (!key.empty() && !sounding[key.front()]) key.pop_front();
