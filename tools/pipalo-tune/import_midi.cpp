@@ -87,14 +87,13 @@ constexpr unsigned fineTuning = 1, coarseTuning = 2, noParameter = 0x3FFF;
 
 // A control change: the registered parameter chosen, data entered into a tuning one, and
 // the messages that end every note of the channel.
-void readControl(unsigned controller, unsigned value, unsigned& parameter, std::size_t at, MidiFile& file,
-                 KeyEvent event) {
+void readControl(unsigned controller, unsigned value, unsigned& parameter, KeyEvent event, MidiFile& file) {
     switch (controller) {
         case 101: parameter = (parameter & 0x7F) | value << 7; return;
         case 100: parameter = (parameter & ~0x7Fu) | value; return;
         case 99: case 98: parameter = noParameter; return;  // a parameter of the maker's own
         case 6: case 38: case 96: case 97:
-            if (parameter == fineTuning || parameter == coarseTuning) noteRetuning(file, at, "a tuning message");
+            if (parameter == fineTuning || parameter == coarseTuning) noteRetuning(file, event.at, "a tuning message");
             return;
         case 120: case 123: case 124: case 125: case 126: case 127:
             event.action = Action::silenceChannel;
@@ -183,7 +182,7 @@ std::string readTrack(std::string_view bytes, std::size_t at, std::size_t end, s
         } else if (kind == 0xE0 && (first | second << 7) != 0x2000) {
             noteRetuning(file, eventAt, "a pitch bend");
         } else if (kind == 0xB0) {
-            readControl(first, second, parameters[channel], eventAt, file, event);
+            readControl(first, second, parameters[channel], event, file);
         }
         if (file.events.size() > 4 * longestMelody) return atByte(eventAt, "the file holds too many notes");
     }
