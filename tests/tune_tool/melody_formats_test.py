@@ -485,9 +485,9 @@ class ImportFailureTest(FormatTest):
     CASES = [
         ('bad.rtttl', 'x:d=4,o=5,b=100:c,\n  8q', 'line 2, column 4: expected a note'),
         ('bad.rtttl', 'x:d=3:c', 'line 1, column 5: d= must be'),
-        ('bad.rtttl', 'x:d=4:c,c..', 'line 1, column 11: a note has one dot at most'),
+        ('bad.rtttl', 'x:d=4:c,c..', "line 1, column 11: a note has one dot at most (RTTTL's <special-duration>)"),
         ('bad.rtttl', 'x:d=4:c,e5. .', 'line 1, column 13: a note has one dot at most'),
-        ('bad.rtttl', 'x:d=4:c,8p#', 'line 1, column 11: a pause has no sharp'),
+        ('bad.rtttl', 'x:d=4:c,8p#', "line 1, column 11: a pause has no sharp (RTTTL's <note>)"),
         ('bad.sh', 'beep -f 440\nbeep -l fast', 'line 2, column 9: expected a number'),
         ('bad.ino', 'int melody[] = {NOTE_C4, NOTE_D4};', 'line 1, column 5: no array of durations'),
         ('bad.bas', 'PLAY "CDE"\nPLAY "O9 C"', 'line 2, column 8: O takes 0 to 6'),
@@ -500,7 +500,8 @@ class ImportFailureTest(FormatTest):
         ('long.sh', 'beep\n' * 9 + 'beep -r 1000; ' * 200, 'line 10, column 1401: the melody is too long'),
         ('bad.abc', 'X:1\nK:C\nCDE | [CEG', 'line 3, column 7: a chord without its "]"'),
         ('bad.abc', 'X:1\nK:C\nCDE H2', 'line 3, column 6: expected a note'),
-        ('bad.mid', b'MThd\x00\x00\x00\x06\x00\x02\x00\x01\x01\xe0', 'byte 8: only MIDI files of format 0 and 1'),
+        ('bad.mid', b'MThd\x00\x00\x00\x06\x00\x02\x00\x01\x01\xe0', 'byte 8: only MIDI files of format 0 and 1 hold one piece to read; this one is of format 2 '
+         '(Standard MIDI Files 1.0, MIDI File Formats)'),
         ('bad.mid', b'MThd\x00\x00\x00\x06\x00\x00\x00\x01\x01\xe0MTrk\x00\x00\x00\x03\x00\x90\x3c',
          'byte 24: the track ends inside an event'),
         ('drums.mid', MIDI_HEADER % (0, 1, 96) + midi_track(b'\x00\x99\x3c\x40\x60\x89\x3c\x00'),

@@ -157,7 +157,9 @@ std::string readTrack(std::string_view bytes, std::size_t at, std::size_t end, s
             status = 0;
             continue;
         }
-        if (status > 0xF0) return atByte(eventAt, "a system message, which a MIDI file cannot hold");
+        if (status > 0xF0)
+            return atByte(eventAt, "a system message, which a MIDI file cannot hold (Standard MIDI Files 1.0, "
+                                   "Track Chunks)");
         const unsigned kind = status & 0xF0;
         const std::size_t dataBytes = kind == 0xC0 || kind == 0xD0 ? 1 : 2;
         if (end - at < dataBytes) return atByte(at, "the track ends inside an event");
@@ -199,7 +201,9 @@ std::string readFile(std::string_view bytes, const ImportOptions& options, MidiF
     const unsigned format = bigEndian(bytes, 8, 2);
     const unsigned promisedTracks = bigEndian(bytes, 10, 2);
     const unsigned division = bigEndian(bytes, 12, 2);
-    if (format > 1) return atByte(8, "only MIDI files of format 0 and 1 hold one piece to read");
+    if (format > 1)
+        return atByte(8, "only MIDI files of format 0 and 1 hold one piece to read; this one is of format " +
+                             std::to_string(format) + " (Standard MIDI Files 1.0, MIDI File Formats)");
     if (division & 0x8000) {
         const unsigned framesPerSecond = 256 - (division >> 8);
         const unsigned ticksPerFrame = division & 0xFF;

@@ -104,7 +104,7 @@ std::string readNote(SourceText& source, const Defaults& defaults, MelodyBuilder
     if (!pause && semitone < 0) return errorAt(source, noteAt, "expected a note (a to g, or p for a pause)");
     skipSpaces(source);
     // PICAXE's collections write a sharp as "_".
-    if ((peek(source) == '#' || peek(source) == '_') && pause) return errorAt(source, "a pause has no sharp");
+    if ((peek(source) == '#' || peek(source) == '_') && pause) return errorAt(source, "a pause has no sharp (RTTTL's <note>)");
     if (takeIf(source, '#') || takeIf(source, '_')) ++semitone;
     // The dot is found before the octave as often as after it, but only one.
     bool dotted = takeDot(source);
@@ -114,7 +114,7 @@ std::string readNote(SourceText& source, const Defaults& defaults, MelodyBuilder
     if (octave < lowestOctave || octave > highestOctave)
         return errorAt(source, octaveAt, "an octave must be 1 to 8");
     for (skipSpaces(source); peek(source) == '.'; skipSpaces(source)) {
-        if (dotted) return errorAt(source, "a note has one dot at most");
+        if (dotted) return errorAt(source, "a note has one dot at most (RTTTL's <special-duration>)");
         dotted = takeDot(source);
     }
     const double milliseconds = 240000.0 / defaults.beatsPerMinute / duration * (dotted ? 1.5 : 1.0);
