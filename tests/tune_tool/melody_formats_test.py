@@ -394,17 +394,18 @@ class MidiTest(FormatTest):
                                                   (None, 100), (note('D4'), 100), (note('D4'), 200)])
 
     def test_notes_never_switched_off_end_with_their_track_or_an_all_notes_off(self):
-        # The first track's last note is never switched off: it ends with its track at 900.
-        # All Notes Off ends every note of its channel; a pedal is not applied.
+        # The first track's first note is never switched off: it ends with its track at 900.
+        # Its last is switched off by the second track, after the first has ended. All Notes
+        # Off ends every note of its channel; a pedal is not applied.
         first = [(0, on(72)), (100, on(76)), (150, mido.Message('control_change', control=64, value=127)),
                  (300, off(76)), (500, on(74)), (900, mido.MetaMessage('text', text='end'))]
         second = [(0, on(60, 1)), (600, mido.Message('control_change', channel=1, control=123, value=0)),
-                  (1000, on(62, 1)), (1100, off(62, 1))]
+                  (950, off(74)), (1000, on(62, 1)), (1100, off(62, 1))]
         messages = self.assertImports('hanging.mid', timed_midi(first, second), [
-            (note('C5'), 100), (note('E5'), 200), (note('C5'), 200), (note('D5'), 400), (None, 100),
+            (note('C5'), 100), (note('E5'), 200), (note('C5'), 200), (note('D5'), 450), (None, 50),
             (note('D4'), 100)])
-        self.assertIn('pipalo-tune: byte 42: 2 notes never switched off end with their track, '
-                      'as sequencers end them', messages)
+        self.assertIn('pipalo-tune: byte 42: 1 note never switched off ends with its track, '
+                      'as sequencers end it', messages)
         # A file of one such note is that note.
         got, _ = self.imported('one.mid', timed_midi([(0, on(69)), (250, mido.MetaMessage('text', text='end'))]))
         self.assertEqual(got, [(440, 250)])

@@ -7,6 +7,7 @@
 #include <bit>
 #include <cstdint>
 #include <deque>
+#include <iterator>
 #include <numeric>
 #include <optional>
 #include <vector>
@@ -23,7 +24,7 @@ enum class Action : std::uint8_t {
     strike,          // a note-on
     release,         // a note-off of one note of its key
     silenceChannel,  // All Notes Off, All Sound Off and the mode changes that end every note
-    endTrack,        // the end of a track that struck notes: the ones left sounding end
+    endTrack,        // the end of a track, after its other events: its notes never switched off end
 };
 
 struct KeyEvent {
@@ -117,7 +118,7 @@ std::string readTrack(std::string_view bytes, std::size_t at, std::size_t end, s
     parameters.fill(noParameter);
     std::uint64_t tick = 0;
     unsigned status = 0;
-    bool struck = false;
+    const std::size_t eventsBefore = file.events.size();
     std::size_t eventAt = at;
     while (at < end) {
         std::uint32_t delta = 0;
@@ -180,7 +181,6 @@ std::string readTrack(std::string_view bytes, std::size_t at, std::size_t end, s
                              static_cast<std::uint8_t>(channel), static_cast<std::uint8_t>(first)};
         if (kind == 0x80 || kind == 0x90) {
             file.events.push_back(event);
-            struck = struck || isStrike;
         } else if (kind == 0xE0 && (first | second << 7) != 0x2000) {
             noteRetuning(file, eventAt, "a pitch bend");
         } else if (kind == 0xB0) {
@@ -189,7 +189,7 @@ std::string readTrack(std::string_view bytes, std::size_t at, std::size_t end, s
         if (file.events.size() > 4 * longestMelody) return atByte(eventAt, "the file holds too many notes");
     }
     // Many files end a track with its chunk and no end-of-track event.
-    if (struck) file.events.push_back({tick, eventAt, track, Action::endTrack, 0, 0});
+    if (file.events.size() > eventsBefore) file.events.push_back({tick, eventAt, track, Action::endTrack, 0, 0});
     return {};
 }
 
@@ -258,18 +258,20 @@ struct Changes {
 };
 
 // Which notes sound: each strike is a note until a release of its key (the oldest note
-// of the key first), an All Notes Off of its channel, or the end of its track.
+// of the key first) or an All Notes Off of its channel; a note never switched off ends
+// where its track ends.
 Changes soundingChanges(const MidiFile& file) {
     const std::vector<KeyEvent>& events = file.events;
     // The tracks of format 1 play together: their events are taken in time order, and in
     // file order at the same tick.
     std::vector<std::uint32_t> order(events.size());
     std::iota(order.begin(), order.end(), 0u);
+    const auto byTick = [](const auto& a, const auto& b) { return a.tick < b.tick; };
     std::stable_sort(order.begin(), order.end(),
-                     [&](std::uint32_t a, std::uint32_t b) { return events[a].tick < events[b].tick; });
+                     [&](std::uint32_t a, std::uint32_t b) { return byTick(events[a], events[b]); });
     Changes changes;
     std::vector<bool> sounding(events.size());
-    std::vector<std::deque<std::uint32_t>> byKey(16 * 128);  // strikes, oldest first; ended ones left behind
+    std::vector<std::deque<std::uint32_t>> byKey(16 * 128);  // strikes, oldest first
     std::array<std::size_t, 16> soundingOnChannel{};
     const auto end = [&](std::uint32_t strike, const KeyEvent& ender) {
         sounding[strike] = false;
@@ -279,37 +281,40 @@ Changes soundingChanges(const MidiFile& file) {
     for (const std::uint32_t index : order) {
         const KeyEvent& event = events[index];
         std::deque<std::uint32_t>& key = byKey[event.channel * 128u + event.pitch];
-        switch (event.action) {
-            case Action::strike:
-                key.push_back(index);
-                sounding[index] = true;
-                ++soundingOnChannel[event.channel];
-                changes.list.push_back({event.tick, static_cast<std::uint32_t>(event.at), event.pitch, true});
-                break;
-            case Action::release:
-                while (!key.empty() && !sounding[key.front()]) key.pop_front();
-                if (key.empty()) break;  // a note-off of a key not struck changes nothing
-                end(key.front(), event);
-                key.pop_front();
-                break;
-            case Action::silenceChannel:
-                for (unsigned pitch = 0; pitch < 128 && soundingOnChannel[event.channel] > 0; ++pitch) {
-                    for (const std::uint32_t strike : byKey[event.channel * 128u + pitch])
-                        if (sounding[strike]) end(strike, event);
-                    byKey[event.channel * 128u + pitch].clear();
-                }
-                break;
-            case Action::endTrack:
-                // A track's events stand together, ending with this one.
-                for (std::uint32_t earlier = index; earlier-- > 0 && events[earlier].track == event.track;) {
-                    if (events[earlier].action != Action::strike || !sounding[earlier]) continue;
-                    end(earlier, event);
-                    if (changes.endedWithTrack++ == 0 || events[earlier].at < changes.firstEndedAt)
-                        changes.firstEndedAt = events[earlier].at;
-                }
-                break;
+        if (event.action == Action::strike) {
+            key.push_back(index);
+            sounding[index] = true;
+            ++soundingOnChannel[event.channel];
+            changes.list.push_back({event.tick, static_cast<std::uint32_t>(event.at), event.pitch, true});
+        } else if (event.action == Action::release && !key.empty()) {  // else a key not struck
+            end(key.front(), event);
+            key.pop_front();
+        } else if (event.action == Action::silenceChannel) {
+            for (unsigned pitch = 0; pitch < 128 && soundingOnChannel[event.channel] > 0; ++pitch) {
+                for (const std::uint32_t strike : byKey[event.channel * 128u + pitch]) end(strike, event);
+                byKey[event.channel * 128u + pitch].clear();
+            }
         }
     }
+    // A track's events stand together, its end last.
+    std::vector<Change> endedWithTrack;
+    for (std::size_t trackStart = 0, index = 0; index < events.size(); ++index) {
+        if (events[index].action != Action::endTrack) continue;
+        for (std::size_t strike = trackStart; strike < index; ++strike) {
+            if (events[strike].action != Action::strike || !sounding[strike]) continue;
+            endedWithTrack.push_back({events[index].tick, static_cast<std::uint32_t>(events[index].at),
+                                      events[strike].pitch, false});
+            if (changes.endedWithTrack++ == 0 || events[strike].at < changes.firstEndedAt)
+                changes.firstEndedAt = events[strike].at;
+        }
+        trackStart = index + 1;
+    }
+    std::stable_sort(endedWithTrack.begin(), endedWithTrack.end(), byTick);
+    std::vector<Change> merged;
+    merged.reserve(changes.list.size() + endedWithTrack.size());
+    std::merge(changes.list.begin(), changes.list.end(), endedWithTrack.begin(), endedWithTrack.end(),
+               std::back_inserter(merged), byTick);
+    changes.list = std::move(merged);
     return changes;
 }
 
@@ -423,9 +428,10 @@ std::string importMidi(std::string_view bytes, MelodyBuilder& melody) {
     if (changes.endedWithTrack > 0)
         melody.notice(atByte(changes.firstEndedAt, std::to_string(changes.endedWithTrack) +
                                                        (changes.endedWithTrack == 1
-                                                            ? " note never switched off ends with its track"
-                                                            : " notes never switched off end with their track") +
-                                                       ", as sequencers end them"));
+                                                            ? " note never switched off ends with its track, as "
+                                                              "sequencers end it"
+                                                            : " notes never switched off end with their track, as "
+                                                              "sequencers end them")));
     if (file.retunedAt)
         melody.notice(atByte(*file.retunedAt, file.retuning + "; bends and tunings are not applied, "
                                                               "each note keeps its written pitch"));
