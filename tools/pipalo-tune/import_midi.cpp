@@ -7,7 +7,6 @@
 #include <bit>
 #include <cstdint>
 #include <deque>
-#include <iterator>
 #include <numeric>
 #include <optional>
 #include <vector>
@@ -270,6 +269,9 @@ Changes soundingChanges(const MidiFile& file) {
     std::stable_sort(order.begin(), order.end(),
                      [&](std::uint32_t a, std::uint32_t b) { return byTick(events[a], events[b]); });
     Changes changes;
+    // Every note starts once and ends once.
+    changes.list.reserve(2 * static_cast<std::size_t>(std::count_if(
+                                 events.begin(), events.end(), [](const KeyEvent& event) { return event.action == Action::strike; })));
     std::vector<bool> sounding(events.size());
     std::vector<std::deque<std::uint32_t>> byKey(16 * 128);  // strikes, oldest first
     std::array<std::size_t, 16> soundingOnChannel{};
@@ -297,24 +299,21 @@ Changes soundingChanges(const MidiFile& file) {
         }
     }
     // A track's events stand together, its end last.
-    std::vector<Change> endedWithTrack;
+    const std::size_t endsBefore = changes.list.size();
     for (std::size_t trackStart = 0, index = 0; index < events.size(); ++index) {
         if (events[index].action != Action::endTrack) continue;
         for (std::size_t strike = trackStart; strike < index; ++strike) {
             if (events[strike].action != Action::strike || !sounding[strike]) continue;
-            endedWithTrack.push_back({events[index].tick, static_cast<std::uint32_t>(events[index].at),
-                                      events[strike].pitch, false});
+            changes.list.push_back({events[index].tick, static_cast<std::uint32_t>(events[index].at),
+                                    events[strike].pitch, false});
             if (changes.endedWithTrack++ == 0 || events[strike].at < changes.firstEndedAt)
                 changes.firstEndedAt = events[strike].at;
         }
         trackStart = index + 1;
     }
-    std::stable_sort(endedWithTrack.begin(), endedWithTrack.end(), byTick);
-    std::vector<Change> merged;
-    merged.reserve(changes.list.size() + endedWithTrack.size());
-    std::merge(changes.list.begin(), changes.list.end(), endedWithTrack.begin(), endedWithTrack.end(),
-               std::back_inserter(merged), byTick);
-    changes.list = std::move(merged);
+    const auto ends = changes.list.begin() + static_cast<std::ptrdiff_t>(endsBefore);
+    std::stable_sort(ends, changes.list.end(), byTick);
+    std::inplace_merge(changes.list.begin(), ends, changes.list.end(), byTick);
     return changes;
 }
 
