@@ -117,6 +117,7 @@ std::string readTrack(std::string_view bytes, std::size_t at, std::size_t end, s
     parameters.fill(noParameter);
     std::uint64_t tick = 0;
     unsigned status = 0;
+    bool statusEnded = false;  // by a meta event or a system exclusive message
     const std::size_t eventsBefore = file.events.size();
     std::size_t eventAt = at;
     while (at < end) {
@@ -126,6 +127,8 @@ std::string readTrack(std::string_view bytes, std::size_t at, std::size_t end, s
         if (at >= end) return atByte(at, "the track ends before its event");
         eventAt = at;
         if (byteAt(bytes, at) & 0x80) status = byteAt(bytes, at++);
+        else if (status == 0 && !statusEnded)
+            return atByte(at, "a data byte where an event must begin");
         else if (status == 0)
             return atByte(at, "a data byte where an event must begin: running status does not last past a meta "
                               "event or system exclusive message (Standard MIDI Files 1.0, Track Chunks)");
@@ -138,13 +141,15 @@ std::string readTrack(std::string_view bytes, std::size_t at, std::size_t end, s
             if (type == 0x51) {
                 if (length != 3)
                     return atByte(eventAt, "a tempo event of " + std::to_string(length) +
-                                               " bytes, where the standard's holds 3 (Standard MIDI Files 1.0, Meta-Events)");
+                                               " bytes, where the standard's holds 3 (Standard MIDI Files 1.0, "
+                                               "Meta-Events)");
                 const std::uint32_t tempo = bigEndian(bytes, at, 3);
                 if (tempo == 0) return atByte(eventAt, "a tempo of 0 microseconds a quarter note");
                 file.tempos.push_back({tick, tempo});
             }
             at += length;
             status = 0;
+            statusEnded = true;
             if (type == 0x2F) break;  // the end of the track
             continue;
         }
@@ -152,9 +157,11 @@ std::string readTrack(std::string_view bytes, std::size_t at, std::size_t end, s
             std::uint32_t length = 0;
             if (std::string reason = readVariable(bytes, at, end, length); !reason.empty()) return reason;
             if (length > end - at) return atByte(eventAt, "a system exclusive message runs past its track");
-            if (trackWanted && status == 0xF0 && isTuning(bytes.substr(at, length))) noteRetuning(file, eventAt, "a tuning message");
+            if (trackWanted && status == 0xF0 && isTuning(bytes.substr(at, length)))
+                noteRetuning(file, eventAt, "a tuning message");
             at += length;
             status = 0;
+            statusEnded = true;
             continue;
         }
         if (status > 0xF0)
@@ -270,8 +277,8 @@ Changes soundingChanges(const MidiFile& file) {
                      [&](std::uint32_t a, std::uint32_t b) { return byTick(events[a], events[b]); });
     Changes changes;
     // Every note starts once and ends once.
-    changes.list.reserve(2 * static_cast<std::size_t>(std::count_if(
-                                 events.begin(), events.end(), [](const KeyEvent& event) { return event.action == Action::strike; })));
+    const auto isStrike = [](const KeyEvent& event) { return event.action == Action::strike; };
+    changes.list.reserve(2 * static_cast<std::size_t>(std::count_if(events.begin(), events.end(), isStrike)));
     std::vector<bool> sounding(events.size());
     std::vector<std::deque<std::uint32_t>> byKey(16 * 128);  // strikes, oldest first
     std::array<std::size_t, 16> soundingOnChannel{};

@@ -104,7 +104,8 @@ std::string readNote(SourceText& source, const Defaults& defaults, MelodyBuilder
     if (!pause && semitone < 0) return errorAt(source, noteAt, "expected a note (a to g, or p for a pause)");
     skipSpaces(source);
     // PICAXE's collections write a sharp as "_".
-    if ((peek(source) == '#' || peek(source) == '_') && pause) return errorAt(source, "a pause has no sharp (RTTTL's <note>)");
+    if ((peek(source) == '#' || peek(source) == '_') && pause)
+        return errorAt(source, "a pause has no sharp (RTTTL's <note>)");
     if (takeIf(source, '#') || takeIf(source, '_')) ++semitone;
     // The dot is found before the octave as often as after it, but only one.
     bool dotted = takeDot(source);
@@ -132,7 +133,8 @@ std::string importRtttl(std::string_view text, MelodyBuilder& melody) {
     if (std::string reason = readDefaults(source, defaults); !reason.empty()) return reason;
     skipSpaces(source);
     while (!atEnd(source) && !melody.full()) {
-        std::string reason = atControl(source) ? readControl(source, defaults, ",") : readNote(source, defaults, melody);
+        const std::string reason =
+            atControl(source) ? readControl(source, defaults, ",") : readNote(source, defaults, melody);
         if (!reason.empty()) return reason;
         skipSpaces(source);
         if (!atEnd(source) && !takeIf(source, ','))
