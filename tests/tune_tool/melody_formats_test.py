@@ -501,7 +501,8 @@ class ImportFailureTest(FormatTest):
         ('long.sh', 'beep\n' * 9 + 'beep -r 1000; ' * 200, 'line 10, column 1401: the melody is too long'),
         ('bad.abc', 'X:1\nK:C\nCDE | [CEG', 'line 3, column 7: a chord without its "]"'),
         ('bad.abc', 'X:1\nK:C\nCDE H2', 'line 3, column 6: expected a note'),
-        ('bad.mid', b'MThd\x00\x00\x00\x06\x00\x02\x00\x01\x01\xe0', 'byte 8: only MIDI files of format 0 and 1 hold one piece to read; this one is of format 2 '
+        ('bad.mid', b'MThd\x00\x00\x00\x06\x00\x02\x00\x01\x01\xe0',
+         'byte 8: only MIDI files of format 0 and 1 hold one piece to read; this one is of format 2 '
          '(Standard MIDI Files 1.0, MIDI File Formats)'),
         ('bad.mid', b'MThd\x00\x00\x00\x06\x00\x00\x00\x01\x01\xe0MTrk\x00\x00\x00\x03\x00\x90\x3c',
          'byte 24: the track ends inside an event'),
@@ -509,11 +510,15 @@ class ImportFailureTest(FormatTest):
          'byte 23: the notes are all on channel 10, the drums, left out unless asked for: --channel 10'),
         ('cut.mid', MIDI_HEADER % (1, 3, 96) + midi_track(b'\x00\x90\x3c\x40\x60\x80\x3c\x00') * 2,
          'byte 54: the file is cut short: its header names 3 tracks, and it ends before track 3'),
-        ('tempo.mid', MIDI_HEADER % (0, 1, 96) + midi_track(b'\x00\xff\x51\x02\x07\xa1\x00\x90\x3c\x40\x60\x80\x3c\x00'),
+        ('tempo.mid', MIDI_HEADER % (0, 1, 96) + midi_track(b'\x00\xff\x51\x02\x07\xa1'
+                                                            b'\x00\x90\x3c\x40\x60\x80\x3c\x00'),
          'byte 23: a tempo event of 2 bytes, where the standard\'s holds 3 (Standard MIDI Files 1.0, Meta-Events)'),
-        ('tempo.mid', MIDI_HEADER % (0, 1, 96) + midi_track(b'\x00\xff\x51\x03\x00\x00\x00\x00\x90\x3c\x40\x60\x80\x3c\x00'),
+        ('tempo.mid', MIDI_HEADER % (0, 1, 96) + midi_track(b'\x00\xff\x51\x03\x00\x00\x00'
+                                                            b'\x00\x90\x3c\x40\x60\x80\x3c\x00'),
          'byte 23: a tempo of 0 microseconds a quarter note'),
-        ('long.mid', MIDI_HEADER % (0, 1, 1) + midi_track(b'\x00\xff\x51\x03\xff\xff\xff\x00\x90\x3c\x40\x91\x18\x80\x3c\x00'),
+        # The slowest tempo, a note of 2200 beats: 36909 seconds.
+        ('long.mid', MIDI_HEADER % (0, 1, 1) + midi_track(b'\x00\xff\x51\x03\xff\xff\xff'
+                                                          b'\x00\x90\x3c\x40\x91\x18\x80\x3c\x00'),
          'byte 35: the melody lasts more than ten hours'),
         ('rests.rtttl', 'x:d=4:p,p', 'line 1, column 10: no note before the end'),
         ('empty.abc', '', 'line 1, column 1: no note'),
