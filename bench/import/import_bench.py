@@ -34,6 +34,20 @@ def midi_short_notes(size):
     return b'MThd' + struct.pack('>IHHH', 6, 0, 1, 480) + b'MTrk' + struct.pack('>I', len(body)) + body
 
 
+def midi_all_notes_off(size):
+    """A note struck and every note of its channel ended by All Notes Off, over and over."""
+    body_size = size - 22 - 4
+    unit = b'\x01\x90\x3c\x40\x00\xb0\x7b\x00'
+    body = unit * max(0, body_size // len(unit)) + b'\x00\xff\x2f\x00'
+    return b'MThd' + struct.pack('>IHHH', 6, 0, 1, 480) + b'MTrk' + struct.pack('>I', len(body)) + body
+
+
+def midi_track_per_note(size):
+    """A track for each note, never switched off: each ends with its track."""
+    track = b'MTrk' + struct.pack('>I', 8) + b'\x00\x90\x3c\x40\x01\xff\x2f\x00'
+    return b'MThd' + struct.pack('>IHHH', 6, 1, 1, 480) + track * max(1, (size - 14) // len(track))
+
+
 # (format, shape, what makes it hard, maker of `size` bytes)
 SHAPES = [
     ('rtttl', 'notes past the cap', 'a ringtone of millions of notes',
@@ -63,6 +77,10 @@ SHAPES = [
      midi_note_ons),
     ('midi', 'one-tick notes', 'a note struck and ended on every tick',
      midi_short_notes),
+    ('midi', 'All Notes Off after every note', 'each one looking at its channel\'s keys',
+     midi_all_notes_off),
+    ('midi', 'a track for each note, never switched off', 'notes ended by their track\'s end',
+     midi_track_per_note),
 ]
 
 

@@ -112,6 +112,15 @@ class RtttlTest(FormatTest):
         got, _ = self.imported('empty.rtttl', 'Empty::c,e')
         self.assertEqual(got, records([(note('C6') / 2, 60000 / 63), (note('E6') / 2, 60000 / 63)]))
 
+    def test_controls_without_equals_unknown_ones_and_ones_among_the_notes(self):
+        # Unknown names (v, q and a style's letter) are passed over; "=" may be left out;
+        # b=, o= and d= among the notes change what follows. b=160: a quarter is 375 ms.
+        # PICAXE's collections write a sharp as "_".
+        got, _ = self.imported('controls.rtttl', 'x: v=10, q=1, s=n, d4,o5 ,b160, l=15 : c, b=80, c, o=4,d=8, a, v5,'
+                                                 ' s=c, 2e, c_')
+        self.assertEqual(got, records([(note('C5'), 375), (note('C5'), 750), (note('A4'), 375),
+                                       (note('E4'), 1500), (note('C#4'), 375)]))
+
 
 class BeepTest(FormatTest):
     def test_defaults_repeats_delays_new_notes_and_several_commands(self):
@@ -224,11 +233,15 @@ class MmlTest(FormatTest):
                    '20 PLAY "T120 L8 C D E- F+ P8 > c4. < B-16"\n'
                    '30 T$ = "ML N37": DISPLAY$ = "C": U$ = T$ + " M"\n'
                    '40 IF 1 THEN PLAY U$ + "S A#2 MN O2 L16 G.. T240 C1": PLAY ON\n'
-                   '50PLAY"C"\n')
+                   '50PLAY"C"\n'
+                   # QuickBASIC's line continuation, where a name's own "_" is none
+                   '55 A_$ = "G"\n'
+                   '60 IF 1 THEN _\n  PLAY _  \r\n  "O3 L4 E" _\n  + "F" + A_$\n')
         self.assertImports('tune.bas', program, [
             (note('C4'), 250), (note('D4'), 250), (note('Eb4'), 250), (note('F#4'), 250), (None, 250),
             (note('C5'), 750), (note('Bb4'), 125), (note('C4'), 250), (note('A#4'), 1000),
-            (note('G3'), 125 * 2.25), (note('C3'), 1000), (note('C3'), 62.5)])
+            (note('G3'), 125 * 2.25), (note('C3'), 1000), (note('C3'), 62.5), (note('E4'), 250), (note('F4'), 250),
+            (note('G4'), 250)])
 
 
 class AbcTest(FormatTest):
@@ -374,13 +387,43 @@ class AbcTest(FormatTest):
                                             % words])
 
 
+def timed_midi(*tracks, tempo=1000000, ticks_per_beat=1000):
+    """A format 1 file of tracks given as (absolute tick, message) pairs, each track ending
+    at its last event; a tick is a millisecond at the default tempo."""
+    midi = mido.MidiFile(type=1, ticks_per_beat=ticks_per_beat)
+    midi.tracks.append(mido.MidiTrack([mido.MetaMessage('set_tempo', tempo=tempo, time=0)]))
+    for events in tracks:
+        track, last = mido.MidiTrack(), 0
+        for tick, message in events:
+            track.append(message.copy(time=tick - last))
+            last = tick
+        midi.tracks.append(track)
+    with tempfile.TemporaryFile() as data:
+        midi.save(file=data)
+        data.seek(0)
+        return data.read()
+
+
+def on(pitch, channel=0):
+    return mido.Message('note_on', note=pitch, velocity=90, channel=channel)
+
+
+def off(pitch, channel=0):
+    return mido.Message('note_off', note=pitch, channel=channel)
+
+
 class MidiTest(FormatTest):
     def midi_file(self):
         """Format 1: a tempo track, a melody, a lower voice and drums."""
         midi = mido.MidiFile(type=1, ticks_per_beat=480)
         tempo = mido.MidiTrack([mido.MetaMessage('set_tempo', tempo=500000, time=0),
                                 mido.MetaMessage('set_tempo', tempo=250000, time=960)])
-        melody = mido.MidiTrack([mido.Message('note_on', note=72, velocity=90, time=480),
+        # A bend to the centre, then coarse tuning, a registered parameter.
+        melody = mido.MidiTrack([mido.Message('pitchwheel', pitch=0, time=0),
+                                 mido.Message('control_change', control=101, value=0, time=0),
+                                 mido.Message('control_change', control=100, value=2, time=0),
+                                 mido.Message('control_change', control=6, value=66, time=0),
+                                 mido.Message('note_on', note=72, velocity=90, time=480),
                                  mido.Message('note_off', note=72, time=480),
                                  mido.Message('note_on', note=76, velocity=90, time=0),
                                  mido.Message('note_on', note=76, velocity=0, time=480),
@@ -390,7 +433,9 @@ class MidiTest(FormatTest):
                                  mido.Message('note_on', note=79, velocity=90, time=0),
                                  mido.Message('note_off', note=79, time=240)])
         bass = mido.MidiTrack([mido.Message('note_on', channel=1, note=48, velocity=80, time=0),
-                               mido.Message('note_off', channel=1, note=48, time=1440)])
+                               mido.Message('pitchwheel', channel=1, pitch=-4096, time=480),
+                               mido.Message('pitchwheel', channel=1, pitch=2000, time=240),
+                               mido.Message('note_off', channel=1, note=48, time=720)])
         drums = mido.MidiTrack([mido.Message('note_on', channel=9, note=90, velocity=100, time=0),
                                 mido.Message('note_off', channel=9, note=90, time=2400)])
         midi.tracks += [tempo, melody, bass, drums]
@@ -406,6 +451,39 @@ class MidiTest(FormatTest):
         messages = self.assertImports('song.mid', data, [(note('C3'), 500), (note('C5'), 500), (note('E5'), 250),
                                                          (None, 250), (note('G5'), 125), (note('G5'), 125)])
         self.assertTrue(any('1 rest left out' in line for line in messages), messages)
+        # The melody's tuning and the low voice's bends are told once.
+        self.assertEqual([line for line in messages if 'bend' in line],
+                         ['pipalo-tune: byte 61: a tuning message; bends and tunings are not applied, '
+                          'each note keeps its written pitch'])
+
+    def test_a_pitch_sounds_while_any_of_its_notes_does_and_each_strike_starts_a_tone(self):
+        # A key struck again before its note-off, then two channels in unison, then a note
+        # struck under a higher one that ends first: the lower is heard from there on.
+        data = timed_midi([(0, on(60)), (100, on(60)), (200, off(60)), (300, off(60)),
+                           (400, on(64)), (400, on(64, 1)), (500, off(64)), (600, off(64, 1)),
+                           (700, on(67)), (750, on(72)), (800, off(72)), (900, off(67)),
+                           # a note struck at its own pitch while it sounds on another channel
+                           (1000, on(62, 2)), (1100, on(62)), (1200, off(62, 2)), (1300, off(62))])
+        self.assertImports('strikes.mid', data, [(note('C4'), 100), (note('C4'), 200), (None, 100), (note('E4'), 200),
+                                                  (None, 100), (note('G4'), 50), (note('C5'), 50), (note('G4'), 100),
+                                                  (None, 100), (note('D4'), 100), (note('D4'), 200)])
+
+    def test_notes_never_switched_off_end_with_their_track_or_an_all_notes_off(self):
+        # The first track's first note is never switched off: it ends with its track at 900.
+        # Its last is switched off by the second track, after the first has ended. All Notes
+        # Off ends every note of its channel; a pedal is not applied.
+        first = [(0, on(72)), (100, on(76)), (150, mido.Message('control_change', control=64, value=127)),
+                 (300, off(76)), (500, on(74)), (900, mido.MetaMessage('text', text='end'))]
+        second = [(0, on(60, 1)), (600, mido.Message('control_change', channel=1, control=123, value=0)),
+                  (950, off(74)), (1000, on(62, 1)), (1100, off(62, 1))]
+        messages = self.assertImports('hanging.mid', timed_midi(first, second), [
+            (note('C5'), 100), (note('E5'), 200), (note('C5'), 200), (note('D5'), 450), (None, 50),
+            (note('D4'), 100)])
+        self.assertIn('pipalo-tune: byte 42: 1 note never switched off ends with its track, '
+                      'as sequencers end it', messages)
+        # A file of one such note is that note.
+        got, _ = self.imported('one.mid', timed_midi([(0, on(69)), (250, mido.MetaMessage('text', text='end'))]))
+        self.assertEqual(got, [(440, 250)])
 
     def test_a_track_or_a_channel_asked_for(self):
         # Padding after the last track, as some programs leave it, is no chunk.
@@ -414,8 +492,13 @@ class MidiTest(FormatTest):
         self.assertEqual(got, records([(note('C5'), 500), (note('E5'), 250), (None, 250), (note('G5'), 125),
                                        (note('G5'), 125)]))
         self.assertTrue(any('1 rest left out' in line for line in messages), messages)
-        got, _ = self.imported('song.mid', data, '--channel', '2')
+        # The bend to the centre changes nothing.
+        self.assertIn('pipalo-tune: byte 61: a tuning message; bends and tunings are not applied, '
+                      'each note keeps its written pitch', messages)
+        got, messages = self.imported('song.mid', data, '--channel', '2')
         self.assertEqual(got, records([(note('C3'), 1250)]))
+        self.assertIn('pipalo-tune: byte 117: a pitch bend; bends and tunings are not applied, '
+                      'each note keeps its written pitch', messages)
         result = run('import', self.write('song.mid', data), '-o', self.path('none.TPZ'), '--channel', '5')
         self.assertEqual(result.returncode, 1)
         self.assertIn(b': no note on channel 5; the notes are on channels 1, 2, 10\n', result.stderr)
@@ -466,10 +549,21 @@ class RoundTripTest(FormatTest):
         self.assertNotIn('delay(', sketch)
 
 
+MIDI_HEADER = b'MThd\x00\x00\x00\x06\x00%c\x00%c\x00%c'
+
+
+def midi_track(events):
+    """A track chunk of the events and an end of track."""
+    return b'MTrk' + len(events + b'\x00\xff\x2f\x00').to_bytes(4, 'big') + events + b'\x00\xff\x2f\x00'
+
+
 class ImportFailureTest(FormatTest):
     CASES = [
         ('bad.rtttl', 'x:d=4,o=5,b=100:c,\n  8q', 'line 2, column 4: expected a note'),
         ('bad.rtttl', 'x:d=3:c', 'line 1, column 5: d= must be'),
+        ('bad.rtttl', 'x:d=4:c,c..', "line 1, column 11: a note has one dot at most (RTTTL's <special-duration>)"),
+        ('bad.rtttl', 'x:d=4:c,e5. .', 'line 1, column 13: a note has one dot at most'),
+        ('bad.rtttl', 'x:d=4:c,8p#', "line 1, column 11: a pause has no sharp (RTTTL's <note>)"),
         ('bad.sh', 'beep -f 440\nbeep -l fast', 'line 2, column 9: expected a number'),
         ('bad.ino', 'int melody[] = {NOTE_C4, NOTE_D4};', 'line 1, column 5: no array of durations'),
         ('bad.bas', 'PLAY "CDE"\nPLAY "O9 C"', 'line 2, column 8: O takes 0 to 6'),
@@ -488,9 +582,25 @@ class ImportFailureTest(FormatTest):
          'wrote it, is obsolete: write it between [ and ] (ABC 2.1, 12.1.3)'),
         ('bad.abc', 'X:1\nI:decoration +\nK:C\n+trill+C !trill!D',
          'line 4, column 10: a !symbol! after I:decoration +, which makes + the sign of symbols (ABC 2.1, 12.1.2)'),
-        ('bad.mid', b'MThd\x00\x00\x00\x06\x00\x02\x00\x01\x01\xe0', 'byte 8: only MIDI files of format 0 and 1'),
+        ('bad.mid', b'MThd\x00\x00\x00\x06\x00\x02\x00\x01\x01\xe0',
+         'byte 8: only MIDI files of format 0 and 1 hold one piece to read; this one is of format 2 '
+         '(Standard MIDI Files 1.0, MIDI File Formats)'),
         ('bad.mid', b'MThd\x00\x00\x00\x06\x00\x00\x00\x01\x01\xe0MTrk\x00\x00\x00\x03\x00\x90\x3c',
          'byte 24: the track ends inside an event'),
+        ('drums.mid', MIDI_HEADER % (0, 1, 96) + midi_track(b'\x00\x99\x3c\x40\x60\x89\x3c\x00'),
+         'byte 23: the notes are all on channel 10, the drums, left out unless asked for: --channel 10'),
+        ('cut.mid', MIDI_HEADER % (1, 3, 96) + midi_track(b'\x00\x90\x3c\x40\x60\x80\x3c\x00') * 2,
+         'byte 54: the file is cut short: its header names 3 tracks, and it ends before track 3'),
+        ('tempo.mid', MIDI_HEADER % (0, 1, 96) + midi_track(b'\x00\xff\x51\x02\x07\xa1'
+                                                            b'\x00\x90\x3c\x40\x60\x80\x3c\x00'),
+         'byte 23: a tempo event of 2 bytes, where the standard\'s holds 3 (Standard MIDI Files 1.0, Meta-Events)'),
+        ('tempo.mid', MIDI_HEADER % (0, 1, 96) + midi_track(b'\x00\xff\x51\x03\x00\x00\x00'
+                                                            b'\x00\x90\x3c\x40\x60\x80\x3c\x00'),
+         'byte 23: a tempo of 0 microseconds a quarter note'),
+        # The slowest tempo, a note of 2200 beats: 36909 seconds.
+        ('long.mid', MIDI_HEADER % (0, 1, 1) + midi_track(b'\x00\xff\x51\x03\xff\xff\xff'
+                                                          b'\x00\x90\x3c\x40\x91\x18\x80\x3c\x00'),
+         'byte 35: the melody lasts more than ten hours'),
         ('rests.rtttl', 'x:d=4:p,p', 'line 1, column 10: no note before the end'),
         ('empty.abc', '', 'line 1, column 1: no note'),
         ('what.txt', 'hello world', 'cannot tell its format'),

@@ -14,8 +14,6 @@ bool endsWithIgnoringCase(std::string_view text, std::string_view ending) {
                       [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
 }
 
-// Ten hours of notes: more than any tune, few enough records for any memory.
-constexpr double longestTune = 10 * 3600 * 1000.0;
 constexpr double highestFrequency = 1e6;
 
 std::string checkLengths(const Melody& melody) {
