@@ -127,7 +127,16 @@ round_trip() {  # MODE ROOT OTHER_ROOT FOLDER SHORTCUT_FOLDER
 
     echo "== opening a tune file"
     check_tune_type "$key_root" "\"$location\\Pipalo.exe\" \"%1\""
-    WINEDEBUG=-all,+relay "$loader" start /unix "$tunes/Song ü.TPZ" 2>"$run/trace.log"
+    if [ "$mode" = AllUsers ]; then
+        # No question may wait for an answer here ("no program to open this type of file").
+        WINEDEBUG=-all,+relay timeout 60 "$loader" start /unix "$tunes/Song ü.TPZ" 2>"$run/trace.log" ||
+            fail "start did not open the tune"
+    else
+        # Wine leaves the user's classes (HKCU\Software\Classes) out of HKEY_CLASSES_ROOT,
+        # where Windows merges them in: the command checked above is run as the shell runs it.
+        WINEDEBUG=-all,+relay "$loader" "$folder/Pipalo.exe" "$("$loader" winepath -w "$tunes/Song ü.TPZ" | tr -d '\r')" \
+            2>"$run/trace.log" &
+    fi
     wait_for_window
     local tries
     for tries in $(seq 300); do
