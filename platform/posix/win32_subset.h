@@ -329,6 +329,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
 BOOL WINAPI DestroyWindow(HWND window);
 BOOL WINAPI IsWindow(HWND window);
 BOOL WINAPI ShowWindow(HWND window, int command);
+BOOL WINAPI UpdateWindow(HWND window);
 LONG WINAPI SetWindowLongA(HWND window, int index, LONG value);
 BOOL WINAPI EnableWindow(HWND window, BOOL enable);
 HWND WINAPI SetFocus(HWND window);
