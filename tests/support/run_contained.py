@@ -62,7 +62,7 @@ def stop_all_left():
     if not left:
         return
     for pid, command in sorted(left.items()):
-        print("run_contained: stopping %d, left running: %s" % (pid, command), file=sys.stderr)
+        print("run_contained: stopping %d, left running: %s" % (pid, command or "(ending)"), file=sys.stderr)
     for pid in left:
         try:
             os.kill(pid, signal.SIGTERM)
