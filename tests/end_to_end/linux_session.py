@@ -448,8 +448,30 @@ def play_numbered_run(number, run, chooser):
     return run.name, play
 
 
+# Runs that Windows has no counterpart of.
+LINUX_RUNS = [
+    # No process reads the pipe: the failure is told at once, and the recording goes on.
+    described.Run("save into a pipe that no one reads, then save elsewhere",
+                  steps=[
+                      *described.start_recording(),
+                      described.Step("keys", "F8", tones=[described.DO5]),
+                      *described.ask_to_save(),
+                      described.Step("file", described.SAVE_DIALOG, answer="pipe.TPZ",
+                                     shows=described.SAVE_DIALOG),
+                      described.Step("answer", described.SAVE_DIALOG, answer="yes",
+                                     shows=described.SAVE_DIALOG),
+                      described.Step("answer", described.SAVE_DIALOG, answer="ok"),
+                      described.Step("keys", "F5", tones=[described.SOL4]),
+                      *described.close_and_save(),
+                      *described.save_as("kept"),
+                  ],
+                  pipes=["pipe.TPZ"],
+                  files={"pipe.TPZ": "pipe", "kept.TPZ": described.tune_file([described.DO5, described.SOL4])}),
+]
+
+
 if __name__ == "__main__":
     give_keys_to_letters_of(described.typed_texts())
     chooser = sys.argv[3] if len(sys.argv) > 3 else "gtk"
     sys.exit(under_window_manager([play_numbered_run(number, run, chooser)
-                                   for number, run in enumerate(described.RUNS)]))
+                                   for number, run in enumerate(described.RUNS + LINUX_RUNS)]))
