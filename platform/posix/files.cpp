@@ -85,13 +85,14 @@ bool copyExtendedAttributes(const char* from, const char* to) {
 
 // The new file gets the owner, group, mode, ACL and extended attributes of the one it
 // replaces, so that the same people may read it; false where any of them cannot be given.
+// The mode comes last: the attributes are written while the file may still be written.
 bool takeAccessOf(const struct stat& replaced, const char* path, const char* replacedPath) {
     struct stat status;
     if (stat(path, &status) != 0) return false;
     if ((status.st_uid != replaced.st_uid || status.st_gid != replaced.st_gid) &&
         chown(path, replaced.st_uid, replaced.st_gid) != 0)
         return false;
-    return chmod(path, replaced.st_mode & 07777) == 0 && copyExtendedAttributes(replacedPath, path);
+    return copyExtendedAttributes(replacedPath, path) && chmod(path, replaced.st_mode & 07777) == 0;
 }
 
 }  // namespace
