@@ -175,7 +175,7 @@ HANDLE createFileBeside(const std::string& finalPath, std::string& partialPath) 
     }
 }
 
-// A folder that takes no new file, or no name as long as the partial file's; not a full disk.
+// A folder that takes no new file, or no path as long as the partial file's; not a full disk.
 bool folderRefusesNewFile(DWORD error) {
     return error == ERROR_ACCESS_DENIED || error == ERROR_FILENAME_EXCED_RANGE;
 }
