@@ -231,9 +231,9 @@ TEST_F(TuneFileTest, FileThatIsAMountPointIsRewrittenInPlace) {
     EXPECT_EQ(entriesIn(folder), 2);
 }
 
-// Saved by its owner, a file keeps its group, mode, ACL and extended attributes: through a
-// new file where the owner may give them to one, else rewritten in place, where the owner
-// is not in its group.
+// Saved by its owner, a file keeps its group, mode, ACL and extended attributes: rewritten
+// in place where the owner is not in its group (audio), else through a new file, which gets
+// them all even where its owner may not write it (0460).
 TEST_F(TuneFileTest, ReplacingKeepsWhoMayReadTheFile) {
     if (geteuid() != 0) GTEST_SKIP() << "only root can give a file to another group";
     const group* audio = getgrnam("audio");
@@ -245,20 +245,25 @@ TEST_F(TuneFileTest, ReplacingKeepsWhoMayReadTheFile) {
                        "\x20\0\0\0\xff\xff\xff\xff";
     const std::string accessList(acl, sizeof acl - 1);
     giveToNobody(folder, nogroup, 0700);
-    for (const gid_t group : {audio->gr_gid, nogroup}) {
-        const fs::path path = folder / ("song" + std::to_string(group) + ".TPZ");
+    struct Case {
+        gid_t group;
+        mode_t mode;
+        bool acl;
+    };
+    for (const Case& given : {Case{audio->gr_gid, 0640, true}, Case{nogroup, 0460, false}}) {
+        const fs::path path = folder / ("song" + std::to_string(given.group) + ".TPZ");
         writeBytes(path, "old");
-        giveToNobody(path, group, 0640);
         ASSERT_EQ(setxattr(path.c_str(), "user.comment", "kept", 4, 0), 0);
-        const bool withAcl =
-            setxattr(path.c_str(), "system.posix_acl_access", accessList.data(), accessList.size(), 0) == 0;
-        EXPECT_EQ(writeAsUser(path, "496,230\n"), "");
+        const bool withAcl = given.acl && setxattr(path.c_str(), "system.posix_acl_access", accessList.data(),
+                                                   accessList.size(), 0) == 0;
+        giveToNobody(path, given.group, given.mode);
+        EXPECT_EQ(writeAsUser(path, "496,230\n"), "") << std::oct << given.mode;
         EXPECT_EQ(fileBytes(path), "496,230\r\n");
         struct stat status;
         ASSERT_EQ(stat(path.c_str(), &status), 0);
         EXPECT_EQ(status.st_uid, nobody);
-        EXPECT_EQ(status.st_gid, group);
-        EXPECT_EQ(status.st_mode & 07777, 0640u);
+        EXPECT_EQ(status.st_gid, given.group);
+        EXPECT_EQ(status.st_mode & 07777, given.mode);
         EXPECT_EQ(attribute(path, "user.comment"), "kept");
         if (withAcl) {
             EXPECT_EQ(attribute(path, "system.posix_acl_access"), accessList);
