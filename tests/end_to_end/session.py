@@ -264,9 +264,10 @@ RUNS = [
         files={"kept.TPZ": tune_file([DO5])}),
 ]
 
-# How long a runner waits after pressing a key's modifiers before the key itself. The
-# program reads the keys' state as it takes each message: were the key down before
-# the modifier's message is taken, it would sound for that message too.
+# How long the Wine runner waits after pressing a key's modifiers before the key itself.
+# The program reads the keys' state as it takes each message: were the key down before
+# the modifier's message is taken, it would sound for that message too. The Linux
+# runners wait instead until the program has read the modifier (wait_until_read).
 MODIFIER_SETTLE_S = 0.5
 
 # The key that gives each answer in a message box: Enter takes the default button
