@@ -118,7 +118,8 @@ HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD, LPVOID, DWORD dispos
     if (access == 0 || access == FILE_READ_ATTRIBUTES)
         mode = O_PATH | ((flags & FILE_FLAG_OPEN_REPARSE_POINT) ? O_NOFOLLOW : 0);
     else if (access == GENERIC_WRITE)
-        mode = O_WRONLY;
+        // Without waiting: a pipe with no reader is a failure rather than a wait for one.
+        mode = O_WRONLY | O_NONBLOCK;
     else if (access == (GENERIC_READ | GENERIC_WRITE))
         mode = O_RDWR;
     else if (access == GENERIC_READ)
@@ -131,12 +132,12 @@ HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD, LPVOID, DWORD dispos
     int file = -1;
     bool existed = true;
     if (disposition == CREATE_NEW) {
-        file = open(path, mode | O_CREAT | O_EXCL | O_CLOEXEC | O_NONBLOCK, 0666);
+        file = open(path, mode | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     } else {
-        file = open(path, mode | O_CLOEXEC | O_NONBLOCK);
+        file = open(path, mode | O_CLOEXEC);
         if (disposition == OPEN_ALWAYS && file < 0 && errno == ENOENT) {
             existed = false;
-            file = open(path, mode | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
+            file = open(path, mode | O_CREAT | O_CLOEXEC, 0666);
         }
     }
     if (file < 0) {
@@ -146,9 +147,8 @@ HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD, LPVOID, DWORD dispos
             lastError = ERROR_PIPE_NOT_CONNECTED;
         return INVALID_HANDLE_VALUE;
     }
-    // Opened without waiting, so that a pipe with no reader is a failure rather than a wait
-    // for one; used as any file after.
-    fcntl(file, F_SETFL, fcntl(file, F_GETFL) & ~O_NONBLOCK);
+    // Once open, written as any file.
+    if (mode & O_NONBLOCK) fcntl(file, F_SETFL, fcntl(file, F_GETFL) & ~O_NONBLOCK);
     // Opened always: the last error tells whether the file was there already.
     lastError = disposition == OPEN_ALWAYS && existed ? ERROR_ALREADY_EXISTS : NO_ERROR;
     return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(file));
