@@ -155,19 +155,35 @@ std::string rewriteInPlace(const std::string& path, std::uint64_t oldSize, std::
 }
 
 // A new file beside the final name, made exclusively: nothing already there is written
-// through, a planted symbolic link least of all. Sets `partialPath` to its name.
+// through, a planted symbolic link least of all. Its name is short, so that the folder takes
+// it wherever it takes the final one. Sets `partialPath` to its name.
 HANDLE createFileBeside(const std::string& finalPath, std::string& partialPath) {
+    std::string full(32768, '\0');
+    LPSTR name = nullptr;
+    const DWORD length = GetFullPathNameA(finalPath.c_str(), static_cast<DWORD>(full.size()), full.data(), &name);
+    if (length == 0) return INVALID_HANDLE_VALUE;
+    if (length >= full.size()) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return INVALID_HANDLE_VALUE;
+    }
+    full.resize(name ? static_cast<std::size_t>(name - full.data()) : length);
     for (unsigned attempt = 0;; ++attempt) {
-        partialPath = finalPath + ".partial" + std::to_string(attempt);
+        partialPath = full + ".pipalo-saving" + std::to_string(attempt);
         const HANDLE file = CreateFileA(partialPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                         FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
     }
 }
 
-// A folder that takes no new file, or no name as long as the partial file's; not a full disk.
+// A folder that takes no new file, or no path as long as the partial file's; not a full disk.
 bool folderRefusesNewFile(DWORD error) {
     return error == ERROR_ACCESS_DENIED || error == ERROR_FILENAME_EXCED_RANGE;
+}
+
+// A file that no other can take the place of, yet can be rewritten: one mounted on its name
+// (busy), or one whose owner, group or ACL a new file could not be given (denied).
+bool fileRefusesReplacement(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED;
 }
 
 }  // namespace
@@ -195,7 +211,8 @@ std::string saveFile(const std::string& path, std::string_view bytes) {
     if (reason.empty() && MoveFileExA(partialPath.c_str(), target.finalPath.c_str(),
                                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return {};
+    const bool rewrite = reason.empty() && target.exists && fileRefusesReplacement(GetLastError());
     if (reason.empty()) reason = lastErrorReason();
     DeleteFileA(partialPath.c_str());
-    return reason;
+    return rewrite ? rewriteInPlace(target.finalPath, target.size, bytes) : reason;
 }

@@ -1,8 +1,9 @@
 // kernel32's file functions: whether a name exists, what kind of file it names and by how
-// many names, opening, reading, writing and cutting a file, a rename that replaces, a
-// delete, and the text of an error.
+// many names, the folder part of a name, opening, reading, writing and cutting a file, a
+// rename that replaces, a delete, and the text of an error.
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "win32_subset.h"
 
@@ -24,15 +26,21 @@ constexpr DWORD errnoCode = 0x20000000;
 
 DWORD lastError = 0;
 
-// The errors the system tells apart have Windows' codes, paired with the errno they stand for.
+// The errors the system tells apart have Windows' codes, paired with the errno they stand for
+// and the text said for them where the library's would not be clear.
 struct KnownError {
     DWORD code;
     int number;
+    const char* text = nullptr;
 };
 constexpr KnownError knownErrors[] = {
     {ERROR_FILE_EXISTS, EEXIST},
     {ERROR_ACCESS_DENIED, EACCES},
     {ERROR_FILENAME_EXCED_RANGE, ENAMETOOLONG},
+    {ERROR_SHARING_VIOLATION, EBUSY},
+    {ERROR_NO_DATA, EPIPE},
+    // No errno of its own: a pipe's ENXIO.
+    {ERROR_PIPE_NOT_CONNECTED, 0, "No process reads from the pipe"},
 };
 
 void setLastErrorFromErrno() {
@@ -51,12 +59,40 @@ std::string folderOf(const char* path) {
     return slash == path ? "/" : std::string(path, slash);
 }
 
-bool flushFolderOf(const char* path) {
+void flushFolderOf(const char* path) {
     const int folder = open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0) return false;
-    const bool flushed = fsync(folder) == 0;
+    if (folder < 0) return;
+    fsync(folder);
     close(folder);
-    return flushed;
+}
+
+// The extended attributes of one file given to another: its ACL too, which is one of them.
+bool copyExtendedAttributes(const char* from, const char* to) {
+    const ssize_t listed = listxattr(from, nullptr, 0);
+    if (listed < 0) return errno == ENOTSUP;
+    std::vector<char> names(static_cast<std::size_t>(listed));
+    if (listxattr(from, names.data(), names.size()) != listed) return false;
+    for (const char* name = names.data(); name < names.data() + names.size(); name += std::strlen(name) + 1) {
+        const ssize_t size = getxattr(from, name, nullptr, 0);
+        if (size < 0) return false;
+        std::vector<char> value(static_cast<std::size_t>(size));
+        if (getxattr(from, name, value.data(), value.size()) != size ||
+            setxattr(to, name, value.data(), value.size(), 0) != 0)
+            return false;
+    }
+    return true;
+}
+
+// The new file gets the owner, group, mode, ACL and extended attributes of the one it
+// replaces, so that the same people may read it; false where any of them cannot be given.
+// The mode comes last: the attributes are written while the file may still be written.
+bool takeAccessOf(const struct stat& replaced, const char* path, const char* replacedPath) {
+    struct stat status;
+    if (stat(path, &status) != 0) return false;
+    if ((status.st_uid != replaced.st_uid || status.st_gid != replaced.st_gid) &&
+        chown(path, replaced.st_uid, replaced.st_gid) != 0)
+        return false;
+    return copyExtendedAttributes(replacedPath, path) && chmod(path, replaced.st_mode & 07777) == 0;
 }
 
 }  // namespace
@@ -82,7 +118,8 @@ HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD, LPVOID, DWORD dispos
     if (access == 0 || access == FILE_READ_ATTRIBUTES)
         mode = O_PATH | ((flags & FILE_FLAG_OPEN_REPARSE_POINT) ? O_NOFOLLOW : 0);
     else if (access == GENERIC_WRITE)
-        mode = O_WRONLY;
+        // Without waiting: a pipe with no reader is a failure rather than a wait for one.
+        mode = O_WRONLY | O_NONBLOCK;
     else if (access == (GENERIC_READ | GENERIC_WRITE))
         mode = O_RDWR;
     else if (access == GENERIC_READ)
@@ -105,8 +142,13 @@ HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD, LPVOID, DWORD dispos
     }
     if (file < 0) {
         setLastErrorFromErrno();
+        struct stat status;
+        if (errno == ENXIO && stat(path, &status) == 0 && S_ISFIFO(status.st_mode))
+            lastError = ERROR_PIPE_NOT_CONNECTED;
         return INVALID_HANDLE_VALUE;
     }
+    // Once open, written as any file.
+    if (mode & O_NONBLOCK) fcntl(file, F_SETFL, fcntl(file, F_GETFL) & ~O_NONBLOCK);
     // Opened always: the last error tells whether the file was there already.
     lastError = disposition == OPEN_ALWAYS && existed ? ERROR_ALREADY_EXISTS : NO_ERROR;
     return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(file));
@@ -213,6 +255,29 @@ DWORD WINAPI GetFinalPathNameByHandleA(HANDLE file, LPSTR path, DWORD size, DWOR
     return static_cast<DWORD>(length);
 }
 
+DWORD WINAPI GetFullPathNameA(LPCSTR path, DWORD size, LPSTR fullPath, LPSTR* filePart) {
+    // Differs from Windows: "." and ".." stay as written, since through a symbolic link
+    // they need not mean what the text says.
+    if (!path || !*path) {
+        lastError = ERROR_INVALID_PARAMETER;
+        return 0;
+    }
+    std::string full = path;
+    if (full.front() != '/') {
+        char* current = getcwd(nullptr, 0);
+        if (!current) {
+            setLastErrorFromErrno();
+            return 0;
+        }
+        full = std::string(current) + (current[1] ? "/" : "") + full;
+        std::free(current);
+    }
+    if (!fullPath || full.size() >= size) return static_cast<DWORD>(full.size()) + 1;
+    std::memcpy(fullPath, full.c_str(), full.size() + 1);
+    if (filePart) *filePart = full.back() == '/' ? nullptr : fullPath + full.rfind('/') + 1;
+    return static_cast<DWORD>(full.size());
+}
+
 BOOL WINAPI FlushFileBuffers(HANDLE file) {
     if (fsync(descriptorOf(file)) == 0) return TRUE;
     setLastErrorFromErrno();
@@ -226,25 +291,30 @@ BOOL WINAPI CloseHandle(HANDLE file) {
 }
 
 BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags) {
-    if (!existing || !newName) return FALSE;
-    struct stat status;
-    const bool taken = lstat(newName, &status) == 0;
-    if (taken && !(flags & MOVEFILE_REPLACE_EXISTING)) return FALSE;
-    // Differs from Windows: the file that takes another's place takes its mode and, where
-    // allowed, its owner too, as the file would have kept them had it been rewritten.
-    if (taken && S_ISREG(status.st_mode)) {
-        // Only a privileged user may give a file away; a set-id bit never passes to another owner.
-        const bool ownerKept = chown(existing, status.st_uid, status.st_gid) == 0;
-        chmod(existing, status.st_mode & (ownerKept ? 07777 : 0777));
+    if (!existing || !newName) {
+        lastError = ERROR_INVALID_PARAMETER;
+        return FALSE;
+    }
+    struct stat replaced;
+    const bool taken = lstat(newName, &replaced) == 0;
+    if (taken && !(flags & MOVEFILE_REPLACE_EXISTING)) {
+        lastError = ERROR_ALREADY_EXISTS;
+        return FALSE;
+    }
+    // Differs from Windows: the file that takes another's place takes its owner, group, mode,
+    // ACL and extended attributes, as the file would have kept them had it been rewritten;
+    // where it cannot, access is denied and nothing moves.
+    if (taken && S_ISREG(replaced.st_mode) && !takeAccessOf(replaced, existing, newName)) {
+        lastError = ERROR_ACCESS_DENIED;
+        return FALSE;
     }
     if (std::rename(existing, newName) != 0) {
         setLastErrorFromErrno();
         return FALSE;
     }
-    if ((flags & MOVEFILE_WRITE_THROUGH) && !flushFolderOf(newName)) {
-        setLastErrorFromErrno();
-        return FALSE;
-    }
+    // Once renamed the file is moved, whether or not its folder can be flushed (one the user
+    // may not read cannot be opened to be).
+    if (flags & MOVEFILE_WRITE_THROUGH) flushFolderOf(newName);
     return TRUE;
 }
 
@@ -254,7 +324,7 @@ DWORD WINAPI FormatMessageA(DWORD flags, LPCVOID, DWORD code, DWORD, LPSTR buffe
     std::string text = (code & errnoCode) != 0 ? std::strerror(static_cast<int>(code & ~errnoCode))
                                                : "Unknown error " + std::to_string(code);
     for (const KnownError& known : knownErrors)
-        if (known.code == code) text = std::strerror(known.number);
+        if (known.code == code) text = known.text ? known.text : std::strerror(known.number);
     const std::size_t length = std::min<std::size_t>(text.size(), size - 1);
     std::memcpy(buffer, text.data(), length);
     buffer[length] = '\0';

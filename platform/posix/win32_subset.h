@@ -80,10 +80,13 @@ typedef HINSTANCE HMODULE;
 #define FILE_NAME_NORMALIZED 0x0
 #define NO_ERROR 0
 #define ERROR_ACCESS_DENIED 5
+#define ERROR_SHARING_VIOLATION 32
 #define ERROR_FILE_EXISTS 80
 #define ERROR_INVALID_PARAMETER 87
 #define ERROR_ALREADY_EXISTS 183
 #define ERROR_FILENAME_EXCED_RANGE 206
+#define ERROR_NO_DATA 232
+#define ERROR_PIPE_NOT_CONNECTED 233
 #define FORMAT_MESSAGE_IGNORE_INSERTS 0x200
 #define FORMAT_MESSAGE_FROM_SYSTEM 0x1000
 
@@ -371,6 +374,7 @@ DWORD WINAPI GetFileAttributesA(LPCSTR path);
 HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD shareMode, LPVOID security, DWORD disposition,
                           DWORD attributes, HANDLE templateFile);
 DWORD WINAPI GetFinalPathNameByHandleA(HANDLE file, LPSTR path, DWORD size, DWORD flags);
+DWORD WINAPI GetFullPathNameA(LPCSTR path, DWORD size, LPSTR fullPath, LPSTR* filePart);
 BOOL WINAPI WriteFile(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD written, LPVOID overlapped);
 BOOL WINAPI ReadFile(HANDLE file, LPVOID bytes, DWORD count, LPDWORD read, LPVOID overlapped);
 DWORD WINAPI SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method);

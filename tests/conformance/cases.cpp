@@ -3,6 +3,7 @@
 // the subset; each case looks only at the ones it names.
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <vector>
 
@@ -417,4 +418,35 @@ CONFORMANCE_CASE(FileRewrittenInPlaceIsCutToLengthOnlyAtTheEnd) {
 
     CHECK(DeleteFileA(name));
     CHECK_EQ(GetFileAttributesA(name), static_cast<DWORD>(INVALID_FILE_ATTRIBUTES));
+}
+
+// What a save relies on to make its new file beside the old: the name's folder part, and a
+// rename that replaces only when asked to.
+CONFORMANCE_CASE(FolderPartOfANameAndARenameOverAFile) {
+    const char* const name = "conformance new.tmp";
+    const char* const old = "conformance old.tmp";
+    char full[4096] = {};
+    LPSTR filePart = nullptr;
+    const DWORD length = GetFullPathNameA(name, sizeof full, full, &filePart);
+    CHECK(length == std::strlen(full) && length > std::strlen(name));
+    CHECK(filePart == full + length - std::strlen(name) && std::string(filePart) == name);
+    CHECK_EQ(GetFullPathNameA(name, 4, full, &filePart), length + 1);
+
+    for (const char* made : {name, old}) {
+        const HANDLE file = CreateFileA(made, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        CHECK(file != INVALID_HANDLE_VALUE);
+        DWORD count = 0;
+        CHECK(WriteFile(file, made, static_cast<DWORD>(std::strlen(made)), &count, nullptr));
+        CloseHandle(file);
+    }
+    CHECK(!MoveFileExA(name, old, MOVEFILE_WRITE_THROUGH));
+    CHECK_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    CHECK(MoveFileExA(name, old, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+    CHECK_EQ(GetFileAttributesA(name), static_cast<DWORD>(INVALID_FILE_ATTRIBUTES));
+    const HANDLE file = CreateFileA(old, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    char bytes[32] = {};
+    DWORD count = 0;
+    CHECK(ReadFile(file, bytes, sizeof bytes - 1, &count, nullptr) && std::string(bytes) == name);
+    CloseHandle(file);
+    CHECK(DeleteFileA(old));
 }

@@ -34,7 +34,7 @@ import pyatspi
 
 import session as described
 from linux_session import (check_capture, focus, press_close_box, sound_captured_in, start_window_manager,
-                           window_titled, windows_titled)
+                           wait_until_read, window_titled, windows_titled)
 from runner import Failure, wait_for, xdotool
 from session import ABOUT_TITLE, MAIN_TITLE, RECORDING_STARTED, SAVE_QUESTION
 
@@ -87,7 +87,9 @@ def hold(keys, until, what):
     try:
         for modifier in modifiers:
             xdotool("keydown", modifier)
-        time.sleep(described.MODIFIER_SETTLE_S)
+        # Were the key down before the program took the modifier's message, it would count
+        # for that message too.
+        wait_until_read(window_titled(MAIN_TITLE))
         xdotool("keydown", key)
         return wait_for(until, what)
     finally:

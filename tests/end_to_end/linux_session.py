@@ -63,33 +63,81 @@ class Capture:
         return os.path.getsize(self.path) if os.path.exists(self.path) else 0
 
 
-def press_close_box(window):
-    """Asks the window to close as a window manager's close box does (WM_DELETE_WINDOW)."""
+class ClientMessage(ctypes.Structure):
+    """Xlib's XClientMessageEvent, padded to the size of any event."""
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
+                ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
+                ("data", ctypes.c_long * 5), ("pad", ctypes.c_long * 24)]
+
+
+CLIENT_MESSAGE = 33
+SUBSTRUCTURE_NOTIFY_MASK = 1 << 19
+
+
+def xlib():
+    """libX11, for what xdotool does not do."""
     x11 = ctypes.cdll.LoadLibrary("libX11.so.6")
     x11.XOpenDisplay.restype = ctypes.c_void_p
     x11.XFlush.argtypes = [ctypes.c_void_p]
     x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
     x11.XInternAtom.restype = ctypes.c_ulong
     x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+    x11.XDefaultRootWindow.restype = ctypes.c_ulong
+    x11.XSelectInput.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_long]
+    x11.XPending.argtypes = [ctypes.c_void_p]
+    x11.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.c_void_p]
+    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                               ctypes.c_void_p]
+    return x11
 
-    class ClientMessage(ctypes.Structure):
-        _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
-                    ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
-                    ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
-                    ("data", ctypes.c_long * 5), ("pad", ctypes.c_long * 24)]
 
-    display = x11.XOpenDisplay(None)
+def send_protocol(x11, display, window, protocol, *data):
+    """Sends the window one of the WM_PROTOCOLS messages, as a window manager does."""
     message = ClientMessage()
-    message.type = 33  # ClientMessage
+    message.type = CLIENT_MESSAGE
     message.window = window
     message.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
     message.format = 32
-    message.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
-    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
-                               ctypes.c_void_p]
+    for index, value in enumerate((x11.XInternAtom(display, protocol, 0), *data)):
+        message.data[index] = value
     x11.XSendEvent(display, window, 0, 0, ctypes.byref(message))
     x11.XFlush(display)
+
+
+def press_close_box(window):
+    """Asks the window to close as a window manager's close box does (WM_DELETE_WINDOW)."""
+    x11 = xlib()
+    display = x11.XOpenDisplay(None)
+    send_protocol(x11, display, window, b"WM_DELETE_WINDOW")
     x11.XCloseDisplay(display)
+
+
+def wait_until_read(window):
+    """Waits until the window's program has read every event sent to it before now, and
+    so holds their messages: it answers a window manager's ping (_NET_WM_PING, answered
+    on the root window) only once it has read all that came before it. A fixed wait
+    would be too short on a loaded machine."""
+    x11 = xlib()
+    display = x11.XOpenDisplay(None)
+    try:
+        x11.XSelectInput(display, x11.XDefaultRootWindow(display), SUBSTRUCTURE_NOTIFY_MASK)
+        ping = x11.XInternAtom(display, b"_NET_WM_PING", 0)
+        stamp = int(time.monotonic() * 1000) & 0x7FFFFFFF
+        send_protocol(x11, display, window, b"_NET_WM_PING", stamp, window)
+        event = ClientMessage()
+
+        def answered():
+            while x11.XPending(display):
+                x11.XNextEvent(display, ctypes.byref(event))
+                if event.type == CLIENT_MESSAGE and event.data[0] == ping and event.data[1] == stamp:
+                    return True
+            return False
+
+        wait_for(answered, "the program to read its input")
+    finally:
+        x11.XCloseDisplay(display)
 
 
 def sound_captured_in(work):
@@ -253,7 +301,9 @@ class Player:
         try:
             for modifier in modifiers:
                 xdotool("keydown", modifier)
-            time.sleep(described.MODIFIER_SETTLE_S)
+            # Were the key down before the program took the modifier's message, it would
+            # sound for that message too.
+            wait_until_read(self.main)
             xdotool("keydown", key)
             wait_for(done, "the effect of " + step.target)
         finally:
@@ -270,6 +320,7 @@ class Player:
         box = wait_for(lambda: self.new_window(step.target), 'the box "%s"' % step.target)
         done = self.until_done(step)
         focus(box)
+        wait_until_read(box)
         xdotool("key", described.ANSWER_KEYS[step.answer])
         wait_for(lambda: box not in windows_titled(step.target), 'the box "%s" to close' % step.target)
         wait_for(done, "the effect of answering " + step.answer)
@@ -282,8 +333,10 @@ class Player:
         if CHOOSER_CLASSES[self.chooser] not in kind:
             raise Failure("the dialog is not the %s chooser's: %s" % (self.chooser, kind))
         focus(self.dialog)
-        time.sleep(0.5)  # lets it draw, and take the focus into its name field
+        # Shown, with the focus in its name field, before the keys come.
+        wait_until_read(self.dialog)
         if step.target == described.SAVE_DIALOG and self.chooser not in Player.pictured:
+            time.sleep(0.5)  # lets it draw before the picture is taken
             screenshot(self.dialog, self.save_dialog_picture)
             Player.pictured.add(self.chooser)
         if step.target != described.SAVE_DIALOG:
@@ -297,7 +350,9 @@ class Player:
         # The desktop's processes that the portal starts may have put the keyboard map back.
         give_keys_to_letters_of([typed])
         xdotool("type", "--delay", 50, typed)
-        # GTK's name field looks up what was typed before it takes Enter.
+        # GTK's name field looks up what was typed before it takes Enter: the wait for the
+        # lookup starts once the dialog has read the last key.
+        wait_until_read(self.dialog)
         time.sleep(1)
         xdotool("key", "Return")
         if (self.chooser == "portal" and step.target == described.SAVE_DIALOG and
@@ -393,8 +448,30 @@ def play_numbered_run(number, run, chooser):
     return run.name, play
 
 
+# Runs that Windows has no counterpart of.
+LINUX_RUNS = [
+    # No process reads the pipe: the failure is told at once, and the recording goes on.
+    described.Run("save into a pipe that no one reads, then save elsewhere",
+                  steps=[
+                      *described.start_recording(),
+                      described.Step("keys", "F8", tones=[described.DO5]),
+                      *described.ask_to_save(),
+                      described.Step("file", described.SAVE_DIALOG, answer="pipe.TPZ",
+                                     shows=described.SAVE_DIALOG),
+                      described.Step("answer", described.SAVE_DIALOG, answer="yes",
+                                     shows=described.SAVE_DIALOG),
+                      described.Step("answer", described.SAVE_DIALOG, answer="ok"),
+                      described.Step("keys", "F5", tones=[described.SOL4]),
+                      *described.close_and_save(),
+                      *described.save_as("kept"),
+                  ],
+                  pipes=["pipe.TPZ"],
+                  files={"pipe.TPZ": "pipe", "kept.TPZ": described.tune_file([described.DO5, described.SOL4])}),
+]
+
+
 if __name__ == "__main__":
     give_keys_to_letters_of(described.typed_texts())
     chooser = sys.argv[3] if len(sys.argv) > 3 else "gtk"
     sys.exit(under_window_manager([play_numbered_run(number, run, chooser)
-                                   for number, run in enumerate(described.RUNS)]))
+                                   for number, run in enumerate(described.RUNS + LINUX_RUNS)]))

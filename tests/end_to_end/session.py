@@ -22,6 +22,7 @@ Actions (`target` names what the action is done to):
 """
 
 import os
+import stat
 from dataclasses import dataclass, field
 
 FOLDER = "{folder}"
@@ -69,6 +70,7 @@ class Run:
     folders: list = field(default_factory=list)  # made before it starts, as the files' paths are
     given: dict = field(default_factory=dict)  # files made there before it starts: path: bytes
     links: dict = field(default_factory=dict)  # symbolic links made there before it starts: path: target
+    pipes: list = field(default_factory=list)  # named pipes made there before it starts
 
     def tones(self):
         return [tone for step in self.steps for tone in step.tones]
@@ -83,6 +85,8 @@ class Run:
                 file.write(data)
         for name, target in self.links.items():
             os.symlink(target, in_place(name, folder, home))
+        for name in self.pipes:
+            os.mkfifo(in_place(name, folder, home))
 
     def files_left(self, folder, home):
         """The files in the program's folder, and those in the home folder but for the
@@ -113,7 +117,7 @@ def typed_texts():
 
 def files_in(folder):
     """Every file below the folder, by its path from there ("/" between folders), with its bytes;
-    a symbolic link with "-> " and its target."""
+    a symbolic link with "-> " and its target, a named pipe as "pipe"."""
     found = {}
     for place, _, names in os.walk(folder):
         for name in names:
@@ -121,6 +125,9 @@ def files_in(folder):
             key = os.path.relpath(path, folder).replace(os.sep, "/")
             if os.path.islink(path):
                 found[key] = "-> " + os.readlink(path)
+                continue
+            if stat.S_ISFIFO(os.stat(path).st_mode):
+                found[key] = "pipe"
                 continue
             with open(path, "rb") as file:
                 found[key] = file.read()
@@ -257,9 +264,10 @@ RUNS = [
         files={"kept.TPZ": tune_file([DO5])}),
 ]
 
-# How long a runner waits after pressing a key's modifiers before the key itself. The
-# program reads the keys' state as it takes each message: were the key down before
-# the modifier's message is taken, it would sound for that message too.
+# How long the Wine runner waits after pressing a key's modifiers before the key itself.
+# The program reads the keys' state as it takes each message: were the key down before
+# the modifier's message is taken, it would sound for that message too. The Linux
+# runners wait instead until the program has read the modifier (wait_until_read).
 MODIFIER_SETTLE_S = 0.5
 
 # The key that gives each answer in a message box: Enter takes the default button

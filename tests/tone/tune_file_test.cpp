@@ -1,10 +1,14 @@
 // The bytes of tune files: text mode's line ends, its end-of-text byte, and a
-// file that is either written whole or left as it was, even on a full disk.
+// file that is either written whole or left as it was, even on a full disk, and that
+// the same people may read after a save as before.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -20,11 +24,53 @@
 namespace tone_test {
 namespace {
 
+constexpr uid_t nobody = 65534;
+constexpr gid_t nogroup = 65534;
+
 class TuneFileTest : public ToneTest {
 protected:
     std::string readBack(const std::string& bytes) {
         writeBytes(folder / "tune.TPZ", bytes);
         return readTuneFile((folder / "tune.TPZ").string());
+    }
+
+    // The tune written by a user the permission bits hold to: as nobody, in a child
+    // process, where the test runs as root; else by the test's own user.
+    std::string writeAsUser(const fs::path& path, const std::string& text) {
+        if (geteuid() != 0) return writeTuneFile(path.string(), text);
+        fs::permissions(folder, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+        int channel[2];
+        if (pipe(channel) != 0) return "no pipe";
+        const pid_t child = fork();
+        if (child == 0) {
+            close(channel[0]);
+            std::string reason = "cannot become nobody";
+            if (setgroups(0, nullptr) == 0 && setgid(nogroup) == 0 && setuid(nobody) == 0)
+                reason = writeTuneFile(path.string(), text);
+            const ssize_t written = write(channel[1], reason.data(), reason.size());
+            _exit(written == static_cast<ssize_t>(reason.size()) ? 0 : 1);
+        }
+        close(channel[1]);
+        std::string reason;
+        char part[256];
+        for (ssize_t got; (got = read(channel[0], part, sizeof part)) > 0;) reason.append(part, got);
+        close(channel[0]);
+        int status = 0;
+        waitpid(child, &status, 0);
+        return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? reason : "the child failed";
+    }
+
+    // Made by root for nobody, so that the save as nobody may write it.
+    static void giveToNobody(const fs::path& path, gid_t group, mode_t mode) {
+        ASSERT_EQ(chown(path.c_str(), nobody, group), 0);
+        ASSERT_EQ(chmod(path.c_str(), mode), 0);
+    }
+
+    static std::string attribute(const fs::path& path, const char* name) {
+        std::string value(256, '\0');
+        const ssize_t size = getxattr(path.c_str(), name, value.data(), value.size());
+        value.resize(size < 0 ? 0 : size);
+        return value;
     }
 };
 
@@ -78,8 +124,7 @@ TEST_F(TuneFileTest, WritingPutsCarriageReturnBeforeEachLineFeed) {
     EXPECT_EQ(writeTuneFile(path, std::string(headerLine) + "263,230\n"), "");
     EXPECT_EQ(fileBytes(path), std::string(headerLineOnDisk) + "263,230\r\n");
     EXPECT_EQ(readTuneFile(path), std::string(headerLine) + "263,230\n");
-    EXPECT_TRUE(fileExists(path));
-    EXPECT_FALSE(fileExists(path + ".partial0"));
+    EXPECT_EQ(entriesIn(folder / "Fr\xe9" "d\xe9" "ric"), 1);
 }
 
 TEST_F(TuneFileTest, SymbolicLinkKeepsNamingTheFileWhichGetsTheTuneEvenWhenNotThereYet) {
@@ -126,14 +171,105 @@ TEST_F(TuneFileTest, PipeIsWrittenIntoNeverReplaced) {
     EXPECT_EQ(entriesIn(folder), 1);
 }
 
-// Here no new file can be made beside it because the longer name is refused; a folder that
-// takes no new files does the same for any user but root.
-TEST_F(TuneFileTest, FileWithNoRoomBesideItIsRewrittenInPlace) {
+// No process may have it open for reading: a clear failure at once, not a wait for one.
+TEST_F(TuneFileTest, PipeWithNoReaderIsAFailureAtOnce) {
+    const fs::path pipe = folder / "pipe.TPZ";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    std::future<std::string> reason =
+        std::async(std::launch::async, [&pipe] { return writeTuneFile(pipe.string(), "496,230\n"); });
+    if (reason.wait_for(std::chrono::minutes(1)) != std::future_status::ready) {
+        // A reader lets the stuck save end, so that the test can report.
+        const int reader = open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+        reason.wait();
+        close(reader);
+        FAIL() << "the save waits for a reader";
+    }
+    EXPECT_EQ(reason.get(), "No process reads from the pipe");
+    EXPECT_TRUE(fs::is_fifo(pipe));
+}
+
+// A name as long as a folder takes is saved, as a new file and over an old one.
+TEST_F(TuneFileTest, LongestNameIsSavedAsANewFileAndOverAnOldOne) {
     const fs::path path = folder / (std::string(251, 'n') + ".TPZ");
-    writeBytes(path, std::string(1000, 'x'));
+    EXPECT_EQ(writeTuneFile(path.string(), "263,230\n"), "");
+    EXPECT_EQ(fileBytes(path), "263,230\r\n");
     EXPECT_EQ(writeTuneFile(path.string(), "496,230\n"), "");
     EXPECT_EQ(fileBytes(path), "496,230\r\n");
     EXPECT_EQ(entriesIn(folder), 1);
+}
+
+// A folder that takes no new file (mode 0555): the file, which may be written, is rewritten.
+// One that may not be read (0311): it cannot be flushed after the rename, and the save is
+// done all the same.
+TEST_F(TuneFileTest, FolderThatRefusesANewFileOrItsReadingStillTakesTheTune) {
+    for (const mode_t mode : {0555, 0311}) {
+        const fs::path inside = folder / std::to_string(mode);
+        fs::create_directory(inside);
+        writeBytes(inside / "song.TPZ", std::string(1000, 'x'));
+        if (geteuid() == 0) giveToNobody(inside / "song.TPZ", nogroup, 0644);
+        if (geteuid() == 0) giveToNobody(inside, nogroup, 0700);
+        ASSERT_EQ(chmod(inside.c_str(), mode), 0);
+        EXPECT_EQ(writeAsUser(inside / "song.TPZ", "496,230\n"), "") << std::oct << mode;
+        ASSERT_EQ(chmod(inside.c_str(), 0700), 0);
+        EXPECT_EQ(fileBytes(inside / "song.TPZ"), "496,230\r\n");
+        EXPECT_EQ(entriesIn(inside), 1);
+    }
+}
+
+// A file bound onto its name, as containers and sandboxes give, cannot be replaced: the
+// file mounted there takes the tune.
+TEST_F(TuneFileTest, FileThatIsAMountPointIsRewrittenInPlace) {
+    const fs::path mounted = folder / "mounted.TPZ", path = folder / "song.TPZ";
+    writeBytes(mounted, std::string(1000, 'x'));
+    writeBytes(path, "");
+    if (mount(mounted.c_str(), path.c_str(), nullptr, MS_BIND, nullptr) != 0)
+        GTEST_SKIP() << "no file can be mounted here (" << std::strerror(errno) << ")";
+    const std::string reason = writeTuneFile(path.string(), "496,230\n");
+    umount2(path.c_str(), MNT_DETACH);
+    EXPECT_EQ(reason, "");
+    EXPECT_EQ(fileBytes(mounted), "496,230\r\n");
+    EXPECT_EQ(entriesIn(folder), 2);
+}
+
+// Saved by its owner, a file keeps its group, mode, ACL and extended attributes: rewritten
+// in place where the owner is not in its group (audio), else through a new file, which gets
+// them all even where its owner may not write it (0460).
+TEST_F(TuneFileTest, ReplacingKeepsWhoMayReadTheFile) {
+    if (geteuid() != 0) GTEST_SKIP() << "only root can give a file to another group";
+    const group* audio = getgrnam("audio");
+    if (!audio) GTEST_SKIP() << "no group audio here";
+    // Also readable by the user 1000: the ACL's entries of owner, user 1000, group, mask, others.
+    const char acl[] = "\x02\0\0\0"
+                       "\x01\0\x06\0\xff\xff\xff\xff" "\x02\0\x04\0\xe8\x03\0\0"
+                       "\x04\0\x04\0\xff\xff\xff\xff" "\x10\0\x04\0\xff\xff\xff\xff"
+                       "\x20\0\0\0\xff\xff\xff\xff";
+    const std::string accessList(acl, sizeof acl - 1);
+    giveToNobody(folder, nogroup, 0700);
+    struct Case {
+        gid_t group;
+        mode_t mode;
+        bool acl;
+    };
+    for (const Case& given : {Case{audio->gr_gid, 0640, true}, Case{nogroup, 0460, false}}) {
+        const fs::path path = folder / ("song" + std::to_string(given.group) + ".TPZ");
+        writeBytes(path, "old");
+        ASSERT_EQ(setxattr(path.c_str(), "user.comment", "kept", 4, 0), 0);
+        const bool withAcl = given.acl && setxattr(path.c_str(), "system.posix_acl_access", accessList.data(),
+                                                   accessList.size(), 0) == 0;
+        giveToNobody(path, given.group, given.mode);
+        EXPECT_EQ(writeAsUser(path, "496,230\n"), "") << std::oct << given.mode;
+        EXPECT_EQ(fileBytes(path), "496,230\r\n");
+        struct stat status;
+        ASSERT_EQ(stat(path.c_str(), &status), 0);
+        EXPECT_EQ(status.st_uid, nobody);
+        EXPECT_EQ(status.st_gid, given.group);
+        EXPECT_EQ(status.st_mode & 07777, given.mode);
+        EXPECT_EQ(attribute(path, "user.comment"), "kept");
+        if (withAcl) {
+            EXPECT_EQ(attribute(path, "system.posix_acl_access"), accessList);
+        }
+    }
+    EXPECT_EQ(entriesIn(folder), 2);
 }
 
 // The new file takes the name only once written: one who has the old file open still
@@ -144,16 +280,16 @@ TEST_F(TuneFileTest, WritingPutsANewFileInThePlaceOfTheOld) {
     writeBytes(path, old);
     const int reader = open(path.c_str(), O_RDONLY);
     ASSERT_GE(reader, 0);
-    writeBytes(folder / "song.TPZ.partial0", "someone else's");
-    fs::create_symlink("planted", folder / "song.TPZ.partial1");
+    writeBytes(folder / ".pipalo-saving0", "someone else's");
+    fs::create_symlink("planted", folder / ".pipalo-saving1");
     EXPECT_EQ(writeTuneFile(path.string(), "496,230\n"), "");
     EXPECT_EQ(fileBytes(path), "496,230\r\n");
     EXPECT_FALSE(fs::is_symlink(path));
     std::string stillRead(old.size() + 1, '\0');
     EXPECT_EQ(pread(reader, stillRead.data(), stillRead.size(), 0), static_cast<ssize_t>(old.size()));
     close(reader);
-    EXPECT_EQ(fileBytes(folder / "song.TPZ.partial0"), "someone else's");
-    EXPECT_TRUE(fs::is_symlink(folder / "song.TPZ.partial1"));
+    EXPECT_EQ(fileBytes(folder / ".pipalo-saving0"), "someone else's");
+    EXPECT_TRUE(fs::is_symlink(folder / ".pipalo-saving1"));
     EXPECT_EQ(entriesIn(folder), 3);
 }
 
@@ -228,7 +364,7 @@ TEST_F(FullDiskTest, SavingOnAFullDiskFailsAndLeavesTheOldTuneAsItWas) {
     useEveryPage(disk / "pages");
     EXPECT_EQ(writeTuneFile(song.string(), tune), "No space left on device");
     EXPECT_EQ(fileBytes(song), old);
-    EXPECT_FALSE(fs::exists(disk / "song.TPZ.partial0"));
+    EXPECT_FALSE(fs::exists(disk / ".pipalo-saving0"));
     // Rewritten in place, it runs out of room half-way: the old bytes go back.
     EXPECT_EQ(writeTuneFile(linked.string(), tune), "No space left on device");
     EXPECT_EQ(fileBytes(disk / "other name.TPZ"), old);

@@ -1,13 +1,15 @@
 """pipalo-tune from the outside: what list shows, the tones found again in a WAV by
 their zero crossings, the notes read back from a MIDI file by an independent reader
 (mido), the notes found again in its pictures, made by the package's thumbnailer
-entry, outputs that are not plain files, and the one-line errors.
+entry, outputs that are not plain files (a pipe whose reader leaves among them), and
+the one-line errors.
 Usage: pipalo_tune_test.py PIPALO_TUNE PACKAGING_FOLDER"""
 
 import configparser
 import math
 import os
 import re
+import select
 import shlex
 import shutil
 import stat
@@ -282,6 +284,32 @@ class PipaloTuneTest(unittest.TestCase):
                 self.assertEqual(result.returncode, 0, result.stderr)
                 self.assertTrue(stat.S_ISCHR(os.stat(device).st_mode))
                 os.remove(device)
+
+    def test_a_pipe_is_written_into_and_its_reader_leaving_fails_the_write(self):
+        pipe = self.path('pipe.wav')
+        os.mkfifo(pipe)
+        # No reader: a failure at once, not a wait for one.
+        result = run('wav', self.tune, '-o', pipe)
+        self.assertNotEqual(result.returncode, 0)
+        self.assertIn('cannot write', result.stderr)
+        self.assertIn('No process reads from the pipe', result.stderr)
+        # A reader that takes one byte and leaves, with more than the pipe holds still to come.
+        long_tune = self.path('long.TPZ')
+        with open(long_tune, 'wb') as out:
+            out.write(HEADER + b'440,230\r\n' * 40)
+        reader = os.open(pipe, os.O_RDONLY | os.O_NONBLOCK)
+        tool = subprocess.Popen([TOOL, 'wav', long_tune, '-o', pipe], stderr=subprocess.PIPE, text=True)
+        try:
+            readable, _, _ = select.select([reader], [], [], 60)
+            self.assertTrue(readable, 'the tool writes nothing')
+            self.assertEqual(len(os.read(reader, 1)), 1)
+        finally:
+            os.close(reader)
+        errors = tool.communicate(timeout=60)[1]
+        # Not ended by SIGPIPE (a negative code), but failing as for any other write error.
+        self.assertEqual(tool.returncode, 1, errors)
+        self.assertIn('Broken pipe', errors)
+        self.assertEqual(len(errors.splitlines()), 1, errors)
 
     def test_double_dash_ends_the_options(self):
         named = self.path('-s.TPZ')

@@ -3,6 +3,12 @@
 
 fail() { echo "FAILED: $*" >&2; exit 1; }
 
+# Whatever the script starts and leaves running (Xvfb, the Wine server and Wine's own
+# services) is stopped when it ends, pass or fail.
+if [ -z "${PIPALO_CONTAINED:-}" ]; then
+    PIPALO_CONTAINED=1 exec python3 "$(dirname "${BASH_SOURCE[0]}")/../support/run_contained.py" "$0" "$@"
+fi
+
 # EXE: sets triplet, manifest_architecture and loader, and exports WINEARCH. Debian's
 # wine launcher takes the 32-bit loader whenever it is installed, so each
 # architecture's loader is run directly.

@@ -1,5 +1,6 @@
 // pipalo-tune: lists, plays and exports Pipalo's tune files, read with the walk the
 // program's own playback makes.
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -96,6 +97,8 @@ int runTool(int argc, char** argv) {
 
 // Memory that runs out, or any other exception, ends the tool with one line, as every failure.
 int main(int argc, char** argv) {
+    // A reader that goes away is a failed write, reported as every other.
+    std::signal(SIGPIPE, SIG_IGN);
     try {
         return runTool(argc, argv);
     } catch (const std::exception& error) {

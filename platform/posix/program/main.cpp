@@ -1,6 +1,7 @@
 // The program's start on Linux: the desktop display and the sound card go
 // behind the Win32 subset, and then the program's own entry runs, as Windows
 // would start it.
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -25,6 +26,8 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A reader that goes away makes a write fail, as on Windows, instead of ending the program.
+    std::signal(SIGPIPE, SIG_IGN);
     std::string failure;
     std::unique_ptr<posix::GtkDisplay> display = posix::GtkDisplay::open(failure);
     if (!display) {
