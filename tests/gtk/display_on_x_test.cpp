@@ -59,6 +59,22 @@ TEST(GtkDisplayOnX, KeysAreReadOnceAfterEachMessageAndAnswerAsTheServerHasThem) 
     EXPECT_FALSE(isDown(VK_F5));
 }
 
+// Keys typed into a dialog post no message: the reading asked at the first of them must
+// not answer for the next message, after later keys changed the keyboard.
+TEST(GtkDisplayOnX, ReadingAskedAheadIsThatOfTheLastKeyEvent) {
+    openDisplay();
+    posix::KeyboardReading reading;
+    XEvent keyEvent{};
+    keyEvent.type = KeyPress;
+    pressOnTheServer(XK_F6, true);
+    reading.readAheadOf(&keyEvent);
+    keyEvent.type = KeyRelease;
+    pressOnTheServer(XK_F6, false);
+    reading.readAheadOf(&keyEvent);
+    reading.drop();
+    EXPECT_FALSE(reading.isDown(VK_F6));
+}
+
 HWND madeInCreate = nullptr;
 
 LRESULT CALLBACK makesAButtonWhenCreated(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

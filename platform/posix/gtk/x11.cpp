@@ -112,7 +112,10 @@ void KeyboardReading::readAheadOf(const void* event) {
         xevent.type == KeyPress || xevent.type == KeyRelease ||
         (xevent.type == GenericEvent && inputExtension != 0 && xevent.xcookie.extension == inputExtension &&
          (xevent.xcookie.evtype == XI_KeyPress || xevent.xcookie.evtype == XI_KeyRelease));
-    if (!keyEvent || readAhead) return;
+    if (!keyEvent) return;
+    // A reading asked at an earlier key is stale now: keys typed where no message is posted
+    // (a file dialog's name) must not reach the next message's pass.
+    discardReadAhead();
     xcb_connection_t* connection = XGetXCBConnection(xDisplay());
     readAhead = xcb_query_keymap(connection).sequence;
     readAheadOutlivedDrop = false;
