@@ -11,6 +11,7 @@
 #include <deque>
 #include <map>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "melody.h"
@@ -38,10 +39,12 @@ struct Stopped {};
 
 // Integers are exact in a double up to here; past it the sketch's own would overflow.
 constexpr double largestInteger = 9007199254740992.0;
-// Enough for any melody up to the cap several times over, few enough for a second or so.
-constexpr std::size_t leastStepBudget = 16'000'000;
-constexpr std::size_t stepsPerToken = 8;
-constexpr int deepestNesting = 100;
+// The tokens read, counted again on every pass of a loop: far more than real melodies
+// take (a note costs a loop body's few dozen), and growing with the sketch only as it
+// grows. A sketch past it is read by its values instead.
+constexpr std::size_t leastStepBudget = 4'000'000;
+constexpr std::size_t stepsPerToken = 2;
+constexpr int deepestNesting = 400;
 constexpr int deepestCalls = 32;
 
 bool isSymbolPair(std::string_view pair) {
@@ -294,6 +297,8 @@ private:
     std::map<std::string_view, Array> arrays;
     std::map<std::string_view, Function> functions;
     std::deque<std::pair<std::string_view, Variable>> locals;
+    // Each name's locals, innermost last, so that a look-up costs the same however many there are.
+    std::unordered_map<std::string_view, std::vector<std::size_t>> localsNamed;
     std::size_t frame = 0;  // the current call's first local
     int nesting = 0;
     int calls = 0;
@@ -309,12 +314,22 @@ private:
             if (tokens.code[index].kind != Kind::symbol) continue;
             if (text == "(" || text == "[" || text == "{") {
                 open.push_back(index);
-            } else if ((text == ")" || text == "]" || text == "}") && !open.empty()) {
+            } else if (text == ")" || text == "]" || text == "}") {
+                const std::string_view opening = text == ")" ? "(" : text == "]" ? "[" : "{";
+                if (open.empty() || tokens.code[open.back()].text != opening) continue;
                 matches[open.back()] = index;
                 matches[index] = open.back();
                 open.pop_back();
             }
         }
+    }
+
+    // The bracket closing the one at the position.
+    std::size_t closing() const {
+        if (list != &tokens.code || position >= limit || matches[position] == std::string::npos ||
+            matches[position] < position)
+            unread("a bracket without its match");
+        return matches[position];
     }
 
     // Reading tokens.
@@ -358,6 +373,26 @@ private:
         }
         accept(";");
     }
+
+    // Where reading resumes after a #define's body or a call, whether it ends or fails.
+    struct Resumed {
+        explicit Resumed(Sketch& sketch)
+            : sketch(sketch), list(sketch.list), position(sketch.position), limit(sketch.limit),
+              frame(sketch.frame), calls(sketch.calls), locals(sketch.locals.size()) {}
+        ~Resumed() {
+            sketch.list = list;
+            sketch.position = position;
+            sketch.limit = limit;
+            sketch.frame = frame;
+            sketch.calls = calls;
+            sketch.popLocals(locals);
+        }
+        Sketch& sketch;
+        const std::vector<Token>* list;
+        std::size_t position, limit, frame;
+        int calls;
+        std::size_t locals;
+    };
 
     struct Nested {
         explicit Nested(Sketch& sketch) : sketch(sketch) {
@@ -408,7 +443,7 @@ private:
 
     void defineFunction(std::string_view name, Type type) {
         Function function{{}, type, 0};
-        const std::size_t close = matches[position];
+        const std::size_t close = closing();
         advance();
         while (position < close) {
             std::vector<std::string_view> words;
@@ -431,7 +466,7 @@ private:
             return;
         }
         function.body = position;
-        position = matches[position] + 1;
+        position = closing() + 1;
         functions[name] = function;
     }
 
@@ -450,6 +485,7 @@ private:
                         try {
                             variable.value = stored(assignment().value, variable);
                         } catch (const Unread& unread) {
+                            skipping = 0;
                             variable.unread = unread.message;
                             while (position < limit && !is(",") && !is(";")) skipValue();
                         }
@@ -460,7 +496,7 @@ private:
                 if (topLevel) {
                     globals[name] = variable;
                 } else if (!skipping) {
-                    locals.emplace_back(name, variable);
+                    pushLocal(name, variable);
                 }
             }
             if (!accept(",")) break;
@@ -475,21 +511,22 @@ private:
     }
 
     void skipValue() {
-        if (list == &tokens.code && matches[position] != std::string::npos && matches[position] > position)
-            position = matches[position] + 1;
+        if (is("(") || is("[") || is("{"))
+            position = closing() + 1;
         else
             advance();
     }
 
     void declareArray(std::string_view name, Type type) {
         Array array{type, {}, {}, {}};
-        position = matches[position - 1] + 1;
+        --position;
+        position = closing() + 1;
         if (is("[")) array.unread = "an array of arrays";
-        while (is("[")) position = matches[position] + 1;
+        while (is("[")) position = closing() + 1;
         while (isName()) advance();  // PROGMEM
         if (accept("=")) {
             if (is("{")) {
-                const std::size_t close = matches[position];
+                const std::size_t close = closing();
                 advance();
                 while (position < close) {
                     const std::size_t start = position;
@@ -598,7 +635,7 @@ private:
             }
         }
         advance();
-        locals.resize(scope);
+        popLocals(scope);
         return flow;
     }
 
@@ -684,7 +721,7 @@ private:
         --skipping;
         const std::size_t end = position;
         const Flow flow = skipping ? Flow::next : loop(test, body, step, end);
-        locals.resize(scope);
+        popLocals(scope);
         return flow;
     }
 
@@ -946,13 +983,12 @@ private:
 
     // The value of an expression elsewhere: a #define's body, an array's element.
     SketchValue within(const std::vector<Token>* other, std::size_t from, std::size_t to, std::size_t offset) {
-        const auto saved = std::make_tuple(list, position, limit);
+        const Resumed resumed(*this);
         list = other;
         position = from;
         limit = to;
         const SketchValue value = assignment().value;
         if (position != limit) throw Unread{offset, "more than one value in " + std::string((*list)[from].text)};
-        std::tie(list, position, limit) = saved;
         return value;
     }
 
@@ -1075,19 +1111,18 @@ private:
     }
 
     SketchValue call(const Function& function, const std::vector<SketchValue>& given, std::size_t offset) {
+        const Resumed resumed(*this);
         if (++calls > deepestCalls) throw Unread{offset, "calls nested deeper than any melody needs"};
         if (given.size() != function.parameters.size())
             throw Unread{offset, "a call with " + std::to_string(given.size()) + " of its " +
                                      std::to_string(function.parameters.size()) + " arguments"};
-        const auto saved = std::make_tuple(list, position, limit, frame);
-        const std::size_t scope = locals.size();
-        frame = scope;
+        frame = locals.size();
         for (std::size_t index = 0; index < given.size(); ++index) {
             const Parameter& parameter = function.parameters[index];
             if (parameter.array) throw Unread{offset, "an array given to a function"};
             Variable variable{{}, parameter.type.floating, parameter.type.size, {}, offset};
             variable.value = stored(given[index], variable);
-            locals.emplace_back(parameter.name, variable);
+            pushLocal(parameter.name, variable);
         }
         list = &tokens.code;
         limit = tokens.code.size();
@@ -1099,16 +1134,28 @@ private:
             Variable kind{{}, function.returned.floating, function.returned.size, {}, offset};
             result = stored(result, kind);
         }
-        locals.resize(scope);
-        std::tie(list, position, limit, frame) = saved;
-        --calls;
         return result;
     }
 
+    void pushLocal(std::string_view name, const Variable& variable) {
+        localsNamed[name].push_back(locals.size());
+        locals.emplace_back(name, variable);
+    }
+
+    void popLocals(std::size_t size) {
+        while (locals.size() > size) {
+            const auto named = localsNamed.find(locals.back().first);
+            named->second.pop_back();
+            if (named->second.empty()) localsNamed.erase(named);
+            locals.pop_back();
+        }
+    }
+
+    // A local of the running call; those of its callers are out of sight.
     Variable* findLocal(std::string_view name) const {
-        for (std::size_t index = locals.size(); index > frame; --index)
-            if (locals[index - 1].first == name) return const_cast<Variable*>(&locals[index - 1].second);
-        return nullptr;
+        const auto named = localsNamed.find(name);
+        if (named == localsNamed.end() || named->second.back() < frame) return nullptr;
+        return const_cast<Variable*>(&locals[named->second.back()].second);
     }
 
     Variable* lookUp(std::string_view name) {
