@@ -19,15 +19,16 @@
 
 namespace {
 
-enum class Kind { name, number, text, symbol };
+enum class Kind : std::uint8_t { name, number, text, symbol };
 
+// Kept small, since a sketch of 16 MiB may hold millions: its text is found in the code.
 struct Token {
+    std::uint32_t offset;
+    std::uint32_t length;
     Kind kind;
-    std::string_view text;
-    std::size_t offset;
-    double number = 0;
-    bool floating = false;
 };
+
+using TokenList = std::deque<Token>;  // grows without copying what it holds
 
 // Raised where the sketch leaves the evaluator: the place and the construct.
 struct Unread {
@@ -57,8 +58,14 @@ bool isSymbolPair(std::string_view pair) {
 
 bool isDigit(char character) { return std::isdigit(static_cast<unsigned char>(character)) != 0; }
 
+struct Number {
+    double value = 0;
+    bool floating = false;
+    std::size_t length = 0;
+};
+
 // A number of C: decimal, octal or hexadecimal integers, decimals and exponents, suffixes.
-Token numberAt(std::string_view code, std::size_t start) {
+Number numberAt(std::string_view code, std::size_t start) {
     std::size_t end = start;
     const bool hex = code.compare(start, 2, "0x") == 0 || code.compare(start, 2, "0X") == 0;
     if (hex) end += 2;
@@ -80,30 +87,33 @@ Token numberAt(std::string_view code, std::size_t start) {
     }
     const std::size_t digitsEnd = end;
     while (end < code.size() && code[end] != '\0' && std::strchr("uUlLfF", code[end])) ++end;
-    Token token{Kind::number, code.substr(start, end - start), start, 0, floating};
+    Number number{0, floating, end - start};
     const char* first = code.data() + start + (hex ? 2 : 0);
     const char* last = code.data() + digitsEnd;
     if (floating) {
-        std::from_chars(first, last, token.number);
+        std::from_chars(first, last, number.value);
     } else {
         const int base = hex ? 16 : (digitsEnd - start > 1 && code[start] == '0') ? 8 : 10;
         std::uint64_t value = 0;
         if (std::from_chars(first, last, value, base).ec != std::errc()) value = UINT64_MAX;
-        token.number = static_cast<double>(value);
+        number.value = static_cast<double>(value);
     }
-    return token;
+    return number;
 }
 
 struct Tokens {
-    std::vector<Token> code;    // the sketch without its preprocessor lines
-    std::vector<Token> macros;  // the bodies of #define, one after another
+    TokenList code;    // the sketch without its preprocessor lines
+    TokenList macros;  // the bodies of #define, one after another
     std::map<std::string_view, std::pair<std::size_t, std::size_t>> defines;  // name to its body in `macros`
     std::map<std::string_view, std::size_t> macroFunctions;  // #define NAME(...) to where
 };
 
 Tokens tokenize(std::string_view code) {
     Tokens tokens;
-    std::vector<Token>* into = &tokens.code;
+    TokenList* into = &tokens.code;
+    auto add = [&](Kind kind, std::size_t start, std::size_t length) {
+        into->push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(length), kind});
+    };
     std::string_view defining;
     std::size_t defineStart = 0;
     bool lineStart = true;
@@ -155,23 +165,23 @@ Tokens tokenize(std::string_view code) {
         }
         lineStart = false;
         if (isDigit(character) || (character == '.' && index + 1 < code.size() && isDigit(code[index + 1]))) {
-            const Token number = numberAt(code, index);
-            into->push_back(number);
-            index += number.text.size();
+            const std::size_t length = numberAt(code, index).length;
+            add(Kind::number, index, length);
+            index += length;
         } else if (isNameCharacter(character)) {
             std::size_t end = index;
             while (end < code.size() && isNameCharacter(code[end])) ++end;
-            into->push_back({Kind::name, code.substr(index, end - index), index});
+            add(Kind::name, index, end - index);
             index = end;
         } else if (character == '"' || character == '\'') {
             std::size_t end = index + 1;
             while (end < code.size() && code[end] != character && code[end] != '\n') ++end;
             end = std::min(end + 1, code.size());
-            into->push_back({Kind::text, code.substr(index, end - index), index});
+            add(Kind::text, index, end - index);
             index = end;
         } else {
             const std::size_t length = isSymbolPair(code.substr(index, 2)) ? 2 : 1;
-            into->push_back({Kind::symbol, code.substr(index, length), index});
+            add(Kind::symbol, index, length);
             index += length;
         }
     }
@@ -286,10 +296,11 @@ private:
     SketchSounds& sounds;
     std::size_t budget;
     std::size_t steps = 0;
-    std::vector<std::size_t> matches;  // the bracket matching each bracket token of the code
+    static constexpr std::uint32_t unmatched = UINT32_MAX;
+    std::vector<std::uint32_t> matches;  // the bracket matching each bracket token of the code
 
     // Where evaluation reads: the code, or a #define's body.
-    const std::vector<Token>* list = &tokens.code;
+    const TokenList* list = &tokens.code;
     std::size_t position = 0;
     std::size_t limit = 0;
 
@@ -307,18 +318,18 @@ private:
     std::string toneLengthBase;  // the wait the last tone's length is a fraction of
 
     void matchBrackets() {
-        matches.assign(tokens.code.size(), std::string::npos);
+        matches.assign(tokens.code.size(), unmatched);
         std::vector<std::size_t> open;
         for (std::size_t index = 0; index < tokens.code.size(); ++index) {
-            const std::string_view text = tokens.code[index].text;
+            const std::string_view text = textOf(tokens.code[index]);
             if (tokens.code[index].kind != Kind::symbol) continue;
             if (text == "(" || text == "[" || text == "{") {
                 open.push_back(index);
             } else if (text == ")" || text == "]" || text == "}") {
                 const std::string_view opening = text == ")" ? "(" : text == "]" ? "[" : "{";
-                if (open.empty() || tokens.code[open.back()].text != opening) continue;
-                matches[open.back()] = index;
-                matches[index] = open.back();
+                if (open.empty() || textOf(tokens.code[open.back()]) != opening) continue;
+                matches[open.back()] = static_cast<std::uint32_t>(index);
+                matches[index] = static_cast<std::uint32_t>(open.back());
                 open.pop_back();
             }
         }
@@ -326,25 +337,27 @@ private:
 
     // The bracket closing the one at the position.
     std::size_t closing() const {
-        if (list != &tokens.code || position >= limit || matches[position] == std::string::npos ||
-            matches[position] < position)
+        if (list != &tokens.code || position >= limit || matches[position] == unmatched || matches[position] < position)
             unread("a bracket without its match");
         return matches[position];
     }
 
     // Reading tokens.
     const Token& current() const {
-        static const Token end{Kind::symbol, "", std::string::npos};
+        static const Token end{0, 0, Kind::symbol};
         return position < limit ? (*list)[position] : end;
     }
     std::size_t offsetHere() const {
         if (position < limit) return (*list)[position].offset;
         return limit > 0 && limit <= list->size() ? (*list)[limit - 1].offset : code.size();
     }
-    bool is(std::string_view text) const { return position < limit && current().kind != Kind::text && current().text == text; }
+    std::string_view textOf(const Token& token) const { return code.substr(token.offset, token.length); }
+    bool is(std::string_view text) const {
+        return position < limit && current().kind != Kind::text && textOf(current()) == text;
+    }
     bool isName() const { return position < limit && current().kind == Kind::name; }
     std::string_view peekText(std::size_t ahead) const {
-        return position + ahead < limit ? (*list)[position + ahead].text : std::string_view();
+        return position + ahead < limit ? textOf((*list)[position + ahead]) : std::string_view();
     }
     [[noreturn]] void unread(const std::string& message) const { throw Unread{offsetHere(), message}; }
     const Token& advance() {
@@ -364,9 +377,9 @@ private:
     // Past a bracketed part of the code, or to just after the next ";" at this level.
     void skipPast() {
         while (position < limit && !is(";")) {
-            if (list == &tokens.code && matches[position] != std::string::npos && matches[position] > position) {
+            if (list == &tokens.code && matches[position] != unmatched && matches[position] > position) {
                 position = matches[position] + 1;
-                if ((*list)[position - 1].text == "}" && !is(";")) return;
+                if (textOf((*list)[position - 1]) == "}" && !is(";")) return;
             } else {
                 advance();
             }
@@ -388,7 +401,7 @@ private:
             sketch.popLocals(locals);
         }
         Sketch& sketch;
-        const std::vector<Token>* list;
+        const TokenList* list;
         std::size_t position, limit, frame;
         int calls;
         std::size_t locals;
@@ -406,7 +419,7 @@ private:
     std::vector<std::string_view> typeWords() {
         std::vector<std::string_view> words;
         while (isName() || is("*") || is("&")) {
-            const std::string_view word = advance().text;
+            const std::string_view word = textOf(advance());
             if (word != "*" && word != "&") words.push_back(word);
             // The declared name is the last word before what follows it.
             if (!isName() && !is("*") && !is("&")) break;
@@ -419,7 +432,7 @@ private:
         limit = tokens.code.size();
         while (position < limit) {
             if (accept(";")) continue;
-            const std::string_view first = current().text;
+            const std::string_view first = textOf(current());
             if (!isName() || first == "class" || first == "struct" || first == "namespace" || first == "enum" ||
                 first == "typedef" || first == "template" || first == "union" || first == "using") {
                 skipPast();
@@ -449,7 +462,7 @@ private:
             std::vector<std::string_view> words;
             bool array = false;
             while (position < close && !is(",")) {
-                if (isName()) words.push_back(current().text);
+                if (isName()) words.push_back(textOf(current()));
                 if (is("[")) array = true;
                 advance();
             }
@@ -502,7 +515,7 @@ private:
             if (!accept(",")) break;
             while (is("*") || is("&")) advance();
             if (!isName()) unread("expected a name");
-            name = advance().text;
+            name = textOf(advance());
         }
         if (!accept(";")) {
             if (!topLevel) unread("expected \";\"");
@@ -568,7 +581,7 @@ private:
         if (accept(";")) return Flow::next;
         if (is("{")) return block();
         if (isName()) {
-            const std::string_view word = current().text;
+            const std::string_view word = textOf(current());
             if (word == "if") return ifStatement();
             if (word == "for") return forStatement();
             if (word == "while") return whileStatement();
@@ -605,9 +618,9 @@ private:
     }
 
     bool startsDeclaration() const {
-        if (isTypeWord(current().text)) return true;
+        if (isTypeWord(textOf(current()))) return true;
         // "String name = ...": a type the evaluator does not know.
-        return !known(current().text) && position + 1 < limit && (*list)[position + 1].kind == Kind::name;
+        return !known(textOf(current())) && position + 1 < limit && (*list)[position + 1].kind == Kind::name;
     }
 
     bool known(std::string_view name) const {
@@ -766,7 +779,7 @@ private:
         Operand target = conditional();
         if (!(is("=") || is("+=") || is("-=") || is("*=") || is("/=") || is("%="))) return target;
         const std::size_t offset = offsetHere();
-        const std::string_view op = advance().text;
+        const std::string_view op = textOf(advance());
         const SketchValue value = assignment().value;
         if (skipping) return {value};
         if (!target.variable) throw Unread{offset, "an assignment to something other than a variable"};
@@ -802,7 +815,7 @@ private:
         Operand left = unary();
         for (;;) {
             if (position >= limit || current().kind != Kind::symbol) return left;
-            const std::string_view op = current().text;
+            const std::string_view op = textOf(current());
             const int level = precedence(op);
             if (level <= above) return left;
             const std::size_t offset = offsetHere();
@@ -863,7 +876,7 @@ private:
         if (!is("(") || !isTypeWord(peekText(1))) return std::nullopt;
         advance();
         std::vector<std::string_view> words;
-        while (isName()) words.push_back(advance().text);
+        while (isName()) words.push_back(textOf(advance()));
         while (accept("*")) {
         }
         expect(")");
@@ -887,14 +900,14 @@ private:
         if (accept("!")) return {{unary().value.number == 0 ? 1.0 : 0.0, false, -1}};
         if (accept("&")) return unary();  // the address pgm_read_word() is given: its element
         if (is("++") || is("--")) {
-            const std::string_view op = advance().text;
+            const std::string_view op = textOf(advance());
             Operand target = unary();
             return stepped(target, op, offset, true);
         }
         if (accept("sizeof")) return {{static_cast<double>(sizeOf()), false, -1}};
         if (const std::optional<Type> type = castType()) return {converted(unary().value, *type)};
         Operand operand = postfix();
-        if (is("++") || is("--")) return stepped(operand, advance().text, offset, false);
+        if (is("++") || is("--")) return stepped(operand, textOf(advance()), offset, false);
         return operand;
     }
 
@@ -910,13 +923,13 @@ private:
     int sizeOf() {
         const bool parenthesised = accept("(");
         int size = 0;
-        if (parenthesised && isTypeWord(current().text)) {
+        if (parenthesised && isTypeWord(textOf(current()))) {
             std::vector<std::string_view> words;
-            while (isName()) words.push_back(advance().text);
+            while (isName()) words.push_back(textOf(advance()));
             size = typeOf(words).size;
         } else {
             if (!isName()) unread("sizeof of something other than a name");
-            const std::string_view name = advance().text;
+            const std::string_view name = textOf(advance());
             if (const auto array = arrays.find(name); array != arrays.end()) {
                 if (is("[")) {
                     ++skipping;
@@ -942,20 +955,21 @@ private:
         Nested nested(*this);
         const Token& token = current();
         const std::size_t offset = offsetHere();
-        if (token.kind == Kind::number) {
+        if (position < limit && token.kind == Kind::number) {
             advance();
-            return {{token.number, token.floating, -1}};
+            const Number number = numberAt(code, token.offset);
+            return {{number.value, number.floating, -1}};
         }
         if (accept("(")) {
             Operand inner = assignment();
             expect(")");
             return inner;
         }
-        if (!isName()) unread(token.kind == Kind::text ? "a string where a number is wanted" : "expected a number");
-        const std::string_view name = advance().text;
+        if (!isName()) unread(position < limit && token.kind == Kind::text ? "a string where a number is wanted" : "expected a number");
+        const std::string_view name = textOf(advance());
         if (is("(")) return {callNamed(name, offset)};
         if (is("[")) return {element(name, offset)};
-        if (accept(".") || accept("->") || accept("::")) unread("the member " + std::string(name) + "." + std::string(current().text));
+        if (accept(".") || accept("->") || accept("::")) unread("the member " + std::string(name) + "." + std::string(textOf(current())));
         if (skipping) return {{1, false, -1}};
         if (arrays.count(name)) return {{0, false, -1}, nullptr, name};
         return named(name, offset);
@@ -982,13 +996,13 @@ private:
     }
 
     // The value of an expression elsewhere: a #define's body, an array's element.
-    SketchValue within(const std::vector<Token>* other, std::size_t from, std::size_t to, std::size_t offset) {
+    SketchValue within(const TokenList* other, std::size_t from, std::size_t to, std::size_t offset) {
         const Resumed resumed(*this);
         list = other;
         position = from;
         limit = to;
         const SketchValue value = assignment().value;
-        if (position != limit) throw Unread{offset, "more than one value in " + std::string((*list)[from].text)};
+        if (position != limit) throw Unread{offset, "more than one value in " + std::string(textOf((*list)[from]))};
         return value;
     }
 
@@ -1025,7 +1039,7 @@ private:
             const std::size_t start = position;
             const SketchValue value = assignment().value;
             std::string text;
-            for (std::size_t index = start; index < position; ++index) text += (*list)[index].text;
+            for (std::size_t index = start; index < position; ++index) text += textOf((*list)[index]);
             values.emplace_back(value, text);
             if (!accept(",")) break;
         }
@@ -1181,4 +1195,7 @@ int namedNote(std::string_view name) {
     return 12 * (name[next] - '0' + 1) + semitone;
 }
 
-SketchRun runSketch(std::string_view code, SketchSounds& sounds) { return Sketch(code, sounds).run(); }
+SketchRun runSketch(std::string_view code, SketchSounds& sounds) {
+    if (code.size() >= UINT32_MAX) return {false, "the sketch is too large to play"};
+    return Sketch(code, sounds).run();
+}
