@@ -239,9 +239,12 @@ class ArduinoTest(FormatTest):
             (note('G4'), whole / 2)])
 
     def test_tone_calls_with_their_own_lengths_and_delays(self):
+        # loop() is played once, up to the endless loop that halts the sketch.
         sketch = ('void setup() {\n  tone(8, 440, 200);\n  delay(250);   // 50 ms of silence\n'
-                  '  tone(8, NOTE_A5);\n  delay(100);\n  noTone(8);\n  tone(8, 330, 120);\n}\n')
-        self.assertImports('calls.ino', sketch, [(440, 200), (None, 50), (880, 100), (330, 120)])
+                  '  tone(8, NOTE_A5);\n  delay(100);\n  noTone(8);\n  tone(8, 330, 120);\n}\n'
+                  'void loop() {\n  delay(200);\n  tone(8, 262, 500);\n  delay(600);\n  while (true) {}\n'
+                  '  tone(8, 100, 100);\n}\n')
+        self.assertImports('calls.ino', sketch, [(440, 200), (None, 50), (880, 100), (330, 120), (None, 80), (262, 500)])
 
 
 class MmlTest(FormatTest):

@@ -679,13 +679,16 @@ private:
 
     // Runs a loop whose parts are at these places; `test` false is a loop with no test.
     Flow loop(std::optional<std::size_t> test, std::size_t body, std::optional<std::size_t> step, std::size_t end) {
+        position = test.value_or(position);
+        const bool endless = !test || ((is("1") || is("true")) && (peekText(1) == ")" || peekText(1) == ";"));
         for (;;) {
             if (test) {
                 position = *test;
                 if (assignment().value.number == 0) break;
             }
             position = body;
-            if (is(";") || (is("{") && peekText(1) == "}")) throw Stopped{};  // while (1); halts the sketch
+            // "while (1);" is how a sketch halts.
+            if (endless && (is(";") || (is("{") && peekText(1) == "}"))) throw Stopped{};
             const Flow flow = statement();
             if (flow == Flow::returning) return flow;
             if (flow == Flow::breaking) break;
