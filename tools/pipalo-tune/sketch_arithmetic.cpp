@@ -600,10 +600,7 @@ private:
             }
             if (word == "switch" || word == "goto" || word == "case") unread(std::string(word) + " is not read");
             if (startsDeclaration()) {
-                std::vector<std::string_view> words = typeWords();
-                const std::string_view name = words.back();
-                words.pop_back();
-                declarators(name, typeOf(words), false);
+                localDeclaration();
                 return Flow::next;
             }
             if (!known(word)) {
@@ -617,7 +614,16 @@ private:
         return Flow::next;
     }
 
+    void localDeclaration() {
+        std::vector<std::string_view> words = typeWords();
+        if (words.size() < 2) unread("expected a type and a name");
+        const std::string_view name = words.back();
+        words.pop_back();
+        declarators(name, typeOf(words), false);
+    }
+
     bool startsDeclaration() const {
+        if (!isName()) return false;
         if (isTypeWord(textOf(current()))) return true;
         // "String name = ...": a type the evaluator does not know.
         return !known(textOf(current())) && position + 1 < limit && (*list)[position + 1].kind == Kind::name;
@@ -708,10 +714,7 @@ private:
         expect("(");
         if (!is(";")) {
             if (startsDeclaration()) {
-                std::vector<std::string_view> words = typeWords();
-                const std::string_view name = words.back();
-                words.pop_back();
-                declarators(name, typeOf(words), false);
+                localDeclaration();
             } else {
                 assignment();
                 expect(";");
