@@ -1,4 +1,5 @@
-// Arduino sketches that play a melody: a NOTE_xx array (the names of pitches.h) with
+// Arduino sketches that play a melody: played by their own arithmetic where the evaluator
+// reads them, else read by their values: a NOTE_xx array (the names of pitches.h) with
 // a duration array or with durations between the notes, or plain tone(pin, f, ms) calls.
 #include <algorithm>
 #include <cctype>

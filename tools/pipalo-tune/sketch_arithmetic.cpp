@@ -38,6 +38,8 @@ struct Unread {
 // Raised where the sketch stops on purpose (exit(), while (1);) or the melody is full.
 struct Stopped {};
 
+constexpr const char* noEntry = "no setup() or loop() to play";
+
 // Integers are exact in a double up to here; past it the sketch's own would overflow.
 constexpr double largestInteger = 9007199254740992.0;
 // The tokens read, counted again on every pass of a loop: far more than real melodies
@@ -277,7 +279,7 @@ public:
             const auto setup = functions.find("setup");
             const auto loop = functions.find("loop");
             if (setup == functions.end() && loop == functions.end())
-                return {false, placeOf(code, 0) + ": no setup() or loop() to play"};
+                return {false, placeOf(code, 0) + ": " + noEntry};
             try {
                 if (setup != functions.end()) call(setup->second, {}, 0);
                 if (loop != functions.end()) call(loop->second, {}, 0);
@@ -1201,7 +1203,22 @@ int namedNote(std::string_view name) {
     return 12 * (name[next] - '0' + 1) + semitone;
 }
 
+namespace {
+
+bool hasWord(std::string_view code, std::string_view word) {
+    for (std::size_t found = code.find(word); found != std::string_view::npos; found = code.find(word, found + 1)) {
+        const std::size_t after = found + word.size();
+        if ((found == 0 || !isNameCharacter(code[found - 1])) && (after == code.size() || !isNameCharacter(code[after])))
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 SketchRun runSketch(std::string_view code, SketchSounds& sounds) {
     if (code.size() >= UINT32_MAX) return {false, "the sketch is too large to play"};
+    // Most texts that are no sketch never name either: they are not tokenized at all.
+    if (!hasWord(code, "setup") && !hasWord(code, "loop")) return {false, placeOf(code, 0) + ": " + noEntry};
     return Sketch(code, sounds).run();
 }
