@@ -21,11 +21,11 @@ namespace {
 
 enum class Kind : std::uint8_t { name, number, text, symbol };
 
-// Kept small, since a sketch of 16 MiB may hold millions: its text is found in the code.
+// Kept small, since a sketch of 16 MiB may hold millions: its text and kind are found
+// in the code.
 struct Token {
     std::uint32_t offset;
     std::uint32_t length;
-    Kind kind;
 };
 
 using TokenList = std::deque<Token>;  // grows without copying what it holds
@@ -113,8 +113,8 @@ struct Tokens {
 Tokens tokenize(std::string_view code) {
     Tokens tokens;
     TokenList* into = &tokens.code;
-    auto add = [&](Kind kind, std::size_t start, std::size_t length) {
-        into->push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(length), kind});
+    auto add = [&](std::size_t start, std::size_t length) {
+        into->push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(length)});
     };
     std::string_view defining;
     std::size_t defineStart = 0;
@@ -168,22 +168,22 @@ Tokens tokenize(std::string_view code) {
         lineStart = false;
         if (isDigit(character) || (character == '.' && index + 1 < code.size() && isDigit(code[index + 1]))) {
             const std::size_t length = numberAt(code, index).length;
-            add(Kind::number, index, length);
+            add(index, length);
             index += length;
         } else if (isNameCharacter(character)) {
             std::size_t end = index;
             while (end < code.size() && isNameCharacter(code[end])) ++end;
-            add(Kind::name, index, end - index);
+            add(index, end - index);
             index = end;
         } else if (character == '"' || character == '\'') {
             std::size_t end = index + 1;
             while (end < code.size() && code[end] != character && code[end] != '\n') ++end;
             end = std::min(end + 1, code.size());
-            add(Kind::text, index, end - index);
+            add(index, end - index);
             index = end;
         } else {
             const std::size_t length = isSymbolPair(code.substr(index, 2)) ? 2 : 1;
-            add(Kind::symbol, index, length);
+            add(index, length);
             index += length;
         }
     }
@@ -324,7 +324,7 @@ private:
         std::vector<std::size_t> open;
         for (std::size_t index = 0; index < tokens.code.size(); ++index) {
             const std::string_view text = textOf(tokens.code[index]);
-            if (tokens.code[index].kind != Kind::symbol) continue;
+            if (kindOf(tokens.code[index]) != Kind::symbol) continue;
             if (text == "(" || text == "[" || text == "{") {
                 open.push_back(index);
             } else if (text == ")" || text == "]" || text == "}") {
@@ -346,7 +346,7 @@ private:
 
     // Reading tokens.
     const Token& current() const {
-        static const Token end{0, 0, Kind::symbol};
+        static const Token end{0, 0};
         return position < limit ? (*list)[position] : end;
     }
     std::size_t offsetHere() const {
@@ -354,10 +354,16 @@ private:
         return limit > 0 && limit <= list->size() ? (*list)[limit - 1].offset : code.size();
     }
     std::string_view textOf(const Token& token) const { return code.substr(token.offset, token.length); }
-    bool is(std::string_view text) const {
-        return position < limit && current().kind != Kind::text && textOf(current()) == text;
+    Kind kindOf(const Token& token) const {
+        const char first = token.length > 0 ? code[token.offset] : ' ';
+        if (isDigit(first) || (first == '.' && token.length > 1)) return Kind::number;
+        if (first == '"' || first == '\'') return Kind::text;
+        return isNameCharacter(first) ? Kind::name : Kind::symbol;
     }
-    bool isName() const { return position < limit && current().kind == Kind::name; }
+    bool is(std::string_view text) const {
+        return position < limit && kindOf(current()) != Kind::text && textOf(current()) == text;
+    }
+    bool isName() const { return position < limit && kindOf(current()) == Kind::name; }
     std::string_view peekText(std::size_t ahead) const {
         return position + ahead < limit ? textOf((*list)[position + ahead]) : std::string_view();
     }
@@ -628,7 +634,7 @@ private:
         if (!isName()) return false;
         if (isTypeWord(textOf(current()))) return true;
         // "String name = ...": a type the evaluator does not know.
-        return !known(textOf(current())) && position + 1 < limit && (*list)[position + 1].kind == Kind::name;
+        return !known(textOf(current())) && position + 1 < limit && kindOf((*list)[position + 1]) == Kind::name;
     }
 
     bool known(std::string_view name) const {
@@ -822,7 +828,7 @@ private:
         Nested nested(*this);
         Operand left = unary();
         for (;;) {
-            if (position >= limit || current().kind != Kind::symbol) return left;
+            if (position >= limit || kindOf(current()) != Kind::symbol) return left;
             const std::string_view op = textOf(current());
             const int level = precedence(op);
             if (level <= above) return left;
@@ -963,7 +969,7 @@ private:
         Nested nested(*this);
         const Token& token = current();
         const std::size_t offset = offsetHere();
-        if (position < limit && token.kind == Kind::number) {
+        if (position < limit && kindOf(token) == Kind::number) {
             advance();
             const Number number = numberAt(code, token.offset);
             return {{number.value, number.floating, -1}};
@@ -973,7 +979,7 @@ private:
             expect(")");
             return inner;
         }
-        if (!isName()) unread(position < limit && token.kind == Kind::text ? "a string where a number is wanted" : "expected a number");
+        if (!isName()) unread(position < limit && kindOf(token) == Kind::text ? "a string where a number is wanted" : "expected a number");
         const std::string_view name = textOf(advance());
         if (is("(")) return {callNamed(name, offset)};
         if (is("[")) return {element(name, offset)};
