@@ -45,8 +45,8 @@ constexpr double largestInteger = 9007199254740992.0;
 // The tokens read, counted again on every pass of a loop: far more than real melodies
 // take (a note costs a loop body's few dozen), and growing with the sketch only as it
 // grows. A sketch past it is read by its values instead.
-constexpr std::size_t leastStepBudget = 4'000'000;
-constexpr std::size_t stepsPerToken = 2;
+constexpr std::size_t leastStepBudget = 1'000'000;
+constexpr std::size_t stepsPerToken = 1;
 constexpr int deepestNesting = 400;
 constexpr int deepestCalls = 32;
 
