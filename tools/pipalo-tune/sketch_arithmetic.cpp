@@ -981,6 +981,13 @@ private:
         }
         if (!isName()) unread(position < limit && kindOf(token) == Kind::text ? "a string where a number is wanted" : "expected a number");
         const std::string_view name = textOf(advance());
+        if (is("(") && isTypeWord(name)) {
+            // int(x), as C++ sketches cast
+            advance();
+            const SketchValue value = assignment().value;
+            expect(")");
+            return {converted(value, typeOf({name}))};
+        }
         if (is("(")) return {callNamed(name, offset)};
         if (is("[")) return {element(name, offset)};
         if (accept(".") || accept("->") || accept("::")) unread("the member " + std::string(name) + "." + std::string(textOf(current())));
