@@ -42,11 +42,12 @@ constexpr const char* noEntry = "no setup() or loop() to play";
 
 // Integers are exact in a double up to here; past it the sketch's own would overflow.
 constexpr double largestInteger = 9007199254740992.0;
-// The tokens read, counted again on every pass of a loop: far more than real melodies
-// take (a note costs a loop body's few dozen), and growing with the sketch only as it
-// grows. A sketch past it is read by its values instead.
-constexpr std::size_t leastStepBudget = 1'000'000;
-constexpr std::size_t stepsPerToken = 1;
+// The tokens read and the levels of expressions and statements entered, counted again on
+// every pass of a loop: far more than real melodies take (a note costs a loop body's few
+// hundred), and growing with the sketch only as it grows. A sketch past it is read by
+// its values instead.
+constexpr std::size_t leastStepBudget = 2'000'000;
+constexpr std::size_t stepsPerToken = 2;
 constexpr int deepestNesting = 400;
 constexpr int deepestCalls = 32;
 
@@ -368,8 +369,11 @@ private:
         return position + ahead < limit ? textOf((*list)[position + ahead]) : std::string_view();
     }
     [[noreturn]] void unread(const std::string& message) const { throw Unread{offsetHere(), message}; }
-    const Token& advance() {
+    void step() {
         if (++steps > budget) unread("the sketch runs on past what any melody needs");
+    }
+    const Token& advance() {
+        step();
         if (position >= limit) unread("the sketch ends here unfinished");
         return (*list)[position++];
     }
@@ -417,6 +421,7 @@ private:
 
     struct Nested {
         explicit Nested(Sketch& sketch) : sketch(sketch) {
+            sketch.step();  // each level is work, even where it reads no token
             if (++sketch.nesting > deepestNesting) sketch.unread("nested deeper than any melody needs");
         }
         ~Nested() { --sketch.nesting; }
