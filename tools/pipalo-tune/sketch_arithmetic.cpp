@@ -802,7 +802,8 @@ private:
         const SketchValue value = assignment().value;
         if (skipping) return {value};
         if (!target.variable) throw Unread{offset, "an assignment to something other than a variable"};
-        const SketchValue result = op == "=" ? value : arithmetic(op.substr(0, 1), target.variable->value, value, offset);
+        const SketchValue result =
+            op == "=" ? value : arithmetic(op.substr(0, 1), target.variable->value, value, offset);
         target.variable->value = stored(result, *target.variable);
         return {target.variable->value, target.variable};
     }
@@ -984,7 +985,9 @@ private:
             expect(")");
             return inner;
         }
-        if (!isName()) unread(position < limit && kindOf(token) == Kind::text ? "a string where a number is wanted" : "expected a number");
+        if (!isName())
+            unread(position < limit && kindOf(token) == Kind::text ? "a string where a number is wanted"
+                                                                   : "expected a number");
         const std::string_view name = textOf(advance());
         if (is("(") && isTypeWord(name)) {
             // int(x), as C++ sketches cast
@@ -995,7 +998,8 @@ private:
         }
         if (is("(")) return {callNamed(name, offset)};
         if (is("[")) return {element(name, offset)};
-        if (accept(".") || accept("->") || accept("::")) unread("the member " + std::string(name) + "." + std::string(textOf(current())));
+        if (accept(".") || accept("->") || accept("::"))
+            unread("the member " + std::string(name) + "." + std::string(textOf(current())));
         if (skipping) return {{1, false, -1}};
         if (arrays.count(name)) return {{0, false, -1}, nullptr, name};
         return named(name, offset);
@@ -1080,10 +1084,11 @@ private:
 
     // "d*0.9" or "0.9*d": the d the length is a fraction of, else empty.
     static std::string fractionOf(const std::string& text) {
-        const std::size_t star = text.rfind('*');
-        if (star == std::string::npos) return {};
-        for (const auto& [number, base] : {std::pair{text.substr(star + 1), text.substr(0, star)},
-                                           std::pair{text.substr(0, text.find('*')), text.substr(text.find('*') + 1)}}) {
+        const std::size_t last = text.rfind('*');
+        const std::size_t first = text.find('*');
+        if (last == std::string::npos) return {};
+        for (const auto& [number, base] : {std::pair{text.substr(last + 1), text.substr(0, last)},
+                                           std::pair{text.substr(0, first), text.substr(first + 1)}}) {
             double factor = 0;
             const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), factor);
             if (error == std::errc() && end == number.data() + number.size() && factor > 0 && factor < 1)
@@ -1226,8 +1231,8 @@ namespace {
 bool hasWord(std::string_view code, std::string_view word) {
     for (std::size_t found = code.find(word); found != std::string_view::npos; found = code.find(word, found + 1)) {
         const std::size_t after = found + word.size();
-        if ((found == 0 || !isNameCharacter(code[found - 1])) && (after == code.size() || !isNameCharacter(code[after])))
-            return true;
+        const bool starts = found == 0 || !isNameCharacter(code[found - 1]);
+        if (starts && (after == code.size() || !isNameCharacter(code[after]))) return true;
     }
     return false;
 }
