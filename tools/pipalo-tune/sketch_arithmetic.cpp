@@ -46,7 +46,7 @@ constexpr double largestInteger = 9007199254740992.0;
 // every pass of a loop: far more than real melodies take (a note costs a loop body's few
 // hundred), and growing with the sketch only as it grows. A sketch past it is read by
 // its values instead.
-constexpr std::size_t leastStepBudget = 2'000'000;
+constexpr std::size_t leastStepBudget = 1'000'000;
 constexpr std::size_t stepsPerToken = 2;
 constexpr int deepestNesting = 400;
 constexpr int deepestCalls = 32;
