@@ -322,17 +322,17 @@ private:
 
     void matchBrackets() {
         matches.assign(tokens.code.size(), unmatched);
-        std::vector<std::size_t> open;
+        std::vector<std::uint32_t> open;
         for (std::size_t index = 0; index < tokens.code.size(); ++index) {
             const std::string_view text = textOf(tokens.code[index]);
             if (kindOf(tokens.code[index]) != Kind::symbol) continue;
             if (text == "(" || text == "[" || text == "{") {
-                open.push_back(index);
+                open.push_back(static_cast<std::uint32_t>(index));
             } else if (text == ")" || text == "]" || text == "}") {
                 const std::string_view opening = text == ")" ? "(" : text == "]" ? "[" : "{";
                 if (open.empty() || textOf(tokens.code[open.back()]) != opening) continue;
                 matches[open.back()] = static_cast<std::uint32_t>(index);
-                matches[index] = static_cast<std::uint32_t>(open.back());
+                matches[index] = open.back();
                 open.pop_back();
             }
         }
