@@ -245,6 +245,24 @@ class ArduinoTest(FormatTest):
                   'void loop() {\n  delay(200);\n  tone(8, 262, 500);\n  delay(600);\n  while (true) {}\n'
                   '  tone(8, 100, 100);\n}\n')
         self.assertImports('calls.ino', sketch, [(440, 200), (None, 50), (880, 100), (330, 120), (None, 80), (262, 500)])
+        # A pin toggled between delayMicroseconds() is a square wave, heard from its second rise
+        # to its last wait; the notes are named by characters looked up in a local array.
+        sketch = ('int speakerPin = 9;\nchar notes[] = "cg a";\nint beats[] = {1, 2, 1, 1};\nint tempo = 100;\n'
+                  'void playTone(int tone, int duration) {\n'
+                  '  for (long i = 0; i < duration * 1000L; i += tone * 2) {\n'
+                  '    digitalWrite(speakerPin, HIGH);\n    delayMicroseconds(tone);\n'
+                  '    digitalWrite(speakerPin, LOW);\n    delayMicroseconds(tone);\n  }\n}\n'
+                  'void playNote(char note, int duration) {\n'
+                  "  char names[] = { 'c', 'd', 'e', 'f', 'g', 'a', 'b', 'C' };\n"
+                  '  int tones[] = { 1915, 1700, 1519, 1432, 1275, 1136, 1014, 956 };\n'
+                  '  for (int i = 0; i < 8; i++)\n    if (names[i] == note) playTone(tones[i], duration);\n}\n'
+                  'void setup() { pinMode(speakerPin, OUTPUT); digitalWrite(LED_BUILTIN, HIGH); }\n'
+                  'void loop() {\n  for (int i = 0; i < 4; i++) {\n'
+                  "    if (notes[i] == ' ') delay(beats[i] * tempo);\n"
+                  '    else playNote(notes[i], beats[i] * tempo);\n    delay(tempo / 2);\n  }\n}\n')
+        self.assertImports('wave.ino', sketch, [
+            (None, 3.83), (1e6 / 3830, 26 * 3.83), (None, 50 + 2.55), (1e6 / 2550, 78 * 2.55), (None, 150 + 2.272),
+            (1e6 / 2272, 44 * 2.272)])
 
 
 class MmlTest(FormatTest):

@@ -29,8 +29,9 @@ std::string lowerCase(std::string text) {
     return text;
 }
 
-// The text with its comments and strings blanked, so that offsets stay where they were.
-std::string codeOnly(std::string_view text) {
+// The text with its comments blanked, and its strings unless kept, so that offsets stay
+// where they were.
+std::string codeOnly(std::string_view text, bool keepStrings = false) {
     std::string code(text);
     for (std::size_t index = 0; index < code.size(); ++index) {
         if (code.compare(index, 2, "//") == 0) {
@@ -42,8 +43,10 @@ std::string codeOnly(std::string_view text) {
             --index;
         } else if (code[index] == '"' || code[index] == '\'') {
             const char quote = code[index];
-            for (++index; index < code.size() && code[index] != quote && code[index] != '\n'; ++index)
-                code[index] = ' ';
+            for (++index; index < code.size() && code[index] != quote && code[index] != '\n'; ++index) {
+                if (keepStrings && code[index] == '\\' && index + 1 < code.size() && code[index + 1] != '\n') ++index;
+                else if (!keepStrings) code[index] = ' ';
+            }
         }
     }
     return code;
@@ -442,7 +445,7 @@ std::string importArduino(std::string_view text, MelodyBuilder& melody) {
     const std::string code = codeOnly(text);
     MelodyBuilder played(melody.source, melody.binary, melody.options);
     Timeline timeline(played);
-    const SketchRun run = runSketch(code, timeline);
+    const SketchRun run = runSketch(codeOnly(text, true), timeline);
     if (run.ran) {
         timeline.finish();
         if (std::any_of(played.melody.begin(), played.melody.end(),

@@ -12,6 +12,7 @@
 #include <map>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "melody.h"
@@ -178,7 +179,8 @@ Tokens tokenize(std::string_view code) {
             index = end;
         } else if (character == '"' || character == '\'') {
             std::size_t end = index + 1;
-            while (end < code.size() && code[end] != character && code[end] != '\n') ++end;
+            while (end < code.size() && code[end] != character && code[end] != '\n')
+                end += code[end] == '\\' && end + 1 < code.size() && code[end + 1] != '\n' ? 2 : 1;
             end = std::min(end + 1, code.size());
             add(index, end - index);
             index = end;
@@ -190,6 +192,22 @@ Tokens tokenize(std::string_view code) {
     }
     endDirective();
     return tokens;
+}
+
+// The characters a string or character constant stands for, its quotes and escapes read.
+std::string characters(std::string_view quoted) {
+    std::string read;
+    for (std::size_t index = 1; index + 1 < quoted.size(); ++index) {
+        char character = quoted[index];
+        if (character == '\\' && index + 2 < quoted.size()) {
+            character = quoted[++index];
+            if (character == 'n') character = '\n';
+            else if (character == 't') character = '\t';
+            else if (character == '0') character = '\0';
+        }
+        read += character;
+    }
+    return read;
 }
 
 // Sizes as the AVR boards that most sketches are written for have them.
@@ -319,6 +337,12 @@ private:
     int skipping = 0;  // while above 0, statements and expressions are only read past
     SketchValue returned;
     std::string toneLengthBase;  // the wait the last tone's length is a fraction of
+    // A pin toggled by digitalWrite() between delayMicroseconds() is a square wave: a tone.
+    double clock = 0;  // milliseconds, as the waits move it
+    std::map<long long, bool> pinHigh;
+    std::map<long long, double> risenAt;
+    std::optional<long long> wavePin;
+    double wavePeriod = 0;
 
     void matchBrackets() {
         matches.assign(tokens.code.size(), unmatched);
@@ -502,7 +526,6 @@ private:
         for (;;) {
             const std::size_t offset = offsetHere();
             if (accept("[")) {
-                if (!topLevel) unread("an array inside a function");
                 declareArray(name, type);
             } else {
                 Variable variable{{0, type.floating, -1}, type.floating, type.size, {}, offset};
@@ -551,7 +574,13 @@ private:
         while (is("[")) position = closing() + 1;
         while (isName()) advance();  // PROGMEM
         if (accept("=")) {
-            if (is("{")) {
+            if (position < limit && kindOf(current()) == Kind::text && textOf(current()).starts_with('"')) {
+                // "ccggaag": its characters and the 0 that ends them.
+                for (const char character : characters(textOf(advance())))
+                    array.values.emplace_back(SketchValue{static_cast<double>(character), false, -1});
+                array.values.emplace_back(SketchValue{});
+                array.elements.resize(array.values.size());
+            } else if (is("{")) {
                 const std::size_t close = closing();
                 advance();
                 while (position < close) {
@@ -569,7 +598,7 @@ private:
             array.unread = "an array given its values as the sketch runs";
         }
         array.values.resize(array.elements.size());
-        arrays[name] = std::move(array);
+        if (!skipping) arrays[name] = std::move(array);
     }
 
     // Values as C converts them on storing.
@@ -612,6 +641,18 @@ private:
                 return word == "break" ? Flow::breaking : Flow::continuing;
             }
             if (word == "switch" || word == "goto" || word == "case") unread(std::string(word) + " is not read");
+            if (word == "digitalWrite") {
+                // A pin the sketch names without a value (LED_BUILTIN) makes no sound.
+                const std::size_t start = position;
+                try {
+                    assignment();
+                    expect(";");
+                } catch (const Unread&) {
+                    position = start;
+                    skipPast();
+                }
+                return Flow::next;
+            }
             if (startsDeclaration()) {
                 localDeclaration();
                 return Flow::next;
@@ -648,7 +689,8 @@ private:
     }
 
     static bool isBuiltin(std::string_view name) {
-        return name == "tone" || name == "noTone" || name == "delay" || name == "exit" || name == "abs" ||
+        return name == "tone" || name == "noTone" || name == "delay" || name == "delayMicroseconds" ||
+               name == "digitalWrite" || name == "exit" || name == "abs" ||
                name == "min" || name == "max" || name.starts_with("pgm_read_");
     }
 
@@ -975,6 +1017,11 @@ private:
         Nested nested(*this);
         const Token& token = current();
         const std::size_t offset = offsetHere();
+        if (position < limit && kindOf(token) == Kind::text && textOf(token).starts_with('\'')) {
+            const std::string character = characters(textOf(advance()));
+            if (character.size() != 1) throw Unread{offset, "a character constant of " + std::to_string(character.size())};
+            return {{static_cast<double>(static_cast<unsigned char>(character[0])), false, -1}};
+        }
         if (position < limit && kindOf(token) == Kind::number) {
             advance();
             const Number number = numberAt(code, token.offset);
@@ -1117,6 +1164,19 @@ private:
             if (values.size() < least || values.size() > most)
                 throw Unread{offset, std::string(name) + "() with " + std::to_string(values.size()) + " arguments"};
         };
+        if (name == "delayMicroseconds") {
+            wants(1, 1);
+            const double wait = milliseconds(values[0].first, offset) / 1000;
+            clock += wait;
+            sounds.delay(wait, false);
+            return {};
+        }
+        if (name == "digitalWrite") {
+            wants(2, 2);
+            toggle(static_cast<long long>(values[0].first.number), values[1].first.number != 0);
+            return {};
+        }
+        if (name == "tone" || name == "noTone" || name == "delay") endWave();
         if (name == "tone") {
             wants(2, 3);
             sounds.at(offset);
@@ -1132,6 +1192,8 @@ private:
         if (name == "delay") {
             wants(1, 1);
             sounds.at(offset);
+            clock += milliseconds(values[0].first, offset);
+            risenAt.clear();
             sounds.delay(milliseconds(values[0].first, offset),
                          !toneLengthBase.empty() && unwrapped(values[0].second) == toneLengthBase);
             toneLengthBase.clear();
@@ -1153,6 +1215,29 @@ private:
         std::vector<SketchValue> given;
         for (const auto& value : values) given.push_back(value.first);
         return call(function->second, given, offset);
+    }
+
+    // A rise of the pin: the wave goes on at its period, or ends, or one begins.
+    void toggle(long long pin, bool high) {
+        const bool wasHigh = std::exchange(pinHigh[pin], high);
+        if (!high || wasHigh) return;
+        const auto previous = risenAt.find(pin);
+        const double period = previous == risenAt.end() ? 0 : clock - previous->second;
+        risenAt[pin] = clock;
+        if (wavePin && *wavePin != pin) return;
+        if (wavePin && std::abs(period - wavePeriod) <= wavePeriod / 20) return;
+        endWave();
+        const double hertz = period > 0 ? 1000 / period : 0;
+        if (hertz < 20 || hertz > 20000) return;  // a light blinking, not a sound
+        wavePin = pin;
+        wavePeriod = period;
+        sounds.tone({hertz, true, -1}, -1);
+    }
+
+    void endWave() {
+        if (!wavePin) return;
+        wavePin.reset();
+        sounds.noTone();
     }
 
     SketchValue call(const Function& function, const std::vector<SketchValue>& given, std::size_t offset) {
