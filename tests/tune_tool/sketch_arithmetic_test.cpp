@@ -75,8 +75,10 @@ TEST(SketchArithmetic, WhatItDoesNotReadIsNamedWithItsPlace) {
               "line 2, column 22: notes[2] is outside its 2 values");
     EXPECT_EQ(failure("void setup() {\n  switch (1) {}\n}"), "line 2, column 3: switch is not read");
     EXPECT_EQ(failure("void setup() { delay(millis()); }"), "line 1, column 22: millis(), which is not read");
-    EXPECT_EQ(failure("void setup() { delay(9007199254740992 * 2); }"),
+    EXPECT_EQ(failure("void setup() { delay(4503599627370496 * 4); }"),
               "line 1, column 39: a number beyond the sketch's own");
+    EXPECT_EQ(failure("int notes[] = {1};\nvoid setup() { delay(notes[99999999999999999999]); }"),
+              "line 2, column 28: a number beyond the sketch's own");
 }
 
 TEST(SketchArithmetic, EndlessWorkDeepNestingAndRecursionStop) {

@@ -1019,12 +1019,15 @@ private:
         const std::size_t offset = offsetHere();
         if (position < limit && kindOf(token) == Kind::text && textOf(token).starts_with('\'')) {
             const std::string character = characters(textOf(advance()));
-            if (character.size() != 1) throw Unread{offset, "a character constant of " + std::to_string(character.size())};
+            if (character.size() != 1)
+                throw Unread{offset, "a character constant of " + std::to_string(character.size())};
             return {{static_cast<double>(static_cast<unsigned char>(character[0])), false, -1}};
         }
         if (position < limit && kindOf(token) == Kind::number) {
             advance();
             const Number number = numberAt(code, token.offset);
+            if (!number.floating && !(number.value < largestInteger))
+                throw Unread{offset, "a number beyond the sketch's own"};
             return {{number.value, number.floating, -1}};
         }
         if (accept("(")) {
@@ -1096,9 +1099,11 @@ private:
         if (found == arrays.end()) throw Unread{offset, std::string(name) + "[], which the sketch does not declare"};
         Array& array = found->second;
         if (!array.unread.empty()) throw Unread{offset, array.unread};
-        if (index.floating || index.number < 0 || index.number >= static_cast<double>(array.elements.size()))
-            throw Unread{offset, std::string(name) + "[" + std::to_string(static_cast<long long>(index.number)) +
-                                     "] is outside its " + std::to_string(array.elements.size()) + " values"};
+        if (index.floating || index.number < 0 || index.number >= static_cast<double>(array.elements.size())) {
+            const std::string shown = index.floating ? "a fraction" : std::to_string(static_cast<long long>(index.number));
+            throw Unread{offset, std::string(name) + "[" + shown + "] is outside its " +
+                                     std::to_string(array.elements.size()) + " values"};
+        }
         const auto at = static_cast<std::size_t>(index.number);
         std::optional<SketchValue>& value = array.values[at];
         if (!value) {
@@ -1173,7 +1178,7 @@ private:
         }
         if (name == "digitalWrite") {
             wants(2, 2);
-            toggle(static_cast<long long>(values[0].first.number), values[1].first.number != 0);
+            toggle(static_cast<long long>(integer(values[0].first).number), values[1].first.number != 0);
             return {};
         }
         if (name == "tone" || name == "noTone" || name == "delay") endWave();
