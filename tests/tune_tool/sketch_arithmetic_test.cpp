@@ -70,7 +70,8 @@ TEST(SketchArithmetic, LoopsConditionsFunctionsAndTheArticulatedWait) {
 
 TEST(SketchArithmetic, WhatItDoesNotReadIsNamedWithItsPlace) {
     EXPECT_EQ(failure("int melody[] = {1};"), "line 1, column 1: no setup() or loop() to play");
-    EXPECT_EQ(failure("int zero = 0;\nvoid setup() {\n  delay(10 / zero);\n}"), "line 3, column 12: a division by zero");
+    EXPECT_EQ(failure("int zero = 0;\nvoid setup() {\n  delay(10 / zero);\n}"),
+              "line 3, column 12: a division by zero");
     EXPECT_EQ(failure("int notes[] = {1, 2};\nvoid setup() { delay(notes[2]); }"),
               "line 2, column 22: notes[2] is outside its 2 values");
     EXPECT_EQ(failure("void setup() {\n  switch (1) {}\n}"), "line 2, column 3: switch is not read");
@@ -82,13 +83,15 @@ TEST(SketchArithmetic, WhatItDoesNotReadIsNamedWithItsPlace) {
 }
 
 TEST(SketchArithmetic, EndlessWorkDeepNestingAndRecursionStop) {
-    EXPECT_NE(failure("long x;\nvoid setup() { while (x >= 0) { x = x + 1; } }").find("runs on past"), std::string::npos);
+    EXPECT_NE(failure("long x;\nvoid setup() { while (x >= 0) { x = x + 1; } }").find("runs on past"),
+              std::string::npos);
     EXPECT_NE(failure("void setup() { delay(" + std::string(100000, '(') + "1" + std::string(100000, ')') + "); }")
                   .find("nested deeper"),
               std::string::npos);
     EXPECT_NE(failure("int f(int n) { return f(n) + f(n); }\nvoid setup() { delay(f(1)); }").find("deeper"),
               std::string::npos);
-    EXPECT_NE(failure("#define A B + B\n#define B A + A\nvoid setup() { delay(A); }").find("deeper"), std::string::npos);
+    EXPECT_NE(failure("#define A B + B\n#define B A + A\nvoid setup() { delay(A); }").find("deeper"),
+              std::string::npos);
 }
 
 }  // namespace

@@ -1100,7 +1100,8 @@ private:
         Array& array = found->second;
         if (!array.unread.empty()) throw Unread{offset, array.unread};
         if (index.floating || index.number < 0 || index.number >= static_cast<double>(array.elements.size())) {
-            const std::string shown = index.floating ? "a fraction" : std::to_string(static_cast<long long>(index.number));
+            const std::string shown =
+                index.floating ? "a fraction" : std::to_string(static_cast<long long>(index.number));
             throw Unread{offset, std::string(name) + "[" + shown + "] is outside its " +
                                      std::to_string(array.elements.size()) + " values"};
         }
