@@ -312,8 +312,9 @@ std::string readArrays(const SourceText& source, const std::string& code, const 
         const DurationReading reading = durationReading(code, *durations);
         wholeNote = reading.wholeNote;
         // Notes that short are a misreading, not a melody.
-        const bool allShort = std::all_of(durations->elements.begin(), durations->elements.end(),
-                                          [](const Element& element) { return std::abs(*numberIn(element.text)) < 20; });
+        const bool allShort =
+            std::all_of(durations->elements.begin(), durations->elements.end(),
+                        [](const Element& element) { return std::abs(*numberIn(element.text)) < 20; });
         if (reading.byValues && !wholeNote && allShort)
             return errorAt(source, durations->offset,
                            "read " + durations->name + " as milliseconds (" + reading.why +
