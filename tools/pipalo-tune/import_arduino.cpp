@@ -443,7 +443,6 @@ std::string readCalls(const SourceText& source, const std::string& code, MelodyB
 // calls read by what they hold, and the reason told.
 std::string importArduino(std::string_view text, MelodyBuilder& melody) {
     const SourceText source{text};
-    const std::string code = codeOnly(text);
     MelodyBuilder played(melody.source, melody.binary, melody.options);
     Timeline timeline(played);
     const SketchRun run = runSketch(codeOnly(text, true), timeline);
@@ -458,6 +457,7 @@ std::string importArduino(std::string_view text, MelodyBuilder& melody) {
     }
     melody.notice("read the sketch by the values it holds: " +
                   (run.ran ? std::string("its setup() and loop() play no tone") : run.failure));
+    const std::string code = codeOnly(text);
     const std::vector<Array> found = arrays(code);
     for (std::size_t index = 0; index < found.size(); ++index)
         if (namesNotes(found[index])) return readArrays(source, code, found, index, melody);
