@@ -188,23 +188,54 @@ class ArduinoTest(FormatTest):
         # the Arduino example's 1000 ms whole note.
         got, messages = self.imported('bare.ino', 'int melody[] = {NOTE_C4, NOTE_G3}; int noteDurations[] = {4, 8};')
         self.assertEqual(got, records([(note('C4'), 250), (note('G3'), 125)]))
+        self.assertIn('pipalo-tune: read the sketch by the values it holds: line 1, column 1: '
+                      'no setup() or loop() to play', messages)
         self.assertIn('pipalo-tune: read noteDurations as note values of a 1000 ms whole note: '
                       'all are 1, 2, 4, 8, 16 or 32', messages)
-        # Divided through a variable, at the sketch's tempo; a negative divider is dotted.
+        played = "pipalo-tune: played the sketch's setup() and loop() by its own arithmetic"
+        # Divided through a variable, at the sketch's tempo, in its integers (2000 / 16 * 1.5 is 187
+        # once stored): a negative divider is dotted, and a tone cut to 90 % of its wait keeps the wait.
         sketch = ('int tempo = 120;\nint wholenote = (60000 * 4) / tempo;\n'
-                  'int melody[] = {NOTE_A4, NOTE_B4, REST};\nint durations[] = {4, -8, 2};\n'
-                  'void loop() {\n  for (int i = 0; i < 3; i++) {\n    int divider = durations[i];\n'
+                  'int melody[] = {NOTE_A4, NOTE_B4, REST, NOTE_C5};\nint durations[] = {4, -8, 2, -16};\n'
+                  'void loop() {\n  for (int i = 0; i < 4; i++) {\n    int divider = durations[i];\n'
                   '    int noteDuration = wholenote / abs(divider);\n    if (divider < 0) noteDuration *= 1.5;\n'
                   '    tone(11, melody[i], noteDuration * 0.9);\n    delay(noteDuration);\n  }\n}\n')
         got, messages = self.imported('dotted.ino', sketch)
-        self.assertEqual(got, records([(note('A4'), 500), (note('B4'), 375), (None, 1000)]))
-        self.assertIn('pipalo-tune: read durations as note values of a 2000 ms whole note: '
-                      'the sketch divides by them', messages)
+        self.assertEqual(got, records([(note('A4'), 500), (note('B4'), 375), (None, 1000), (note('C5'), 187)]))
+        self.assertIn(played, messages)
+        # Lengths from a tempo, in floating and integer arithmetic: 60000 / 80 * (4.0 / 4) is 750 ms.
+        sketch = ('const int tempo = 80;\nint melody[] = {NOTE_C4, NOTE_E4, NOTE_G4};\n'
+                  'int durations[] = {4, 8, 2};\nvoid setup() {\n  for (int i = 0; i < 3; i++) {\n'
+                  '    int noteDuration = (60000 / tempo) * (4.0 / durations[i]);\n'
+                  '    tone(8, melody[i], noteDuration);\n    delay(noteDuration);\n  }\n}\nvoid loop() {}\n')
+        got, _ = self.imported('tempo.ino', sketch)
+        self.assertEqual(got, records([(note('C4'), 750), (note('E4'), 375), (note('G4'), 1500)]))
+        # A whole note of a #define tempo; flash memory read through the address; sizeof counts.
+        sketch = ('#define TEMPO 100\n#define PIN 8\nlong wholeNote = (60000 * 4) / TEMPO;\n'
+                  'const int melody[] PROGMEM = {NOTE_A4, 523, NOTE_E5};\n'
+                  'const byte beats[] PROGMEM = {4, 8, 2};\n'
+                  'const int count = sizeof(melody) / sizeof(melody[0]);\nfloat swing = 1.25;\n'
+                  'void play(int frequency, long duration) {\n  tone(PIN, frequency, duration);\n'
+                  '  delay(duration);\n}\nvoid setup() {\n  for (int i = 0; i < count; i++) {\n'
+                  '    long duration = wholeNote / pgm_read_byte(&beats[i]);\n'
+                  '    if (i == 1) duration = (int)(duration * swing);\n'
+                  '    play(pgm_read_word(melody + i), duration);\n  }\n}\nvoid loop() {}\n')
+        got, _ = self.imported('define.ino', sketch)
+        self.assertEqual(got, records([(note('A4'), 600), (523, 375), (note('E5'), 1200)]))
         # Given to tone() and delay() as they are: milliseconds, even when they look like note values.
         sketch = ('int melody[] = {NOTE_E5, NOTE_D5};\nint beats[] = {4, 8};\n'
                   'void setup() { for (int i = 0; i < 2; i++) { tone(8, melody[i], beats[i]); delay(beats[i]); } }\n')
         got, messages = self.imported('ms.ino', sketch)
         self.assertEqual(got, records([(note('E5'), 4), (note('D5'), 8)]))
+        self.assertIn(played, messages)
+        # C the evaluator does not read is named, and the sketch read by its values.
+        sketch = ('int melody[] = {NOTE_E5, NOTE_D5};\nint beats[] = {100, 300};\n'
+                  'void setup() {\n  for (int i = 0; i < 2; i++) {\n    switch (i) { default: break; }\n'
+                  '    tone(8, melody[i], beats[i]);\n  }\n}\n')
+        got, messages = self.imported('switch.ino', sketch)
+        self.assertEqual(got, records([(note('E5'), 100), (note('D5'), 300)]))
+        self.assertIn('pipalo-tune: read the sketch by the values it holds: line 5, column 5: switch is not read',
+                      messages)
         self.assertIn('pipalo-tune: read beats as milliseconds: the sketch passes them to tone() or delay()', messages)
 
     def test_interleaved_notes_and_dividers_at_the_sketchs_tempo(self):
@@ -217,9 +248,30 @@ class ArduinoTest(FormatTest):
             (note('G4'), whole / 2)])
 
     def test_tone_calls_with_their_own_lengths_and_delays(self):
+        # loop() is played once, up to the endless loop that halts the sketch.
         sketch = ('void setup() {\n  tone(8, 440, 200);\n  delay(250);   // 50 ms of silence\n'
-                  '  tone(8, NOTE_A5);\n  delay(100);\n  noTone(8);\n  tone(8, 330, 120);\n}\n')
-        self.assertImports('calls.ino', sketch, [(440, 200), (None, 50), (880, 100), (330, 120)])
+                  '  tone(8, NOTE_A5);\n  delay(100);\n  noTone(8);\n  tone(8, 330, 120);\n}\n'
+                  'void loop() {\n  delay(200);\n  tone(8, 262, 500);\n  delay(600);\n  while (true) {}\n'
+                  '  tone(8, 100, 100);\n}\n')
+        self.assertImports('calls.ino', sketch, [(440, 200), (None, 50), (880, 100), (330, 120), (None, 80), (262, 500)])
+        # A pin toggled between delayMicroseconds() is a square wave, heard from its second rise
+        # to its last wait; the notes are named by characters looked up in a local array.
+        sketch = ('int speakerPin = 9;\nchar notes[] = "cg a";\nint beats[] = {1, 2, 1, 1};\nint tempo = 100;\n'
+                  'void playTone(int tone, int duration) {\n'
+                  '  for (long i = 0; i < duration * 1000L; i += tone * 2) {\n'
+                  '    digitalWrite(speakerPin, HIGH);\n    delayMicroseconds(tone);\n'
+                  '    digitalWrite(speakerPin, LOW);\n    delayMicroseconds(tone);\n  }\n}\n'
+                  'void playNote(char note, int duration) {\n'
+                  "  char names[] = { 'c', 'd', 'e', 'f', 'g', 'a', 'b', 'C' };\n"
+                  '  int tones[] = { 1915, 1700, 1519, 1432, 1275, 1136, 1014, 956 };\n'
+                  '  for (int i = 0; i < 8; i++)\n    if (names[i] == note) playTone(tones[i], duration);\n}\n'
+                  'void setup() { pinMode(speakerPin, OUTPUT); digitalWrite(LED_BUILTIN, HIGH); }\n'
+                  'void loop() {\n  for (int i = 0; i < 4; i++) {\n'
+                  "    if (notes[i] == ' ') delay(beats[i] * tempo);\n"
+                  '    else playNote(notes[i], beats[i] * tempo);\n    delay(tempo / 2);\n  }\n}\n')
+        self.assertImports('wave.ino', sketch, [
+            (None, 3.83), (1e6 / 3830, 26 * 3.83), (None, 50 + 2.55), (1e6 / 2550, 78 * 2.55), (None, 150 + 2.272),
+            (1e6 / 2272, 44 * 2.272)])
 
 
 class MmlTest(FormatTest):
@@ -566,6 +618,10 @@ class ImportFailureTest(FormatTest):
         ('bad.rtttl', 'x:d=4:c,8p#', "line 1, column 11: a pause has no sharp (RTTTL's <note>)"),
         ('bad.sh', 'beep -f 440\nbeep -l fast', 'line 2, column 9: expected a number'),
         ('bad.ino', 'int melody[] = {NOTE_C4, NOTE_D4};', 'line 1, column 5: no array of durations'),
+        # Every note under 20 ms: milliseconds were the wrong reading.
+        ('short.ino', '// 4 = quarter note\nint melody[] = {NOTE_C4, NOTE_D4, NOTE_E4, NOTE_F4, NOTE_G4};\n'
+         'int durations[] = {1, 2, 3, 4, 8};', 'line 3, column 5: read durations as milliseconds (they are not all '
+         'note values), every note is shorter than 20 ms; to read them as note values, divide a whole note by them'),
         ('bad.bas', 'PLAY "CDE"\nPLAY "O9 C"', 'line 2, column 8: O takes 0 to 6'),
         ('bad.bas', 'PLAY "C"\nPLAY "O" + "9"', 'line 2, column 13: O takes 0 to 6'),
         ('bad.bas', '10 PLAY "C" + X$', 'line 1, column 15: the string variable X$ is given no value before'),

@@ -1,4 +1,5 @@
-// Arduino sketches that play a melody: a NOTE_xx array (the names of pitches.h) with
+// Arduino sketches that play a melody: played by their own arithmetic where the evaluator
+// reads them, else read by their values: a NOTE_xx array (the names of pitches.h) with
 // a duration array or with durations between the notes, or plain tone(pin, f, ms) calls.
 #include <algorithm>
 #include <cctype>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "melody_import.h"
+#include "sketch_arithmetic.h"
 #include "source_text.h"
 
 namespace {
@@ -27,8 +29,9 @@ std::string lowerCase(std::string text) {
     return text;
 }
 
-// The text with its comments and strings blanked, so that offsets stay where they were.
-std::string codeOnly(std::string_view text) {
+// The text with its comments blanked, and its strings unless kept, so that offsets stay
+// where they were.
+std::string codeOnly(std::string_view text, bool keepStrings = false) {
     std::string code(text);
     for (std::size_t index = 0; index < code.size(); ++index) {
         if (code.compare(index, 2, "//") == 0) {
@@ -40,8 +43,10 @@ std::string codeOnly(std::string_view text) {
             --index;
         } else if (code[index] == '"' || code[index] == '\'') {
             const char quote = code[index];
-            for (++index; index < code.size() && code[index] != quote && code[index] != '\n'; ++index)
-                code[index] = ' ';
+            for (++index; index < code.size() && code[index] != quote && code[index] != '\n'; ++index) {
+                if (keepStrings && code[index] == '\\' && index + 1 < code.size() && code[index + 1] != '\n') ++index;
+                else if (!keepStrings) code[index] = ' ';
+            }
         }
     }
     return code;
@@ -134,21 +139,6 @@ struct SketchPitch {
     double hertz = restFrequency;
 };
 
-// The MIDI note of "NOTE_C4" or "NOTE_CS4", pitches.h's names; -1 for another text.
-int namedNote(std::string_view name) {
-    if (!name.starts_with("NOTE_") || name.size() < 7 || !std::isupper(static_cast<unsigned char>(name[5])))
-        return -1;
-    int semitone = semitoneOfLetter(name[5]);
-    std::size_t next = 6;
-    if (semitone < 0 || name[5] == 'H') return -1;
-    if (name[next] == 'S') {
-        ++semitone;
-        ++next;
-    }
-    if (next + 1 != name.size() || !std::isdigit(static_cast<unsigned char>(name[next]))) return -1;
-    return 12 * (name[next] - '0' + 1) + semitone;
-}
-
 bool isRest(std::string_view text) { return text == "REST" || text == "0"; }
 
 std::optional<double> numberIn(std::string_view text) {
@@ -217,6 +207,7 @@ double wholeNoteOf(const std::string& code) {
 struct DurationReading {
     std::optional<double> wholeNote;  // empty for milliseconds
     std::string why;
+    bool byValues = false;  // no use of the array was found
 };
 
 // The identifier or number just before the position, skipping spaces and "(".
@@ -289,8 +280,8 @@ DurationReading durationReading(const std::string& code, const Array& durations)
         const double value = std::abs(*numberIn(element.text));
         return value == 1 || value == 2 || value == 4 || value == 8 || value == 16 || value == 32;
     });
-    if (noteValues) return {wholeNoteOf(code), "all are 1, 2, 4, 8, 16 or 32"};
-    return {std::nullopt, "they are not all note values"};
+    if (noteValues) return {wholeNoteOf(code), "all are 1, 2, 4, 8, 16 or 32", true};
+    return {std::nullopt, "they are not all note values", true};
 }
 
 std::string readArrays(const SourceText& source, const std::string& code, const std::vector<Array>& found,
@@ -320,6 +311,15 @@ std::string readArrays(const SourceText& source, const std::string& code, const 
         if (!durations) return errorAt(source, notes.offset, "no array of durations for the notes of " + notes.name);
         const DurationReading reading = durationReading(code, *durations);
         wholeNote = reading.wholeNote;
+        // Notes that short are a misreading, not a melody.
+        const bool allShort =
+            std::all_of(durations->elements.begin(), durations->elements.end(),
+                        [](const Element& element) { return std::abs(*numberIn(element.text)) < 20; });
+        if (reading.byValues && !wholeNote && allShort)
+            return errorAt(source, durations->offset,
+                           "read " + durations->name + " as milliseconds (" + reading.why +
+                               "), every note is shorter than 20 ms; to read them as note values, divide a whole "
+                               "note by them as the sketch plays them: 1000 / " + durations->name + "[i]");
         char whole[32];
         std::snprintf(whole, sizeof whole, "%.0f", wholeNote.value_or(0));
         melody.notice("read " + durations->name + " as " +
@@ -344,7 +344,42 @@ std::string readArrays(const SourceText& source, const std::string& code, const 
 }
 
 // Where the calls have got to: the sketch's clock, moved on by delay(), and the tone sounding.
-struct Timeline {
+struct Timeline : SketchSounds {
+    explicit Timeline(MelodyBuilder& melody) : melody(melody) {}
+
+    void at(std::size_t offset) override { melody.at(offset); }
+    void tone(const SketchValue& frequency, double milliseconds) override {
+        start({frequency.midiNote, frequency.midiNote >= 0 ? restFrequency : frequency.number}, milliseconds);
+    }
+    void start(const SketchPitch& next, double milliseconds) {
+        noTone();
+        toneOn = true;
+        pitch = next;
+        toneStart = now;
+        toneEnd = milliseconds >= 0 ? now + milliseconds : -1;
+    }
+    void noTone() override {
+        if (!toneOn) return;
+        toneOn = false;
+        const double end = toneEnd < 0 ? now : std::min(toneEnd, now);
+        if (end <= toneStart) return;
+        if (toneStart > written) melody.rest(toneStart - written);
+        addPitch(pitch, end - toneStart, melody);
+        written = end;
+    }
+    void delay(double milliseconds, bool articulated) override {
+        now += milliseconds;
+        // The tone was cut short of its note for articulation: the note is the whole wait.
+        if (articulated && toneOn && toneEnd >= 0) toneEnd = std::max(toneEnd, now);
+    }
+    bool full() const override { return melody.full(); }
+    // A tone with a length of its own sounds it out after the last call.
+    void finish() {
+        now = std::max(now, toneEnd);
+        noTone();
+    }
+
+    MelodyBuilder& melody;
     double now = 0;
     double written = 0;  // the melody reaches this far
     SketchPitch pitch;
@@ -353,18 +388,8 @@ struct Timeline {
     bool toneOn = false;
 };
 
-void endTone(Timeline& timeline, MelodyBuilder& melody) {
-    if (!timeline.toneOn) return;
-    timeline.toneOn = false;
-    const double end = timeline.toneEnd < 0 ? timeline.now : std::min(timeline.toneEnd, timeline.now);
-    if (end <= timeline.toneStart) return;
-    if (timeline.toneStart > timeline.written) melody.rest(timeline.toneStart - timeline.written);
-    addPitch(timeline.pitch, end - timeline.toneStart, melody);
-    timeline.written = end;
-}
-
 std::string readCalls(const SourceText& source, const std::string& code, MelodyBuilder& melody) {
-    Timeline timeline;
+    Timeline timeline(melody);
     for (std::size_t index = 0; index < code.size() && !melody.full(); ++index) {
         const bool startsName = std::isalpha(static_cast<unsigned char>(code[index])) &&
                                 (index == 0 || !isNameCharacter(code[index - 1]));
@@ -382,7 +407,7 @@ std::string readCalls(const SourceText& source, const std::string& code, MelodyB
         const std::vector<Element> arguments = listElements(code, open + 1, close);
         index = close;
         if (name == "noTone") {
-            endTone(timeline, melody);
+            timeline.noTone();
             continue;
         }
         const std::size_t wanted = name == "delay" ? 1 : 2;
@@ -405,23 +430,33 @@ std::string readCalls(const SourceText& source, const std::string& code, MelodyB
             values.push_back(value);
         }
         if (name == "delay") {
-            timeline.now += values[0];
+            timeline.delay(values[0], false);
             continue;
         }
-        endTone(timeline, melody);
-        timeline.toneOn = true;
-        timeline.pitch = pitch;
-        timeline.toneStart = timeline.now;
-        timeline.toneEnd = values.size() > 1 ? timeline.now + values[1] : -1;
+        timeline.start(pitch, values.size() > 1 ? values[1] : -1);
     }
-    // A tone with a length of its own sounds it out after the last call.
-    timeline.now = std::max(timeline.now, timeline.toneEnd);
-    endTone(timeline, melody);
+    timeline.finish();
     return {};
 }
 
+// The sketch played by its own arithmetic where the evaluator can; else its arrays and
+// calls read by what they hold, and the reason told.
 std::string importArduino(std::string_view text, MelodyBuilder& melody) {
     const SourceText source{text};
+    MelodyBuilder played(melody.source, melody.binary, melody.options);
+    Timeline timeline(played);
+    const SketchRun run = runSketch(codeOnly(text, true), timeline);
+    if (run.ran) {
+        timeline.finish();
+        if (std::any_of(played.melody.begin(), played.melody.end(),
+                        [](const MelodyEvent& event) { return event.frequency > restFrequency; })) {
+            played.notice("played the sketch's setup() and loop() by its own arithmetic");
+            melody = std::move(played);
+            return {};
+        }
+    }
+    melody.notice("read the sketch by the values it holds: " +
+                  (run.ran ? std::string("its setup() and loop() play no tone") : run.failure));
     const std::string code = codeOnly(text);
     const std::vector<Array> found = arrays(code);
     for (std::size_t index = 0; index < found.size(); ++index)
