@@ -7,22 +7,11 @@
 
 #include "arduino_export.h"
 #include "beep_export.h"
+#include "melody_writers.h"
 #include "pitch.h"
 #include "rtttl_export.h"
 #include "tool_messages.h"
 #include "tune_file.h"
-
-namespace {
-
-// The file's name without its folder and extension, to name the melody by.
-std::string melodyName(const std::string& path) {
-    const std::size_t slash = path.find_last_of("/\\");
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (const std::size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0) name.resize(dot);
-    return name;
-}
-
-}  // namespace
 
 bool isTextExport(std::string_view command) {
     return command == "rtttl" || command == "beep" || command == "arduino";
@@ -42,7 +31,7 @@ int exportCommand(std::string_view command, std::vector<std::string_view> argume
     if (records.empty()) return reportFailure(path + ": no tone in it to export");
     std::string output;
     if (command == "rtttl") {
-        const RtttlExport ringtone = rtttlExport(records, melodyName(path));
+        const RtttlExport ringtone = rtttlExport(recordsMelody(records), melodyName(path));
         for (const std::string& notice : ringtone.notices) reportNotice(notice);
         output = ringtone.text + "\n";
     } else if (command == "beep") {

@@ -8,12 +8,6 @@
 
 namespace {
 
-bool endsWithIgnoringCase(std::string_view text, std::string_view ending) {
-    return text.size() >= ending.size() &&
-           std::equal(ending.begin(), ending.end(), text.end() - static_cast<std::ptrdiff_t>(ending.size()),
-                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
-}
-
 // Ten hours of notes: more than any tune, few enough records for any memory.
 constexpr double longestTune = 10 * 3600 * 1000.0;
 constexpr double highestFrequency = 1e6;
@@ -30,6 +24,14 @@ std::string checkLengths(const Melody& melody) {
     return {};
 }
 
+void moveAndTime(Melody& melody, const ImportOptions& options) {
+    const double ratio = std::exp2(options.transpose / 12.0);
+    for (MelodyEvent& event : melody) {
+        event.frequency *= ratio;
+        event.milliseconds *= 100.0 / options.tempo;
+    }
+}
+
 const MelodyFormat* firstResembling(std::string_view content, Resemblance wanted) {
     for (const MelodyFormat* format : melodyFormats())
         if (format->resemblance(content) == wanted) return format;
@@ -38,9 +40,16 @@ const MelodyFormat* firstResembling(std::string_view content, Resemblance wanted
 
 }  // namespace
 
+bool endsWithIgnoringCase(std::string_view text, std::string_view ending) {
+    return text.size() >= ending.size() &&
+           std::equal(ending.begin(), ending.end(), text.end() - static_cast<std::ptrdiff_t>(ending.size()),
+                      [](char ending, char text) { return std::tolower(static_cast<unsigned char>(text)) == ending; });
+}
+
 const std::vector<const MelodyFormat*>& melodyFormats() {
-    static const std::vector<const MelodyFormat*> formats = {&rtttlFormat, &beepFormat, &arduinoFormat,
-                                                             &mmlFormat,   &abcFormat,  &midiFormat};
+    static const std::vector<const MelodyFormat*> formats = {&rtttlFormat, &beepFormat,    &arduinoFormat,
+                                                             &mmlFormat,   &abcFormat,     &midiFormat,
+                                                             &flipperFormat, &gcodeFormat, &tuneFormat};
     return formats;
 }
 
@@ -50,13 +59,18 @@ const MelodyFormat* formatNamed(std::string_view name) {
     return nullptr;
 }
 
+const MelodyFormat* formatEndingIn(std::string_view fileName) {
+    for (const MelodyFormat* format : melodyFormats())
+        for (std::string_view ending : format->endings)
+            if (endsWithIgnoringCase(fileName, ending)) return format;
+    return nullptr;
+}
+
 const MelodyFormat* guessFormat(std::string_view content, std::string_view fileName) {
     // A binary format says so in its first bytes, whatever the file's name.
     for (const MelodyFormat* format : melodyFormats())
         if (format->binary && format->resemblance(content) == Resemblance::surely) return format;
-    for (const MelodyFormat* format : melodyFormats())
-        for (std::string_view ending : format->endings)
-            if (endsWithIgnoringCase(fileName, ending)) return format;
+    if (const MelodyFormat* named = formatEndingIn(fileName)) return named;
     if (const MelodyFormat* sure = firstResembling(content, Resemblance::surely)) return sure;
     return firstResembling(content, Resemblance::maybe);
 }
@@ -65,6 +79,7 @@ ImportedMelody importMelody(const MelodyFormat& format, std::string_view content
     MelodyBuilder builder(content, format.binary, options);
     ImportedMelody imported;
     imported.failure = format.read(content, builder);
+    moveAndTime(builder.melody, options);
     if (imported.failure.empty()) imported.failure = builder.overflow;
     if (imported.failure.empty())
         if (std::string reason = checkLengths(builder.melody); !reason.empty())

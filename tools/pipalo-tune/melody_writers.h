@@ -1,0 +1,39 @@
+// How a melody format's writer is called, and the writers of the formats that were
+// exports before they were formats.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "melody.h"
+#include "tune_text.h"
+
+struct MelodyOutput {
+    std::string path;                  // "-" for standard output
+    std::string name;                  // the melody's name, for the formats that hold one
+    std::vector<std::string> notices;  // what the format could not keep, for the user
+};
+
+// Writes the melody where the output says, so that a failed write leaves the old file;
+// returns the reason it could not, else empty text.
+using MelodyWriter = std::string (*)(const Melody& melody, MelodyOutput& output);
+
+// The file's name without its folder and extension, to name the melody by.
+std::string melodyName(const std::string& path);
+
+// Rounded as a tune file is: each event lasts from its start rounded to the millisecond
+// to its end rounded, so that roundings do not add up over a long melody.
+std::vector<long> wholeMilliseconds(const Melody& melody);
+
+// A tune's sounded records as a melody, each record one event.
+Melody recordsMelody(const std::vector<TuneRecord>& records);
+// A melody as records of whole hertz and milliseconds, for the formats that hold tones
+// only; its rests are left out, and the output tells how many.
+std::vector<TuneRecord> melodyRecords(const Melody& melody, MelodyOutput& output);
+
+std::string writeRtttlMelody(const Melody& melody, MelodyOutput& output);
+std::string writeBeepMelody(const Melody& melody, MelodyOutput& output);
+std::string writeArduinoMelody(const Melody& melody, MelodyOutput& output);
+std::string writeMidiMelody(const Melody& melody, MelodyOutput& output);
+std::string writeAbcMelody(const Melody& melody, MelodyOutput& output);
+std::string writeBasicMelody(const Melody& melody, MelodyOutput& output);
