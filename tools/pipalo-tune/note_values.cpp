@@ -10,21 +10,46 @@
 
 namespace {
 
-std::vector<NoteLength> lengthsAt(unsigned beatsPerMinute, const NoteValueSet& values) {
-    std::vector<NoteLength> lengths;
+// The lengths a note can have at the tempo, none longer than the format lets it last,
+// shortest first; of lengths alike, the value listed first in the format's list.
+struct Lengths {
+    std::vector<NoteLength> byLength;
+    std::vector<std::size_t> order;  // of each length, its place in the format's list
+};
+
+Lengths lengthsAt(unsigned beatsPerMinute, const NoteValueSet& values) {
+    std::vector<std::pair<NoteLength, std::size_t>> listed;
     for (const unsigned duration : values.durations)
-        for (const bool dotted : {false, true})
-            lengths.push_back({duration, dotted, 240000.0 / beatsPerMinute / duration * (dotted ? 1.5 : 1.0)});
+        for (const bool dotted : {false, true}) {
+            const NoteLength length{duration, dotted, 240000.0 / beatsPerMinute / duration * (dotted ? 1.5 : 1.0)};
+            if (length.milliseconds <= values.longest) listed.emplace_back(length, listed.size());
+        }
+    std::sort(listed.begin(), listed.end(), [](const auto& a, const auto& b) {
+        return a.first.milliseconds != b.first.milliseconds ? a.first.milliseconds < b.first.milliseconds
+                                                            : a.second < b.second;
+    });
+    Lengths lengths;
+    for (const auto& [length, order] : listed)
+        if (lengths.byLength.empty() || lengths.byLength.back().milliseconds != length.milliseconds) {
+            lengths.byLength.push_back(length);
+            lengths.order.push_back(order);
+        }
     return lengths;
 }
 
-// The closest of the lengths the format lets a note have; the slowest tempo has some.
-NoteLength closestLength(double milliseconds, const std::vector<NoteLength>& lengths, double longest) {
-    const auto distance = [&](const NoteLength& length) {
-        return length.milliseconds > longest ? HUGE_VAL : std::abs(length.milliseconds - milliseconds);
-    };
-    return *std::min_element(lengths.begin(), lengths.end(),
-                             [&](const NoteLength& a, const NoteLength& b) { return distance(a) < distance(b); });
+// The closest of the lengths; of two as close, the one listed first.
+NoteLength closestLength(double milliseconds, const Lengths& lengths) {
+    const std::vector<NoteLength>& byLength = lengths.byLength;
+    const auto above = std::lower_bound(byLength.begin(), byLength.end(), milliseconds,
+                                        [](const NoteLength& length, double wanted) { return length.milliseconds < wanted; });
+    if (above == byLength.begin()) return *above;
+    if (above == byLength.end()) return byLength.back();
+    const auto below = above - 1;
+    const double aboveDistance = above->milliseconds - milliseconds;
+    const double belowDistance = milliseconds - below->milliseconds;
+    if (aboveDistance != belowDistance) return aboveDistance < belowDistance ? *above : *below;
+    const std::size_t aboveAt = static_cast<std::size_t>(above - byLength.begin());
+    return lengths.order[aboveAt] < lengths.order[aboveAt - 1] ? *above : *below;
 }
 
 struct Fit {
@@ -33,10 +58,11 @@ struct Fit {
 };
 
 Fit fitAt(const std::map<double, std::size_t>& counts, unsigned beatsPerMinute, const NoteValueSet& values) {
-    const std::vector<NoteLength> lengths = lengthsAt(beatsPerMinute, values);
+    const Lengths lengths = lengthsAt(beatsPerMinute, values);
     Fit fit;
+    if (lengths.byLength.empty()) return {HUGE_VAL, HUGE_VAL};
     for (const auto& [milliseconds, count] : counts) {
-        const NoteLength length = closestLength(milliseconds, lengths, values.longest);
+        const NoteLength length = closestLength(milliseconds, lengths);
         fit.error += static_cast<double>(count) * std::abs(length.milliseconds - milliseconds);
         fit.distanceFromBeat += static_cast<double>(count) * std::abs(std::log2(length.duration / 4.0));
     }
@@ -44,8 +70,10 @@ Fit fitAt(const std::map<double, std::size_t>& counts, unsigned beatsPerMinute, 
 }
 
 unsigned closestTempo(const Melody& melody, const NoteValueSet& values) {
+    // Lengths to a hundredth of a millisecond are enough to choose by, and few in any
+    // melody a person wrote.
     std::map<double, std::size_t> counts;
-    for (const MelodyEvent& event : melody) ++counts[event.milliseconds];
+    for (const MelodyEvent& event : melody) ++counts[std::round(event.milliseconds * 100) / 100];
     constexpr double sameError = 1e-6;
     unsigned bestTempo = 0;
     Fit best;
@@ -88,7 +116,7 @@ NoteMelody noteMelody(const Melody& melody, const NoteValueSet& values) {
     if (lowest == INT_MAX) return written;
     const int shift = lowest < values.lowestNote ? (values.lowestNote - lowest + 11) / 12 : 0;
     written.beatsPerMinute = closestTempo(melody, values);
-    const std::vector<NoteLength> lengths = lengthsAt(written.beatsPerMinute, values);
+    const Lengths lengths = lengthsAt(written.beatsPerMinute, values);
     double worstMilliseconds = 0;
     double sumMilliseconds = 0;
     for (std::size_t index = 0; index < melody.size(); ++index) {
@@ -97,7 +125,7 @@ NoteMelody noteMelody(const Melody& melody, const NoteValueSet& values) {
             note += 12 * shift;
             while (note > values.highestNote) note -= 12;
         }
-        const NoteLength length = closestLength(melody[index].milliseconds, lengths, values.longest);
+        const NoteLength length = closestLength(melody[index].milliseconds, lengths);
         written.notes.push_back({note, length});
         const double error = std::abs(length.milliseconds - melody[index].milliseconds);
         worstMilliseconds = std::max(worstMilliseconds, error);

@@ -72,7 +72,8 @@ std::string readLine(std::string_view content, std::size_t from, std::size_t to,
     return {};
 }
 
-// "<duration><note><#><octave><dots>", the duration and octave the file's own when left out.
+// "<duration><note><#><octave><dots>", the duration and octave the file's own when left
+// out; the player takes "_" for "#" too.
 std::string readNote(SourceText& source, const Header& header, MelodyBuilder& melody) {
     const std::size_t at = source.position;
     melody.at(at);
@@ -82,7 +83,7 @@ std::string readNote(SourceText& source, const Header& header, MelodyBuilder& me
     const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(take(source))));
     const bool rest = letter == 'P';
     if (!rest && (letter < 'A' || letter > 'G')) return errorAt(source, at, "expected a note A to G or P");
-    const bool sharp = takeIf(source, '#');
+    const bool sharp = takeIf(source, '#') || takeIf(source, '_');
     const std::size_t octaveAt = source.position;
     std::optional<unsigned> octave = takeNumber(source);
     if (octave && *octave > highestOctave) return errorAt(source, octaveAt, "a note's octave is 1 to 16");
@@ -91,8 +92,9 @@ std::string readNote(SourceText& source, const Header& header, MelodyBuilder& me
     if (dots > mostDots) return errorAt(source, at, "a note has at most 16 dots");
     // The player reads an octave of 0 as none written.
     if (!octave || *octave == 0) octave = header.octave;
+    // Each dot makes the note half again as long as it was, as the player times it.
     const double milliseconds =
-        60000.0 / *header.beatsPerMinute * 4.0 / duration.value_or(*header.duration) * (2.0 - std::exp2(-double(dots)));
+        60000.0 / *header.beatsPerMinute * 4.0 / duration.value_or(*header.duration) * std::pow(1.5, dots);
     if (rest) {
         melody.rest(milliseconds);
         return {};
@@ -116,8 +118,12 @@ std::string readFlipper(std::string_view content, MelodyBuilder& melody) {
     SourceText source{content, header.notesFrom, header.notesTo};
     for (skipSpaces(source); !atEnd(source) && !melody.full(); skipSpaces(source)) {
         if (std::string reason = readNote(source, header, melody); !reason.empty()) return reason;
+        // Notes set apart by a space alone are notes as their authors meant them, though the
+        // player passes over what follows a note up to the next comma.
+        const std::size_t noteEnd = source.position;
         skipSpaces(source);
-        if (!atEnd(source) && !takeIf(source, ',')) return errorAt(source, "expected \",\" between notes");
+        if (!atEnd(source) && !takeIf(source, ',') && source.position == noteEnd)
+            return errorAt(source, "expected \",\" between notes");
     }
     return {};
 }
@@ -128,8 +134,14 @@ Resemblance resemblesFlipper(std::string_view content) {
                : Resemblance::none;
 }
 
-// Note values of a whole to a 128th; every integer BPM is the player's, these are the ones tried.
-const NoteValueSet flipperValues = {{1, 2, 4, 8, 16, 32, 64, 128}, 25, 900, HUGE_VAL, 24, 12 * 17 + 11, "octave 1"};
+// Every duration the player takes, 1 to 128 (12 for an eighth of a triplet); every
+// integer BPM is the player's, these are the ones tried.
+std::vector<unsigned> everyDuration() {
+    std::vector<unsigned> durations;
+    for (unsigned duration = 1; duration <= longestDuration; ++duration) durations.push_back(duration);
+    return durations;
+}
+const NoteValueSet flipperValues = {everyDuration(), 25, 900, HUGE_VAL, 24, 12 * 17 + 11, "octave 1"};
 constexpr std::array<const char*, 12> letters = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
 
 int octaveOf(int midiNote) { return midiNote / 12 - 1; }
