@@ -10,6 +10,7 @@
 #include "export_command.h"
 #include "convert_command.h"
 #include "melody_import.h"
+#include "melody_writers.h"
 #include "midi_export.h"
 #include "picture_program.h"
 #include "pitch.h"
@@ -23,9 +24,9 @@ namespace {
 constexpr char usageCommands[] =
     "Usage: pipalo-tune list FILE\n"
     "       pipalo-tune play FILE\n"
-    "       pipalo-tune wav FILE -o OUT.wav\n"
-    "       pipalo-tune midi FILE -o OUT.mid\n"
-    "       pipalo-tune rtttl|beep|arduino FILE\n"
+    "       pipalo-tune wav FILE -o OUT.wav [--transpose N] [--tempo PERCENT]\n"
+    "       pipalo-tune midi FILE -o OUT.mid [--transpose N] [--tempo PERCENT]\n"
+    "       pipalo-tune rtttl|beep|arduino FILE [--transpose N] [--tempo PERCENT]\n"
     "       pipalo-tune convert IN OUT [--from FORMAT] [--to FORMAT] [MELODY OPTIONS]\n"
     "       pipalo-tune import IN -o OUT.TPZ [--from FORMAT] [MELODY OPTIONS]\n"
     "       pipalo-tune picture [--size N] FILE -o OUT.png|OUT.svg\n"
@@ -72,6 +73,7 @@ int run(const Request& request, char** argv) {
         std::fputs(tuneListing(records).c_str(), stdout);
         return std::fflush(stdout) == 0 ? 0 : reportFailure("cannot write the listing");
     }
+    if (request.moved) records = movedRecords(records, request.moves);
     const std::string reason = request.command == "wav" ? writeWav(records, request.output) : writeMidi(records, request.output);
     return written(request, reason);
 }

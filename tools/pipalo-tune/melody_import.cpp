@@ -6,6 +6,8 @@
 #include <cctype>
 #include <cmath>
 
+#include "melody_options.h"
+
 namespace {
 
 // Ten hours of notes: more than any tune, few enough records for any memory.
@@ -22,14 +24,6 @@ std::string checkLengths(const Melody& melody) {
     }
     if (total > longestTune) return "the melody lasts more than ten hours";
     return {};
-}
-
-void moveAndTime(Melody& melody, const ImportOptions& options) {
-    const double ratio = std::exp2(options.transpose / 12.0);
-    for (MelodyEvent& event : melody) {
-        event.frequency *= ratio;
-        event.milliseconds *= 100.0 / options.tempo;
-    }
 }
 
 const MelodyFormat* firstResembling(std::string_view content, Resemblance wanted) {

@@ -20,9 +20,10 @@ constexpr double fastestTempo = 10000;
 
 }  // namespace
 
+bool isMoveOption(std::string_view option) { return option == "--transpose" || option == "--tempo"; }
+
 bool isMelodyOption(std::string_view option) {
-    return option == "--a4" || option == "--track" || option == "--channel" || option == "--transpose" ||
-           option == "--tempo";
+    return option == "--a4" || option == "--track" || option == "--channel" || isMoveOption(option);
 }
 
 std::string readMelodyOption(std::string_view option, std::string_view value, ImportOptions& options) {
@@ -44,3 +45,12 @@ std::string readMelodyOption(std::string_view option, std::string_view value, Im
     }
     return {};
 }
+
+void moveAndTime(Melody& melody, const ImportOptions& options) {
+    const double ratio = std::exp2(options.transpose / 12.0);
+    for (MelodyEvent& event : melody) {
+        event.frequency *= ratio;
+        event.milliseconds *= 100.0 / options.tempo;
+    }
+}
+

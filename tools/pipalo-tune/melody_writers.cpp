@@ -6,6 +6,7 @@
 
 #include "arduino_export.h"
 #include "beep_export.h"
+#include "melody_options.h"
 #include "midi_export.h"
 #include "output_file.h"
 #include "pitch.h"
@@ -52,6 +53,13 @@ std::vector<TuneRecord> melodyRecords(const Melody& melody, MelodyOutput& output
         output.notices.push_back(std::to_string(rests) + (rests == 1 ? " rest" : " rests") +
                                  " left out: the format holds tones only, so the rhythm changes there");
     return records;
+}
+
+std::vector<TuneRecord> movedRecords(const std::vector<TuneRecord>& records, const ImportOptions& options) {
+    Melody melody = recordsMelody(records);
+    moveAndTime(melody, options);
+    MelodyOutput tonesOnly;
+    return melodyRecords(melody, tonesOnly);
 }
 
 std::string writeRtttlMelody(const Melody& melody, MelodyOutput& output) {

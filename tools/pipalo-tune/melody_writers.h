@@ -31,6 +31,10 @@ Melody recordsMelody(const std::vector<TuneRecord>& records);
 // only; its rests are left out, and the output tells how many.
 std::vector<TuneRecord> melodyRecords(const Melody& melody, MelodyOutput& output);
 
+// A tune's sounded records moved and timed as the options ask, in whole hertz and
+// milliseconds (see melodyRecords).
+std::vector<TuneRecord> movedRecords(const std::vector<TuneRecord>& records, const ImportOptions& options);
+
 std::string writeRtttlMelody(const Melody& melody, MelodyOutput& output);
 std::string writeBeepMelody(const Melody& melody, MelodyOutput& output);
 std::string writeArduinoMelody(const Melody& melody, MelodyOutput& output);
