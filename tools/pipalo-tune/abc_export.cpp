@@ -7,7 +7,6 @@
 
 #include "melody_writers.h"
 #include "note_values.h"
-#include "output_file.h"
 
 namespace {
 
@@ -40,7 +39,10 @@ std::string tuneName(const std::string& name) {
 
 std::string writeAbcMelody(const Melody& melody, MelodyOutput& output) {
     NoteMelody written = noteMelody(melody, abcValues);
-    if (written.notes.empty()) return "no note in the melody";
+    if (written.notes.empty()) {
+        output.failure = "no note in the melody";
+        return {};
+    }
     std::string text = "X:1\nT:" + tuneName(output.name) + "\nL:1/8\nQ:1/4=" + std::to_string(written.beatsPerMinute) +
                        "\nK:C\n";
     // Which notes of the bar were last written sharp, by letter and octave.
@@ -74,5 +76,5 @@ std::string writeAbcMelody(const Melody& melody, MelodyOutput& output) {
         }
     }
     output.notices.insert(output.notices.end(), written.notices.begin(), written.notices.end());
-    return writeOutput(output.path, text);
+    return text;
 }

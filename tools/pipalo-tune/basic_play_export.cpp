@@ -5,7 +5,6 @@
 
 #include "melody_import.h"
 #include "note_values.h"
-#include "output_file.h"
 
 namespace {
 
@@ -29,7 +28,10 @@ std::string writeBasicMelody(const Melody& melody, MelodyOutput& output) {
     NoteMelody written = noteMelody(melody, playValues);
     std::vector<unsigned> durations;
     for (const WrittenNote& note : written.notes) durations.push_back(note.length.duration);
-    if (durations.empty()) return "no note in the melody";
+    if (durations.empty()) {
+        output.failure = "no note in the melody";
+        return {};
+    }
     const unsigned length = mostCommon(durations);
     int octave = 4;
     for (const WrittenNote& note : written.notes)
@@ -64,5 +66,5 @@ std::string writeBasicMelody(const Melody& melody, MelodyOutput& output) {
         text += '\n';
     }
     output.notices.insert(output.notices.end(), written.notices.begin(), written.notices.end());
-    return writeOutput(output.path, text);
+    return text;
 }

@@ -8,6 +8,7 @@
 
 #include "melody_import.h"
 #include "melody_options.h"
+#include "output_file.h"
 #include "request.h"
 #include "tool_messages.h"
 
@@ -95,9 +96,10 @@ int convert(const ConvertRequest& request) {
     const ImportedMelody imported = importMelody(*reader, content, request.options);
     if (!imported.failure.empty()) return reportFailure(request.input + ": " + imported.failure);
     for (const std::string& notice : imported.notices) reportNotice(notice);
-    MelodyOutput output{request.output, melodyName(request.output == "-" ? request.input : request.output), {}};
-    const std::string reason = writer->write(imported.melody, output);
+    MelodyOutput output{request.output, melodyName(request.output == "-" ? request.input : request.output), {}, {}};
+    const std::string bytes = writer->write(imported.melody, output);
     for (const std::string& notice : output.notices) reportNotice(notice);
+    std::string reason = output.failure.empty() ? writeOutput(request.output, bytes) : output.failure;
     if (!reason.empty()) return reportFailure("cannot write " + request.output + ": " + reason);
     return 0;
 }

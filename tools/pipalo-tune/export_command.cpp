@@ -6,6 +6,7 @@
 
 #include "melody_import.h"
 #include "melody_options.h"
+#include "output_file.h"
 #include "request.h"
 #include "tool_messages.h"
 #include "tune_file.h"
@@ -42,8 +43,9 @@ int exportCommand(std::string_view command, const std::vector<std::string_view>&
     Melody melody = recordsMelody(tuneRecords(text.c_str()));
     if (melody.empty()) return reportFailure(path + ": no tone in it to export");
     moveAndTime(melody, moves);
-    MelodyOutput output{"-", melodyName(path), {}};
-    const std::string reason = formatNamed(command)->write(melody, output);
+    MelodyOutput output{"-", melodyName(path), {}, {}};
+    const std::string exported = formatNamed(command)->write(melody, output);
     for (const std::string& notice : output.notices) reportNotice(notice);
+    const std::string reason = output.failure.empty() ? writeOutput("-", exported) : output.failure;
     return reason.empty() ? 0 : reportFailure("cannot write the " + std::string(command) + " text: " + reason);
 }

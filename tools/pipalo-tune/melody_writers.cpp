@@ -8,7 +8,6 @@
 #include "beep_export.h"
 #include "melody_options.h"
 #include "midi_export.h"
-#include "output_file.h"
 #include "pitch.h"
 #include "rtttl_export.h"
 
@@ -65,17 +64,17 @@ std::vector<TuneRecord> movedRecords(const std::vector<TuneRecord>& records, con
 std::string writeRtttlMelody(const Melody& melody, MelodyOutput& output) {
     RtttlExport ringtone = rtttlExport(melody, output.name);
     output.notices.insert(output.notices.end(), ringtone.notices.begin(), ringtone.notices.end());
-    return writeOutput(output.path, ringtone.text + "\n");
+    return ringtone.text + "\n";
 }
 
 std::string writeBeepMelody(const Melody& melody, MelodyOutput& output) {
-    return writeOutput(output.path, beepExport(melodyRecords(melody, output)));
+    return beepExport(melodyRecords(melody, output));
 }
 
 std::string writeArduinoMelody(const Melody& melody, MelodyOutput& output) {
-    return writeOutput(output.path, arduinoExport(melodyRecords(melody, output), output.name));
+    return arduinoExport(melodyRecords(melody, output), output.name);
 }
 
 std::string writeMidiMelody(const Melody& melody, MelodyOutput& output) {
-    return writeMidi(melodyRecords(melody, output), output.path);
+    return midiFile(melodyRecords(melody, output));
 }

@@ -9,13 +9,13 @@
 #include "tune_text.h"
 
 struct MelodyOutput {
-    std::string path;                  // "-" for standard output
+    std::string path;                  // where it goes, for a format whose ending chooses a form
     std::string name;                  // the melody's name, for the formats that hold one
     std::vector<std::string> notices;  // what the format could not keep, for the user
+    std::string failure;               // why the melody cannot be written, else empty
 };
 
-// Writes the melody where the output says, so that a failed write leaves the old file;
-// returns the reason it could not, else empty text.
+// The bytes of the melody in the format.
 using MelodyWriter = std::string (*)(const Melody& melody, MelodyOutput& output);
 
 // The file's name without its folder and extension, to name the melody by.

@@ -7,7 +7,6 @@
 
 #include "melody_import.h"
 #include "note_values.h"
-#include "output_file.h"
 #include "source_text.h"
 
 namespace {
@@ -154,7 +153,10 @@ std::string writeFlipper(const Melody& melody, MelodyOutput& output) {
         durations.push_back(note.length.duration);
         if (note.midiNote != restNote) octaves.push_back(octaveOf(note.midiNote));
     }
-    if (octaves.empty()) return "no note in the melody";
+    if (octaves.empty()) {
+        output.failure = "no note in the melody";
+        return {};
+    }
     const unsigned defaultDuration = mostCommon(durations);
     const int defaultOctave = mostCommon(octaves);
     std::string text = "Filetype: Flipper Music Format\nVersion: 0\nBPM: " + std::to_string(written.beatsPerMinute) +
@@ -173,7 +175,7 @@ std::string writeFlipper(const Melody& melody, MelodyOutput& output) {
         if (note.length.dotted) text += '.';
     }
     output.notices.insert(output.notices.end(), written.notices.begin(), written.notices.end());
-    return writeOutput(output.path, text + "\n");
+    return text + "\n";
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <set>
 
 #include "melody_import.h"
-#include "output_file.h"
 #include "source_text.h"
 
 namespace {
@@ -123,7 +122,7 @@ std::string writeGcode(const Melody& melody, MelodyOutput& output) {
             text += "M300 S" + std::to_string(hertz) + " P" +
                     std::to_string(std::min(left, static_cast<long>(longestTone))) + "\n";
     }
-    return writeOutput(output.path, text);
+    return text;
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include "melody_import.h"
 #include "melody_tune.h"
-#include "output_file.h"
 #include "pitch.h"
 #include "tune_file.h"
 
@@ -26,9 +25,12 @@ std::string readTune(std::string_view content, MelodyBuilder& melody) {
 
 std::string writeTune(const Melody& melody, MelodyOutput& output) {
     MelodyTune tune = melodyTune(melody);
-    if (tune.text.empty()) return "no note in the melody is long enough to play";
+    if (tune.text.empty()) {
+        output.failure = "no note in the melody is long enough to play";
+        return {};
+    }
     output.notices.insert(output.notices.end(), tune.notices.begin(), tune.notices.end());
-    return writeOutput(output.path, tuneFileBytes(tune.text));
+    return tuneFileBytes(tune.text);
 }
 
 }  // namespace
