@@ -10,46 +10,69 @@
 
 namespace {
 
-// The lengths a note can have at the tempo, none longer than the format lets it last,
-// shortest first; of lengths alike, the value listed first in the format's list.
+// Lengths of notes, shortest first; of lengths alike, the value listed first in the
+// format's list.
 struct Lengths {
     std::vector<NoteLength> byLength;
     std::vector<std::size_t> order;  // of each length, its place in the format's list
 };
 
-Lengths lengthsAt(unsigned beatsPerMinute, const NoteValueSet& values) {
+// The note values as lengths of a whole note lasting 1 ms: their order is every tempo's.
+Lengths fractionsOf(const NoteValueSet& values) {
     std::vector<std::pair<NoteLength, std::size_t>> listed;
     for (const unsigned duration : values.durations)
-        for (const bool dotted : {false, true}) {
-            const NoteLength length{duration, dotted, 240000.0 / beatsPerMinute / duration * (dotted ? 1.5 : 1.0)};
-            if (length.milliseconds <= values.longest) listed.emplace_back(length, listed.size());
-        }
+        for (const bool dotted : {false, true})
+            listed.emplace_back(NoteLength{duration, dotted, (dotted ? 1.5 : 1.0) / duration}, listed.size());
     std::sort(listed.begin(), listed.end(), [](const auto& a, const auto& b) {
         return a.first.milliseconds != b.first.milliseconds ? a.first.milliseconds < b.first.milliseconds
                                                             : a.second < b.second;
     });
-    Lengths lengths;
+    Lengths fractions;
     for (const auto& [length, order] : listed)
-        if (lengths.byLength.empty() || lengths.byLength.back().milliseconds != length.milliseconds) {
-            lengths.byLength.push_back(length);
-            lengths.order.push_back(order);
+        if (fractions.byLength.empty() || fractions.byLength.back().milliseconds != length.milliseconds) {
+            fractions.byLength.push_back(length);
+            fractions.order.push_back(order);
         }
-    return lengths;
+    return fractions;
+}
+
+// The note values at one tempo, as many of them as the format lets a note last.
+struct Tempo {
+    const Lengths* fractions;
+    double wholeNote;   // ms
+    std::size_t count;  // of the shortest fractions that are short enough
+
+    NoteLength at(std::size_t index) const {
+        NoteLength length = fractions->byLength[index];
+        length.milliseconds *= wholeNote;
+        return length;
+    }
+};
+
+Tempo tempoOf(unsigned beatsPerMinute, const Lengths& fractions, const NoteValueSet& values) {
+    Tempo tempo{&fractions, 240000.0 / beatsPerMinute, 0};
+    while (tempo.count < fractions.byLength.size() && tempo.at(tempo.count).milliseconds <= values.longest)
+        ++tempo.count;
+    return tempo;
 }
 
 // The closest of the lengths; of two as close, the one listed first.
-NoteLength closestLength(double milliseconds, const Lengths& lengths) {
-    const std::vector<NoteLength>& byLength = lengths.byLength;
-    const auto above = std::lower_bound(byLength.begin(), byLength.end(), milliseconds,
-                                        [](const NoteLength& length, double wanted) { return length.milliseconds < wanted; });
-    if (above == byLength.begin()) return *above;
-    if (above == byLength.end()) return byLength.back();
-    const auto below = above - 1;
-    const double aboveDistance = above->milliseconds - milliseconds;
-    const double belowDistance = milliseconds - below->milliseconds;
-    if (aboveDistance != belowDistance) return aboveDistance < belowDistance ? *above : *below;
-    const std::size_t aboveAt = static_cast<std::size_t>(above - byLength.begin());
-    return lengths.order[aboveAt] < lengths.order[aboveAt - 1] ? *above : *below;
+NoteLength closestLength(double milliseconds, const Tempo& tempo) {
+    std::size_t low = 0;
+    std::size_t high = tempo.count;
+    while (low < high) {
+        const std::size_t middle = (low + high) / 2;
+        if (tempo.at(middle).milliseconds < milliseconds) low = middle + 1;
+        else high = middle;
+    }
+    if (low == 0) return tempo.at(0);
+    if (low == tempo.count) return tempo.at(tempo.count - 1);
+    const NoteLength above = tempo.at(low);
+    const NoteLength below = tempo.at(low - 1);
+    const double aboveDistance = above.milliseconds - milliseconds;
+    const double belowDistance = milliseconds - below.milliseconds;
+    if (aboveDistance != belowDistance) return aboveDistance < belowDistance ? above : below;
+    return tempo.fractions->order[low] < tempo.fractions->order[low - 1] ? above : below;
 }
 
 struct Fit {
@@ -57,19 +80,18 @@ struct Fit {
     double distanceFromBeat = 0;  // how far the notes are from quarter notes, the beat a reader expects
 };
 
-Fit fitAt(const std::map<double, std::size_t>& counts, unsigned beatsPerMinute, const NoteValueSet& values) {
-    const Lengths lengths = lengthsAt(beatsPerMinute, values);
+Fit fitAt(const std::map<double, std::size_t>& counts, const Tempo& tempo) {
     Fit fit;
-    if (lengths.byLength.empty()) return {HUGE_VAL, HUGE_VAL};
+    if (tempo.count == 0) return {HUGE_VAL, HUGE_VAL};
     for (const auto& [milliseconds, count] : counts) {
-        const NoteLength length = closestLength(milliseconds, lengths);
+        const NoteLength length = closestLength(milliseconds, tempo);
         fit.error += static_cast<double>(count) * std::abs(length.milliseconds - milliseconds);
         fit.distanceFromBeat += static_cast<double>(count) * std::abs(std::log2(length.duration / 4.0));
     }
     return fit;
 }
 
-unsigned closestTempo(const Melody& melody, const NoteValueSet& values) {
+unsigned closestTempo(const Melody& melody, const Lengths& fractions, const NoteValueSet& values) {
     // Lengths to a hundredth of a millisecond are enough to choose by, and few in any
     // melody a person wrote.
     std::map<double, std::size_t> counts;
@@ -78,7 +100,7 @@ unsigned closestTempo(const Melody& melody, const NoteValueSet& values) {
     unsigned bestTempo = 0;
     Fit best;
     for (unsigned beatsPerMinute = values.slowest; beatsPerMinute <= values.fastest; ++beatsPerMinute) {
-        const Fit fit = fitAt(counts, beatsPerMinute, values);
+        const Fit fit = fitAt(counts, tempoOf(beatsPerMinute, fractions, values));
         if (bestTempo == 0 || fit.error < best.error - sameError) {
             bestTempo = beatsPerMinute;
             best = fit;
@@ -115,8 +137,9 @@ NoteMelody noteMelody(const Melody& melody, const NoteValueSet& values) {
     }
     if (lowest == INT_MAX) return written;
     const int shift = lowest < values.lowestNote ? (values.lowestNote - lowest + 11) / 12 : 0;
-    written.beatsPerMinute = closestTempo(melody, values);
-    const Lengths lengths = lengthsAt(written.beatsPerMinute, values);
+    const Lengths fractions = fractionsOf(values);
+    written.beatsPerMinute = closestTempo(melody, fractions, values);
+    const Tempo tempo = tempoOf(written.beatsPerMinute, fractions, values);
     double worstMilliseconds = 0;
     double sumMilliseconds = 0;
     for (std::size_t index = 0; index < melody.size(); ++index) {
@@ -125,7 +148,7 @@ NoteMelody noteMelody(const Melody& melody, const NoteValueSet& values) {
             note += 12 * shift;
             while (note > values.highestNote) note -= 12;
         }
-        const NoteLength length = closestLength(melody[index].milliseconds, lengths);
+        const NoteLength length = closestLength(melody[index].milliseconds, tempo);
         written.notes.push_back({note, length});
         const double error = std::abs(length.milliseconds - melody[index].milliseconds);
         worstMilliseconds = std::max(worstMilliseconds, error);
