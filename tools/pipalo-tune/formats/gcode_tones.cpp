@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <optional>
 #include <set>
 
 #include "melody_import.h"
@@ -17,8 +18,9 @@ constexpr double longestTone = 5000;
 constexpr std::size_t commandsNamed = 8;
 
 struct Command {
-    std::string name;                      // "M300", "G4", or the first word of another line
-    std::vector<std::pair<char, double>> parameters;
+    std::string name;  // "M300", "G4", or the first word of another line
+    // The last S and P given, as the firmware takes them; the others change no tone.
+    std::optional<double> s, p;
     std::string failure;
 };
 
@@ -51,15 +53,10 @@ Command readCommand(SourceText& line) {
             command.failure = errorAt(line, at, "expected a parameter such as S440 or P200 after " + command.name);
             return command;
         }
-        command.parameters.emplace_back(letter, *value);
+        if (letter == 'S') command.s = value;
+        if (letter == 'P') command.p = value;
     }
     return command;
-}
-
-double parameter(const Command& command, char letter, double fallback) {
-    const auto found = std::find_if(command.parameters.rbegin(), command.parameters.rend(),
-                                    [letter](const auto& parameter) { return parameter.first == letter; });
-    return found == command.parameters.rend() ? fallback : found->second;
 }
 
 std::string readGcode(std::string_view content, MelodyBuilder& melody) {
@@ -73,16 +70,15 @@ std::string readGcode(std::string_view content, MelodyBuilder& melody) {
         const Command command = readCommand(line);
         if (!command.failure.empty()) return command.failure;
         if (command.name == "M300") {
-            double milliseconds = parameter(command, 'P', defaultMilliseconds);
+            double milliseconds = command.p.value_or(defaultMilliseconds);
             if (milliseconds > longestTone) {
                 milliseconds = longestTone;
                 ++tonesCut;
             }
-            melody.tone(parameter(command, 'S', defaultHertz), milliseconds);
+            melody.tone(command.s.value_or(defaultHertz), milliseconds);
         } else if (command.name == "G4") {
             // A dwell in seconds wins over one in milliseconds, as the firmware reads it.
-            const double seconds = parameter(command, 'S', -1);
-            melody.rest(seconds >= 0 ? seconds * 1000 : parameter(command, 'P', 0));
+            melody.rest(command.s ? *command.s * 1000 : command.p.value_or(0));
         } else if (!command.name.empty()) {
             ++linesPassedOver;
             if (passedOver.size() < commandsNamed) passedOver.insert(command.name);
