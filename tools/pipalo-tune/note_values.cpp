@@ -163,3 +163,36 @@ NoteMelody noteMelody(const Melody& melody, const NoteValueSet& values) {
         formatted("pitches off by %.0f cents at most (nearest notes on La4 = %.0f Hz)", worstCents, 440.0));
     return written;
 }
+
+namespace {
+
+int octaveOf(int midiNote) { return midiNote / 12 - 1; }
+
+}  // namespace
+
+NoteDefaults noteDefaults(const NoteMelody& written) {
+    std::vector<unsigned> durations;
+    std::vector<int> octaves;
+    for (const WrittenNote& note : written.notes) {
+        durations.push_back(note.length.duration);
+        if (note.midiNote != restNote) octaves.push_back(octaveOf(note.midiNote));
+    }
+    return {mostCommon(durations), mostCommon(octaves)};
+}
+
+std::string spelledNotes(const NoteMelody& written, const NoteDefaults& defaults,
+                         const std::array<const char*, 12>& letters, char rest, const char* separator) {
+    std::string text;
+    for (const WrittenNote& note : written.notes) {
+        if (!text.empty()) text += separator;
+        if (note.length.duration != defaults.duration) text += std::to_string(note.length.duration);
+        if (note.midiNote == restNote) {
+            text += rest;
+        } else {
+            text += letters[static_cast<std::size_t>(note.midiNote % 12)];
+            if (octaveOf(note.midiNote) != defaults.octave) text += std::to_string(octaveOf(note.midiNote));
+        }
+        if (note.length.dotted) text += '.';
+    }
+    return text;
+}

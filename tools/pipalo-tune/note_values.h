@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <string>
 #include <vector>
@@ -44,6 +45,20 @@ struct NoteMelody {
 // them then is moved by octaves of its own. Of the tempos that come equally close
 // (b=40 with 32nd notes is b=160 with eighths), the one nearest to quarter notes.
 NoteMelody noteMelody(const Melody& melody, const NoteValueSet& values);
+
+// The duration and octave most notes have, which a format of defaults leaves out of them.
+struct NoteDefaults {
+    unsigned duration;
+    int octave;  // Do4 begins octave 4
+};
+
+// For a melody with a tone.
+NoteDefaults noteDefaults(const NoteMelody& written);
+
+// Each note as "<duration><letter><octave><dot>", the defaults left out; `letters` name
+// the twelve notes from Do.
+std::string spelledNotes(const NoteMelody& written, const NoteDefaults& defaults,
+                         const std::array<const char*, 12>& letters, char rest, const char* separator);
 
 // The value most often found, the smallest of those found as often.
 template <typename Value>

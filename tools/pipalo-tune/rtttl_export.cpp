@@ -21,36 +21,16 @@ std::string ringtoneName(const std::string& name) {
     return cleaned.empty() ? "Pipalo" : cleaned;
 }
 
-int octaveOf(int midiNote) { return midiNote / 12 - 1; }
-
 }  // namespace
 
 RtttlExport rtttlExport(const Melody& melody, const std::string& name) {
     NoteMelody written = noteMelody(melody, ringtoneValues);
     RtttlExport ringtone;
     if (written.notes.empty()) return ringtone;
-    std::vector<unsigned> durations;
-    std::vector<int> octaves;
-    for (const WrittenNote& note : written.notes) {
-        durations.push_back(note.length.duration);
-        if (note.midiNote != restNote) octaves.push_back(octaveOf(note.midiNote));
-    }
-    const unsigned defaultDuration = mostCommon(durations);
-    const int defaultOctave = mostCommon(octaves);
-    std::string text = ringtoneName(name) + ":d=" + std::to_string(defaultDuration) +
-                       ",o=" + std::to_string(defaultOctave) + ",b=" + std::to_string(written.beatsPerMinute) + ":";
-    for (std::size_t index = 0; index < written.notes.size(); ++index) {
-        const WrittenNote& note = written.notes[index];
-        if (index > 0) text += ',';
-        if (note.length.duration != defaultDuration) text += std::to_string(note.length.duration);
-        if (note.midiNote == restNote) {
-            text += 'p';
-        } else {
-            text += letters[static_cast<std::size_t>(note.midiNote % 12)];
-            if (octaveOf(note.midiNote) != defaultOctave) text += std::to_string(octaveOf(note.midiNote));
-        }
-        if (note.length.dotted) text += '.';
-    }
+    const NoteDefaults defaults = noteDefaults(written);
+    const std::string text = ringtoneName(name) + ":d=" + std::to_string(defaults.duration) +
+                             ",o=" + std::to_string(defaults.octave) + ",b=" + std::to_string(written.beatsPerMinute) +
+                             ":" + spelledNotes(written, defaults, letters, 'p', ",");
     ringtone.text = text;
     ringtone.notices = std::move(written.notices);
     return ringtone;

@@ -143,37 +143,17 @@ std::vector<unsigned> everyDuration() {
 const NoteValueSet flipperValues = {everyDuration(), 25, 900, HUGE_VAL, 24, 12 * 17 + 11, "octave 1"};
 constexpr std::array<const char*, 12> letters = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
 
-int octaveOf(int midiNote) { return midiNote / 12 - 1; }
-
 std::string writeFlipper(const Melody& melody, MelodyOutput& output) {
     NoteMelody written = noteMelody(melody, flipperValues);
-    std::vector<unsigned> durations;
-    std::vector<int> octaves;
-    for (const WrittenNote& note : written.notes) {
-        durations.push_back(note.length.duration);
-        if (note.midiNote != restNote) octaves.push_back(octaveOf(note.midiNote));
-    }
-    if (octaves.empty()) {
+    if (written.notes.empty()) {
         output.failure = "no note in the melody";
         return {};
     }
-    const unsigned defaultDuration = mostCommon(durations);
-    const int defaultOctave = mostCommon(octaves);
-    std::string text = "Filetype: Flipper Music Format\nVersion: 0\nBPM: " + std::to_string(written.beatsPerMinute) +
-                       "\nDuration: " + std::to_string(defaultDuration) + "\nOctave: " + std::to_string(defaultOctave) +
-                       "\nNotes: ";
-    for (std::size_t index = 0; index < written.notes.size(); ++index) {
-        const WrittenNote& note = written.notes[index];
-        if (index > 0) text += ", ";
-        if (note.length.duration != defaultDuration) text += std::to_string(note.length.duration);
-        if (note.midiNote == restNote) {
-            text += 'P';
-        } else {
-            text += letters[static_cast<std::size_t>(note.midiNote % 12)];
-            if (octaveOf(note.midiNote) != defaultOctave) text += std::to_string(octaveOf(note.midiNote));
-        }
-        if (note.length.dotted) text += '.';
-    }
+    const NoteDefaults defaults = noteDefaults(written);
+    const std::string text = "Filetype: Flipper Music Format\nVersion: 0\nBPM: " +
+                             std::to_string(written.beatsPerMinute) + "\nDuration: " +
+                             std::to_string(defaults.duration) + "\nOctave: " + std::to_string(defaults.octave) +
+                             "\nNotes: " + spelledNotes(written, defaults, letters, 'P', ", ");
     output.notices.insert(output.notices.end(), written.notices.begin(), written.notices.end());
     return text + "\n";
 }
