@@ -599,7 +599,7 @@ class GcodeTest(FormatTest):
                    'G4 P250\n'
                    'G04 S0.5\n'
                    'M300 P300 ; the printer\'s own 260 Hz\n'
-                   'M300 S523\n'
+                   'M300S523\n'
                    'M300 S659 P6000\n'
                    'M300 S784 P99.6\n')
         messages = self.assertImports('start.gcode', content, [

@@ -131,5 +131,6 @@ Resemblance resemblesRtttl(std::string_view text) {
 }  // namespace
 
 const MelodyFormat rtttlFormat = {
-    "rtttl", {".rtttl", ".rtx"}, "ringtone text: \"Tune:d=8,o=5,b=112:c,e,g,4c6\"", false, resemblesRtttl, importRtttl, writeRtttlMelody,
+    "rtttl", {".rtttl", ".rtx"}, "ringtone text: \"Tune:d=8,o=5,b=112:c,e,g,4c6\"", false, resemblesRtttl, importRtttl,
+    writeRtttlMelody,
 };

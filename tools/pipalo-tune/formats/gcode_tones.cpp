@@ -36,8 +36,12 @@ Command readCommand(SourceText& line) {
         takeNumber(line);
         skipSpaces(line);
     }
+    // A G or M code is its letter and number, with or without a space before its parameters
+    // ("M300S440P200"); another command (a firmware's macro) is its whole first word.
+    const bool coded = std::isalpha(static_cast<unsigned char>(peek(line))) &&
+                       std::isdigit(static_cast<unsigned char>(peek(line, 1)));
     while (!atEnd(line) && !std::isspace(static_cast<unsigned char>(peek(line))) && !isCommentStart(peek(line)) &&
-           peek(line) != '*')
+           peek(line) != '*' && (!coded || command.name.empty() || std::isdigit(static_cast<unsigned char>(peek(line)))))
         command.name += static_cast<char>(std::toupper(static_cast<unsigned char>(take(line))));
     // G04 and G4 are one command.
     if (command.name.size() > 1 && std::isalpha(static_cast<unsigned char>(command.name[0]))) {
