@@ -491,7 +491,7 @@ class ConvertTest(FormatTest):
         # dots, notes from a 32nd to a whole, and lengths that are no note value at all.
         sources = {
             'song.fmf': FLIPPER_SONG,
-            'accidentals.rtttl': 'a:d=16,o=5,b=90:c,c6,c#,c#6,d#4,2d4,32f#7,1p,c#,c#6,g#.,g,8a#4,a4,1b',
+            'accidentals.rtttl': 'a:d=16,o=5,b=90:c,c6,c#,c#6,d#4,2d4,32f#7,1p,c#,c#6,g#.,g6,8a#4,a4,1b',
             'odd.sh': 'beep -f 300 -l 230 -n -f 450 -l 333 -n -f 999 -l 41 -n -f 120 -l 1700',
         }
         for name, content in sources.items():

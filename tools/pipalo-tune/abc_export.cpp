@@ -45,8 +45,11 @@ std::string writeAbcMelody(const Melody& melody, MelodyOutput& output) {
     }
     std::string text = "X:1\nT:" + tuneName(output.name) + "\nL:1/8\nQ:1/4=" + std::to_string(written.beatsPerMinute) +
                        "\nK:C\n";
-    // Which notes of the bar were last written sharp, by letter and octave.
-    std::array<std::array<bool, 12>, 11> sharpInBar{};
+    // Which notes of the bar were last written sharp: by letter, as the standard carries an
+    // accidental to every octave, and by letter and octave, as some readers carry it. A
+    // note is marked wherever either would read it otherwise.
+    std::array<bool, 7> sharpLetterInBar{};
+    std::array<std::array<bool, 7>, 11> sharpInBar{};
     for (std::size_t index = 0; index < written.notes.size(); ++index) {
         const WrittenNote& note = written.notes[index];
         if (note.midiNote == restNote) {
@@ -56,8 +59,9 @@ std::string writeAbcMelody(const Melody& melody, MelodyOutput& output) {
             const int octave = note.midiNote / 12 - 1;
             const std::size_t letterIndex = static_cast<std::size_t>(letters[semitone] - 'A');
             bool& sharp = sharpInBar[static_cast<std::size_t>(octave)][letterIndex];
-            if (sharps[semitone] != sharp) text += sharps[semitone] ? '^' : '=';
-            sharp = sharps[semitone];
+            bool& sharpLetter = sharpLetterInBar[letterIndex];
+            if (sharps[semitone] != sharp || sharps[semitone] != sharpLetter) text += sharps[semitone] ? '^' : '=';
+            sharp = sharpLetter = sharps[semitone];
             if (octave >= 5) {
                 text += static_cast<char>(std::tolower(static_cast<unsigned char>(letters[semitone])));
                 text.append(static_cast<std::size_t>(octave - 5), '\'');
@@ -69,6 +73,7 @@ std::string writeAbcMelody(const Melody& melody, MelodyOutput& output) {
         text += lengthSuffix(note.length);
         if ((index + 1) % notesPerBar == 0 || index + 1 == written.notes.size()) {
             sharpInBar = {};
+            sharpLetterInBar = {};
             const bool lineEnds = (index + 1) % (notesPerBar * barsPerLine) == 0 || index + 1 == written.notes.size();
             text += index + 1 == written.notes.size() ? " |]\n" : lineEnds ? " |\n" : " | ";
         } else {
