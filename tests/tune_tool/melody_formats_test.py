@@ -621,6 +621,19 @@ class GcodeTest(FormatTest):
         self.assertTrue(lines[0].startswith('; long: '))
         self.assertEqual(lines[1:], ['M300 S440 P5000', 'M300 S440 P1000', 'M300 S0 P300', 'M300 S262 P10'])
 
+    def test_a_long_pause_between_tunes_keeps_their_tempo_in_the_formats_of_notes(self):
+        # Ten seconds is longer than any note value: the pause is written as several rests.
+        source = self.write('pause.gcode', 'M300 S440 P250\nG4 S10\nM300 S494 P250\nM300 S523 P500\n')
+        expected = ['M300 S440 P250', 'M300 S0 P10000', 'M300 S494 P250', 'M300 S523 P500']
+        for name in ('pause.rtttl', 'pause.fmf', 'pause.abc', 'pause.bas'):
+            with self.subTest(output=name):
+                self.assertEqual(run('convert', source, self.path(name)).returncode, 0)
+                back = run('convert', self.path(name), '-', '--to', 'gcode').stdout.decode().splitlines()[1:]
+                rests = sum(int(line.split(' P')[1]) for line in back if line.startswith('M300 S0 '))
+                self.assertEqual([line for line in back if not line.startswith('M300 S0 ')],
+                                 [line for line in expected if not line.startswith('M300 S0 ')])
+                self.assertEqual(rests, 10000)
+
 
 class TransposeTempoTest(FormatTest):
     def test_semitones_and_speed_for_convert_import_and_the_exports(self):

@@ -93,9 +93,11 @@ Fit fitAt(const std::map<double, std::size_t>& counts, const Tempo& tempo) {
 
 unsigned closestTempo(const Melody& melody, const Lengths& fractions, const NoteValueSet& values) {
     // Lengths to a hundredth of a millisecond are enough to choose by, and few in any
-    // melody a person wrote.
+    // melody a person wrote. Only the tones choose: a rest of any length can be written
+    // as several, and a long pause between two tunes must not slow the notes down.
     std::map<double, std::size_t> counts;
-    for (const MelodyEvent& event : melody) ++counts[std::round(event.milliseconds * 100) / 100];
+    for (const MelodyEvent& event : melody)
+        if (event.frequency > restFrequency) ++counts[std::round(event.milliseconds * 100) / 100];
     constexpr double sameError = 1e-6;
     unsigned bestTempo = 0;
     Fit best;
@@ -148,9 +150,14 @@ NoteMelody noteMelody(const Melody& melody, const NoteValueSet& values) {
             note += 12 * shift;
             while (note > values.highestNote) note -= 12;
         }
-        const NoteLength length = closestLength(melody[index].milliseconds, tempo);
+        double left = melody[index].milliseconds;
+        const NoteLength longest = tempo.at(tempo.count - 1);
+        const double shortest = tempo.at(0).milliseconds;
+        for (; note == restNote && left > longest.milliseconds + shortest / 2; left -= longest.milliseconds)
+            written.notes.push_back({note, longest});
+        const NoteLength length = closestLength(left, tempo);
         written.notes.push_back({note, length});
-        const double error = std::abs(length.milliseconds - melody[index].milliseconds);
+        const double error = std::abs(length.milliseconds - left);
         worstMilliseconds = std::max(worstMilliseconds, error);
         sumMilliseconds += error;
     }

@@ -42,8 +42,10 @@ struct NoteMelody {
 };
 
 // A melody below the format's notes is raised by whole octaves; a note still outside
-// them then is moved by octaves of its own. Of the tempos that come equally close
-// (b=40 with 32nd notes is b=160 with eighths), the one nearest to quarter notes.
+// them then is moved by octaves of its own. The tempo is the one whose values come
+// closest to the tones' lengths; of those equally close (b=40 with 32nd notes is b=160
+// with eighths), the one nearest to quarter notes. A rest longer than the longest value
+// is written as several.
 NoteMelody noteMelody(const Melody& melody, const NoteValueSet& values);
 
 // The duration and octave most notes have, which a format of defaults leaves out of them.
