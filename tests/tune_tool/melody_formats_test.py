@@ -539,12 +539,16 @@ class ConvertTest(FormatTest):
         self.assertEqual(result.returncode, 0, result.stderr)
         self.assertEqual(result.stdout, b'#!/bin/sh\nbeep -f 523 -l 240 \\\n  -n -f 659 -l 240\n')
         song = self.write('song.rtttl', ringtone)
+        # -o names the output as import's does.
+        self.assertEqual(run('convert', song, '-o', '-', '--to', 'beep').stdout, result.stdout)
         kept = self.write('kept.fmf', 'old')
         for arguments, status, message in [
                 ((song, '-'), 2, 'cannot tell which format to write; name it with --to'),
                 ((song, self.path('song.xyz')), 2, 'cannot tell which format to write'),
                 ((song, kept, '--to', 'wav'), 2, '--to takes rtttl, beep, arduino, mml, abc, midi, fmf, gcode or tpz'),
                 ((song,), 2, 'convert needs a file to write'),
+                ((song, kept, kept), 2, 'unexpected argument ' + kept),
+                ((song, '-o', kept, kept), 2, 'unexpected argument ' + kept),
                 ((self.write('bad.rtttl', 'x:d=4:q'), kept), 1, 'bad.rtttl: line 1, column 7: expected a note'),
                 ((song, kept, '--tempo', '0'), 2, '--tempo takes a percent'),
                 ((song, kept, '--tempo', '-50'), 2, '--tempo takes a percent'),

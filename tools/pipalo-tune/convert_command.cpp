@@ -22,8 +22,7 @@ struct ConvertRequest {
     ImportOptions options;
 };
 
-// The reason the arguments make no conversion, else empty text. Import names its output
-// with -o; convert names it after its input, as copying does.
+// The reason the arguments make no conversion, else empty text.
 std::string parse(const std::vector<std::string_view>& arguments, bool import, ConvertRequest& request) {
     bool optionsEnded = false;
     std::vector<std::string_view> files;
@@ -37,7 +36,7 @@ std::string parse(const std::vector<std::string_view>& arguments, bool import, C
             files.push_back(argument);
             continue;
         }
-        const bool output = import && (argument == "-o" || argument == "--output");
+        const bool output = argument == "-o" || argument == "--output";
         if (!output && argument != "--from" && !(argument == "--to" && !import) && !isMelodyOption(argument))
             return "unknown option " + std::string(argument) + " (see pipalo-tune --help)";
         if (++index == arguments.size()) return "option " + std::string(argument) + " needs a value";
@@ -54,15 +53,14 @@ std::string parse(const std::vector<std::string_view>& arguments, bool import, C
     const char* command = import ? "import" : "convert";
     if (files.empty()) return std::string(command) + " needs a file to read";
     request.input = files.front();
-    if (import) {
-        if (files.size() > 1) return "unexpected argument " + std::string(files[1]);
-        if (request.output.empty()) return "import needs a tune file to write: -o OUT.TPZ";
-        request.to = tuneFormat.name;
-        return {};
-    }
-    if (files.size() < 2) return "convert needs a file to write: convert IN OUT";
-    if (files.size() > 2) return "unexpected argument " + std::string(files[2]);
-    request.output = files[1];
+    // Convert takes its output after its input, or with -o as import does.
+    const bool outputAfterInput = !import && request.output.empty();
+    if (outputAfterInput && files.size() > 1) request.output = files[1];
+    const std::size_t mostFiles = outputAfterInput ? 2 : 1;
+    if (files.size() > mostFiles) return "unexpected argument " + std::string(files[mostFiles]);
+    if (import && request.output.empty()) return "import needs a tune file to write: -o OUT.TPZ";
+    if (request.output.empty()) return "convert needs a file to write: convert IN OUT";
+    if (import) request.to = tuneFormat.name;
     return {};
 }
 

@@ -27,7 +27,7 @@ constexpr char usageCommands[] =
     "       pipalo-tune wav FILE -o OUT.wav [--transpose N] [--tempo PERCENT]\n"
     "       pipalo-tune midi FILE -o OUT.mid [--transpose N] [--tempo PERCENT]\n"
     "       pipalo-tune rtttl|beep|arduino FILE [--transpose N] [--tempo PERCENT]\n"
-    "       pipalo-tune convert IN OUT [--from FORMAT] [--to FORMAT] [MELODY OPTIONS]\n"
+    "       pipalo-tune convert IN OUT|-o OUT [--from FORMAT] [--to FORMAT] [MELODY OPTIONS]\n"
     "       pipalo-tune import IN -o OUT.TPZ [--from FORMAT] [MELODY OPTIONS]\n"
     "       pipalo-tune picture [--size N] FILE -o OUT.png|OUT.svg\n"
     "\n"
@@ -45,7 +45,7 @@ constexpr char usageCommands[] =
 
 constexpr char usageOptions[] =
     "\n"
-    "  -o, --output FILE   where wav, midi, picture and import write; - for standard output\n"
+    "  -o, --output FILE   where wav, midi, picture, convert and import write; - for standard output\n"
     "  -s, --size N        the picture's width and height in pixels, 32 to 4096 (256)\n"
     "  --from FORMAT       the format convert and import read\n"
     "  --to FORMAT         the format convert writes\n"
