@@ -14,7 +14,7 @@
 enum class Resemblance { none, maybe, surely };
 
 struct MelodyFormat {
-    std::string_view name;                    // as --from takes it
+    std::string_view name;                    // as --from and --to take it
     std::vector<std::string_view> endings;    // of file names, lower case
     std::string_view summary;                 // one line of the help
     bool binary;                              // places named by byte offset, not line and column
@@ -22,6 +22,7 @@ struct MelodyFormat {
     // The reason the content is no melody of the format, naming the place, else empty
     // text with the melody in the builder.
     std::string (*read)(std::string_view content, MelodyBuilder& melody);
+    // The melody in the format, what it could not keep told in the output.
     MelodyWriter write;
 };
 
