@@ -468,10 +468,10 @@ class ConvertTest(FormatTest):
         self.convert(source, self.path('canonical.fmf'))
         with open(self.path('canonical.fmf')) as canonical:
             written = canonical.read()
-        # Those that hold rests give back the same melody, rests and all; beep, sketches and
-        # MIDI hold tones only, and give back the same records.
-        with_rests = ['song.rtttl', 'song.bas', 'song.mml', 'song.abc', 'song.gcode', 'again.fmf']
-        for name in with_rests + ['song.sh', 'song.ino', 'song.mid', 'again.TPZ']:
+        # Those that hold rests give back the same melody, rests and all (beep's as a delay
+        # after a tone); sketches and MIDI hold tones only, and give back the same records.
+        with_rests = ['song.rtttl', 'song.bas', 'song.mml', 'song.abc', 'song.gcode', 'again.fmf', 'song.sh']
+        for name in with_rests + ['song.ino', 'song.mid', 'again.TPZ']:
             with self.subTest(output=name):
                 self.convert(source, self.path(name))
                 self.convert(self.path(name), self.path(name + '.TPZ'))

@@ -37,21 +37,40 @@ Melody recordsMelody(const std::vector<TuneRecord>& records) {
     return melody;
 }
 
-std::vector<TuneRecord> melodyRecords(const Melody& melody, MelodyOutput& output) {
-    const std::vector<long> lengths = wholeMilliseconds(melody);
+namespace {
+
+// The tones in whole hertz and milliseconds, with the silence after each.
+struct TonesAndPauses {
     std::vector<TuneRecord> records;
+    std::vector<long> pausesAfter;
     std::size_t rests = 0;
+    long leadingRest = 0;  // ms before the first tone
+};
+
+TonesAndPauses tonesAndPauses(const Melody& melody) {
+    const std::vector<long> lengths = wholeMilliseconds(melody);
+    TonesAndPauses split;
     for (std::size_t index = 0; index < melody.size(); ++index) {
         if (melody[index].frequency <= restFrequency) {
-            ++rests;
+            ++split.rests;
+            (split.pausesAfter.empty() ? split.leadingRest : split.pausesAfter.back()) += lengths[index];
         } else if (lengths[index] > 0) {
-            records.push_back({static_cast<DWORD>(std::lround(melody[index].frequency)), static_cast<DWORD>(lengths[index])});
+            split.records.push_back(
+                {static_cast<DWORD>(std::lround(melody[index].frequency)), static_cast<DWORD>(lengths[index])});
+            split.pausesAfter.push_back(0);
         }
     }
-    if (rests > 0)
-        output.notices.push_back(std::to_string(rests) + (rests == 1 ? " rest" : " rests") +
+    return split;
+}
+
+}  // namespace
+
+std::vector<TuneRecord> melodyRecords(const Melody& melody, MelodyOutput& output) {
+    TonesAndPauses split = tonesAndPauses(melody);
+    if (split.rests > 0)
+        output.notices.push_back(std::to_string(split.rests) + (split.rests == 1 ? " rest" : " rests") +
                                  " left out: the format holds tones only, so the rhythm changes there");
-    return records;
+    return std::move(split.records);
 }
 
 std::vector<TuneRecord> movedRecords(const std::vector<TuneRecord>& records, const ImportOptions& options) {
@@ -67,8 +86,12 @@ std::string writeRtttlMelody(const Melody& melody, MelodyOutput& output) {
     return ringtone.text + "\n";
 }
 
+// A rest is beep's delay after the tone before it; one before the first tone is left out.
 std::string writeBeepMelody(const Melody& melody, MelodyOutput& output) {
-    return beepExport(melodyRecords(melody, output));
+    const TonesAndPauses split = tonesAndPauses(melody);
+    if (split.leadingRest > 0)
+        output.notices.push_back("the rest before the first tone left out: beep waits only after a tone");
+    return beepExport(split.records, split.pausesAfter);
 }
 
 std::string writeArduinoMelody(const Melody& melody, MelodyOutput& output) {
