@@ -65,6 +65,17 @@ void requireWrittenAndReadBack(const std::vector<TuneRecord>& records, const std
     }
 }
 
+// The melody as read, rests and all: whatever a writer writes of it, its reader reads.
+void requireReadable(const Melody& melody) {
+    for (const MelodyFormat* format : melodyFormats()) {
+        MelodyOutput output{"fuzz", "fuzz", {}, {}};
+        const std::string written = format->write(melody, output);
+        if (!output.failure.empty()) continue;
+        require(importMelody(*format, written, {}).failure.empty() || toneCount(melody) == 0,
+                "a melody written that its format does not read");
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -79,6 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(imported.melody.empty(), "a refused import that leaves a melody");
         return 0;
     }
+    if (imported.melody.size() <= longestExportChecked) requireReadable(imported.melody);
     const MelodyTune tune = melodyTune(imported.melody);
     if (tune.text.empty()) return 0;
     const std::vector<TuneRecord> records = checkedRecords(tune.text);

@@ -2,6 +2,7 @@
 // that hold a tune's tones as they are: each the export of the same name.
 #include "melody_writers.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "arduino_export.h"
@@ -47,7 +48,7 @@ struct TonesAndPauses {
     long leadingRest = 0;  // ms before the first tone
 };
 
-TonesAndPauses tonesAndPauses(const Melody& melody) {
+TonesAndPauses tonesAndPauses(const Melody& melody, MelodyOutput& output) {
     const std::vector<long> lengths = wholeMilliseconds(melody);
     TonesAndPauses split;
     for (std::size_t index = 0; index < melody.size(); ++index) {
@@ -60,13 +61,14 @@ TonesAndPauses tonesAndPauses(const Melody& melody) {
             split.pausesAfter.push_back(0);
         }
     }
+    if (split.records.empty()) output.failure = noToneWritten;
     return split;
 }
 
 }  // namespace
 
 std::vector<TuneRecord> melodyRecords(const Melody& melody, MelodyOutput& output) {
-    TonesAndPauses split = tonesAndPauses(melody);
+    TonesAndPauses split = tonesAndPauses(melody, output);
     if (split.rests > 0)
         output.notices.push_back(std::to_string(split.rests) + (split.rests == 1 ? " rest" : " rests") +
                                  " left out: the format holds tones only, so the rhythm changes there");
@@ -87,10 +89,21 @@ std::string writeRtttlMelody(const Melody& melody, MelodyOutput& output) {
 }
 
 // A rest is beep's delay after the tone before it; one before the first tone is left out.
+// beep takes lengths and delays of five minutes at most.
 std::string writeBeepMelody(const Melody& melody, MelodyOutput& output) {
-    const TonesAndPauses split = tonesAndPauses(melody);
+    constexpr long longestBeep = 300000;
+    TonesAndPauses split = tonesAndPauses(melody, output);
     if (split.leadingRest > 0)
         output.notices.push_back("the rest before the first tone left out: beep waits only after a tone");
+    std::size_t shortened = 0;
+    for (std::size_t index = 0; index < split.records.size(); ++index) {
+        if (split.records[index].duration > longestBeep || split.pausesAfter[index] > longestBeep) ++shortened;
+        split.records[index].duration = std::min<DWORD>(split.records[index].duration, longestBeep);
+        split.pausesAfter[index] = std::min(split.pausesAfter[index], longestBeep);
+    }
+    if (shortened > 0)
+        output.notices.push_back(std::to_string(shortened) + (shortened == 1 ? " tone" : " tones") +
+                                 " or the silence after cut to beep's 300000 ms");
     return beepExport(split.records, split.pausesAfter);
 }
 
@@ -98,6 +111,18 @@ std::string writeArduinoMelody(const Melody& melody, MelodyOutput& output) {
     return arduinoExport(melodyRecords(melody, output), output.name);
 }
 
+// MIDI's notes end at 127 (Sol9): a tone above is moved down by octaves of its own.
 std::string writeMidiMelody(const Melody& melody, MelodyOutput& output) {
-    return midiFile(melodyRecords(melody, output));
+    constexpr int highestMidiNote = 127;
+    std::vector<TuneRecord> records = melodyRecords(melody, output);
+    std::size_t moved = 0;
+    for (TuneRecord& record : records) {
+        if (nearestNote(record.frequency).midiNote <= highestMidiNote) continue;
+        ++moved;
+        while (nearestNote(record.frequency).midiNote > highestMidiNote) record.frequency /= 2;
+    }
+    if (moved > 0)
+        output.notices.push_back(std::to_string(moved) + (moved == 1 ? " tone" : " tones") +
+                                 " above MIDI's highest note moved down by octaves of their own");
+    return midiFile(records);
 }

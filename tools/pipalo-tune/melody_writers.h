@@ -15,6 +15,9 @@ struct MelodyOutput {
     std::string failure;               // why the melody cannot be written, else empty
 };
 
+// Why a format of whole milliseconds writes nothing of a melody whose tones are all shorter.
+constexpr char noToneWritten[] = "no tone in the melody lasts a millisecond";
+
 // The bytes of the melody in the format.
 using MelodyWriter = std::string (*)(const Melody& melody, MelodyOutput& output);
 
@@ -28,7 +31,7 @@ std::vector<long> wholeMilliseconds(const Melody& melody);
 // A tune's sounded records as a melody, each record one event.
 Melody recordsMelody(const std::vector<TuneRecord>& records);
 // A melody as records of whole hertz and milliseconds, for the formats that hold tones
-// only; its rests are left out, and the output tells how many.
+// only; its rests are left out, and the output tells how many. None is a failure.
 std::vector<TuneRecord> melodyRecords(const Melody& melody, MelodyOutput& output);
 
 // A tune's sounded records moved and timed as the options ask, in whole hertz and

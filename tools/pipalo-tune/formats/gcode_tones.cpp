@@ -116,12 +116,15 @@ Resemblance resemblesGcode(std::string_view content) {
 std::string writeGcode(const Melody& melody, MelodyOutput& output) {
     const std::vector<long> lengths = wholeMilliseconds(melody);
     std::string text = "; " + output.name + ": M300 S<Hz> P<ms> sounds a tone, S0 is a rest\n";
+    bool toneWritten = false;
     for (std::size_t index = 0; index < melody.size(); ++index) {
         const long hertz = std::lround(melody[index].frequency);
+        toneWritten = toneWritten || (hertz > 0 && lengths[index] > 0);
         for (long left = lengths[index]; left > 0; left -= static_cast<long>(longestTone))
             text += "M300 S" + std::to_string(hertz) + " P" +
                     std::to_string(std::min(left, static_cast<long>(longestTone))) + "\n";
     }
+    if (!toneWritten) output.failure = noToneWritten;
     return text;
 }
 
