@@ -65,6 +65,20 @@ TonesAndPauses tonesAndPauses(const Melody& melody, MelodyOutput& output) {
     return split;
 }
 
+// Each tone the format cannot hold moved down by octaves until it can, and told.
+template <typename Fits>
+void moveDownInto(std::vector<TuneRecord>& records, Fits fits, const char* limit, MelodyOutput& output) {
+    std::size_t moved = 0;
+    for (TuneRecord& record : records) {
+        if (fits(record.frequency)) continue;
+        ++moved;
+        while (!fits(record.frequency)) record.frequency /= 2;
+    }
+    if (moved > 0)
+        output.notices.push_back(std::to_string(moved) + (moved == 1 ? " tone" : " tones") + " above " + limit +
+                                 " moved down by octaves of their own");
+}
+
 }  // namespace
 
 std::vector<TuneRecord> melodyRecords(const Melody& melody, MelodyOutput& output) {
@@ -107,22 +121,22 @@ std::string writeBeepMelody(const Melody& melody, MelodyOutput& output) {
     return beepExport(split.records, split.pausesAfter);
 }
 
+// A sketch's arrays and tone() hold 16 bits: a longer tone is struck again every 65535 ms.
 std::string writeArduinoMelody(const Melody& melody, MelodyOutput& output) {
-    return arduinoExport(melodyRecords(melody, output), output.name);
+    constexpr DWORD largest = 65535;
+    std::vector<TuneRecord> records;
+    for (TuneRecord record : melodyRecords(melody, output)) {
+        for (; record.duration > largest; record.duration -= largest) records.push_back({record.frequency, largest});
+        records.push_back(record);
+    }
+    moveDownInto(records, [](DWORD hertz) { return hertz <= largest; }, "the 65535 Hz of tone()", output);
+    return arduinoExport(records, output.name);
 }
 
 // MIDI's notes end at 127 (Sol9): a tone above is moved down by octaves of its own.
 std::string writeMidiMelody(const Melody& melody, MelodyOutput& output) {
-    constexpr int highestMidiNote = 127;
     std::vector<TuneRecord> records = melodyRecords(melody, output);
-    std::size_t moved = 0;
-    for (TuneRecord& record : records) {
-        if (nearestNote(record.frequency).midiNote <= highestMidiNote) continue;
-        ++moved;
-        while (nearestNote(record.frequency).midiNote > highestMidiNote) record.frequency /= 2;
-    }
-    if (moved > 0)
-        output.notices.push_back(std::to_string(moved) + (moved == 1 ? " tone" : " tones") +
-                                 " above MIDI's highest note moved down by octaves of their own");
+    moveDownInto(records, [](DWORD hertz) { return nearestNote(hertz).midiNote <= 127; }, "MIDI's highest note",
+                 output);
     return midiFile(records);
 }
