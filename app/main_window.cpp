@@ -68,13 +68,14 @@ void addNoteKeys(Window& window) {
     for (const NoteKey& key : noteKeys) window.addKeyHandler(key.virtualKey, key.callback);
 }
 
-// The command line is not read: the program has no options.
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+// The one argument is a tune file to play, as a file manager opens it.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     Window mainWindow(instance, IDI_PIPALO, IDI_PIPALO_SMALL, "Classname");
     mainWindow.create("Pipalo 4 - TarnWell Dev.", 305, 145, 0);
     addNoteButtons(mainWindow);
     addNoteKeys(mainWindow);
     addCommands(mainWindow);
+    playTuneOnceShown(mainWindow, commandLine);
     mainWindow.run();
     return 0;
 }

@@ -2,7 +2,8 @@
 # Builds the Debian package, installs it on this machine and checks it: lintian finds
 # no error, the installed desktop entry and software-centre metadata are valid,
 # pipalo-tune loads no display library, lists a tune, the thumbnailer's command draws
-# it, and Pipalo starts from its menu entry's command and shows its window.
+# it, Pipalo starts from its menu entry's command and shows its window, and a tune file
+# opened as a desktop opens it (xdg-open) starts Pipalo, which plays it.
 # Usage: packaging/check_package.sh   (as root, or with sudo at hand)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -52,9 +53,19 @@ thumbnailer=${thumbnailer//%i/$scratch/song.TPZ}
 ${thumbnailer//%o/$scratch/thumbnail}
 file -b "$scratch/thumbnail" | grep -q '^PNG image data, 256 x 256,'
 
-# The menu entry's command, as the desktop runs it; the window shows within half a minute.
+# The menu entry's command, as the desktop runs it with no file (its field code goes);
+# the window shows within half a minute.
 command=$(sed -n 's/^Exec=//p' "$entry")
+command=${command// %f/}
 xvfb-run -a sh -c "$command & program=\$!
     timeout 30 xdotool search --sync --name '^Pipalo 4 - TarnWell Dev.\$' >/dev/null; found=\$?
     kill \$program; exit \$found"
-echo "Package $package installs, lists a tune without display libraries, draws its thumbnail and starts Pipalo from its menu entry."
+
+# A tune file opened from a file manager, from a folder whose name has a space and
+# non-ASCII letters: the package's triggers have updated the MIME and desktop
+# databases, so the desktop finds its type and entry and runs Pipalo on it.
+folder="$scratch/My Tunes é"
+mkdir "$folder"
+cp "$scratch/song.TPZ" "$folder/Song ü.TPZ"
+xvfb-run -a python3 tests/end_to_end/opened_from_desktop.py "$folder/Song ü.TPZ" 263 394
+echo "Package $package installs, lists a tune without display libraries, draws its thumbnail, starts Pipalo from its menu entry and plays a tune file opened from the desktop."

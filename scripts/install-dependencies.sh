@@ -13,7 +13,7 @@ packages_of() {
                    alsa-utils icoutils python3 python3-mido librsvg2-bin abcmidi \
                    dbus dbus-x11 xdg-desktop-portal xdg-desktop-portal-gtk python3-pyatspi at-spi2-core xsettingsd \
                    python3-gi ;;
-        package) echo dpkg-dev file lintian desktop-file-utils appstream shared-mime-info xvfb xauth xdotool ;;
+        package) echo dpkg-dev file lintian desktop-file-utils appstream shared-mime-info xdg-utils libglib2.0-bin xvfb xauth xdotool python3 ;;
         # binutils: the host's assembler and linker find out whether 32-bit programs run.
         windows) echo cmake make g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 \
                       g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 wine wine64 \

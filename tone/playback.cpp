@@ -17,8 +17,10 @@ constexpr char playInitialDirectory[] = "C:\\";
 void playTuneFile(Window* window) {
     const std::string path = window->showOpenDialog(playTitle, playFilter, playInitialDirectory, 0);
     if (path.empty()) return;
-    playTuneText(readTuneFile(path).c_str());
+    playTuneFileAt(path);
 }
+
+void playTuneFileAt(const std::string& path) { playTuneText(readTuneFile(path).c_str()); }
 
 void playTuneText(const char* text) {
     for (const TuneRecord& record : tuneRecords(text)) Beep(record.frequency, record.duration);

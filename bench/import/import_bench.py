@@ -35,6 +35,20 @@ def midi_short_notes(size):
     return b'MThd' + struct.pack('>IHHH', 6, 0, 1, 480) + b'MTrk' + struct.pack('>I', len(body)) + body
 
 
+def midi_all_notes_off(size):
+    """A note struck and every note of its channel ended by All Notes Off, over and over."""
+    body_size = size - 22 - 4
+    unit = b'\x01\x90\x3c\x40\x00\xb0\x7b\x00'
+    body = unit * max(0, body_size // len(unit)) + b'\x00\xff\x2f\x00'
+    return b'MThd' + struct.pack('>IHHH', 6, 0, 1, 480) + b'MTrk' + struct.pack('>I', len(body)) + body
+
+
+def midi_track_per_note(size):
+    """A track for each note, never switched off: each ends with its track."""
+    track = b'MTrk' + struct.pack('>I', 8) + b'\x00\x90\x3c\x40\x01\xff\x2f\x00'
+    return b'MThd' + struct.pack('>IHHH', 6, 1, 1, 480) + track * max(1, (size - 14) // len(track))
+
+
 FLIPPER_HEADER = b'Filetype: Flipper Music Format\nVersion: 0\nBPM: 120\nDuration: 8\nOctave: 5\n'
 
 
@@ -73,10 +87,17 @@ SHAPES = [
      lambda size: repeated(b'X:1\nK:C\n', b'[K:C\n', b'C\n', size)),
     ('abc', 'repeats of repeats', 'a repeat sign after every note',
      lambda size: repeated(b'X:1\nK:C\n', b'|C:|', b'\n', size)),
+    ('abc', 'macros tried at every character', 'eight targets of 31 characters, none matching',
+     lambda size: repeated(b'X:1\n' + b''.join(b'm:' + b'y' * 15 + bytes([65 + i]) + b'y' * 15 + b'=C\n'
+                                             for i in range(8)) + b'K:C\n', b'y', b'\n', size)),
     ('midi', 'note-ons at one tick', 'notes that never end, all at once',
      midi_note_ons),
     ('midi', 'one-tick notes', 'a note struck and ended on every tick',
      midi_short_notes),
+    ('midi', 'All Notes Off after every note', 'each one looking at its channel\'s keys',
+     midi_all_notes_off),
+    ('midi', 'a track for each note, never switched off', 'notes ended by their track\'s end',
+     midi_track_per_note),
     ('fmf', 'notes past the cap', 'a Flipper file of millions of notes',
      lambda size: repeated(FLIPPER_HEADER + b'Notes: ', b'C, ', b'C\n', size)),
     ('fmf', 'lines of keys the player passes over', 'no note until the last line',

@@ -1,5 +1,6 @@
 ; The Windows installer of Pipalo: for the current user or for all users, a Start-menu
-; entry, and an uninstaller listed in Add/Remove Programs that takes everything away.
+; entry, .TPZ tune files opened with Pipalo, and an uninstaller listed in Add/Remove
+; Programs that takes everything away.
 ; Silent use: setup.exe /S /CurrentUser (or /AllUsers); Uninstall.exe /S.
 ; makensis -DVERSION=4.0 -DPROGRAM=Pipalo.exe -DICON=pipalo48.ico -DOUTFILE=setup.exe
 ;          [-DAMD64] pipalo.nsi
@@ -11,6 +12,9 @@ Target amd64-unicode
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Pipalo"
 !define SHORTCUT "$SMPROGRAMS\Pipalo.lnk"
+!define TUNE_EXTENSION "Software\Classes\.TPZ"
+!define TUNE_TYPE "Pipalo.Tune"
+!define TUNE_TYPE_KEY "Software\Classes\${TUNE_TYPE}"
 
 Name "Pipalo ${VERSION}"
 OutFile "${OUTFILE}"
@@ -83,7 +87,23 @@ Section "Pipalo"
     WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
     ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
     WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" $0
+
+    ; Opening a tune file (Explorer, "start tune.TPZ") plays it.
+    WriteRegStr SHCTX "${TUNE_EXTENSION}" "" "${TUNE_TYPE}"
+    WriteRegStr SHCTX "${TUNE_TYPE_KEY}" "" "Pipalo tune"
+    WriteRegStr SHCTX "${TUNE_TYPE_KEY}\DefaultIcon" "" "$INSTDIR\Pipalo.exe,0"
+    WriteRegStr SHCTX "${TUNE_TYPE_KEY}\shell\open\command" "" '"$INSTDIR\Pipalo.exe" "%1"'
+    Call NotifyAssociationsChanged
 SectionEnd
+
+!macro NOTIFY_ASSOCIATIONS_CHANGED PREFIX
+Function ${PREFIX}NotifyAssociationsChanged
+    ; SHCNE_ASSOCCHANGED: Explorer shows the files' new icon and verb at once.
+    System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
+FunctionEnd
+!macroend
+!insertmacro NOTIFY_ASSOCIATIONS_CHANGED ""
+!insertmacro NOTIFY_ASSOCIATIONS_CHANGED "un."
 
 ; A Pipalo still running keeps its file until the next start of Windows.
 Section "Uninstall"
@@ -92,4 +112,12 @@ Section "Uninstall"
     Delete "$INSTDIR\Uninstall.exe"
     RMDir /REBOOTOK "$INSTDIR"
     DeleteRegKey SHCTX "${UNINSTALL_KEY}"
+    ; The extension stays with whatever program took it since.
+    ReadRegStr $0 SHCTX "${TUNE_EXTENSION}" ""
+    ${If} $0 == "${TUNE_TYPE}"
+        DeleteRegValue SHCTX "${TUNE_EXTENSION}" ""
+        DeleteRegKey /ifempty SHCTX "${TUNE_EXTENSION}"
+    ${EndIf}
+    DeleteRegKey SHCTX "${TUNE_TYPE_KEY}"
+    Call un.NotifyAssociationsChanged
 SectionEnd

@@ -1,5 +1,7 @@
 // DefWindowProcA: what Windows does with a message that a window procedure leaves to it.
 #include "desktop.h"
+#include "menus.h"
+#include "user_input.h"
 
 using namespace posix;
 
@@ -11,6 +13,8 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM l
         DestroyWindow(window);
         return 0;
     case WM_SYSCOMMAND:
+        // A disabled window carries out no system command: not its close box, not its menu.
+        if (const WindowRecord* record = findWindow(window); !record || !record->enabled) return 0;
         switch (wParam & 0xFFF0) {
         case SC_CLOSE:
             SendMessageA(window, WM_CLOSE, 0, 0);
@@ -20,6 +24,13 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM l
             break;
         case SC_RESTORE:
             ShowWindow(window, SW_RESTORE);
+            break;
+        case SC_KEYMENU:
+            // Differs from Windows: no menu loop runs; a command's letter chooses it at once, and
+            // a pop-up's opens nothing here (the display opens menus from the keyboard itself).
+            if (const Menu* menu = menuFromHandle(GetMenu(window)))
+                if (const UINT command = commandOfLetter(*menu, static_cast<int>(lParam & 0xFF)))
+                    chooseMenuItem(window, command);
             break;
         }
         return 0;

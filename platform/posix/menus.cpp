@@ -1,13 +1,18 @@
-// Menus from menu templates: LoadMenuA, SetMenu, GetMenu.
+// Menus from menu templates or made item by item: LoadMenuA, CreateMenu, AppendMenuA, SetMenu,
+// GetMenu, and the choice of an item.
 #include "menus.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <memory>
 #include <string_view>
 
 #include "desktop.h"
 #include "display.h"
+#include "mnemonics.h"
 #include "resources.h"
+#include "user_input.h"
 
 namespace posix {
 
@@ -68,6 +73,18 @@ LoadedResources<Menu>& loadedMenus() {
     return menus;
 }
 
+// Differs from Windows: menus made by CreateMenu live for the whole process too.
+std::vector<std::unique_ptr<Menu>>& madeMenus() {
+    static std::vector<std::unique_ptr<Menu>> menus;
+    return menus;
+}
+
+Menu* madeMenu(HMENU handle) {
+    for (const std::unique_ptr<Menu>& menu : madeMenus())
+        if (reinterpret_cast<HMENU>(menu.get()) == handle) return menu.get();
+    return nullptr;
+}
+
 }  // namespace
 
 std::optional<Menu> parseMenuTemplate(std::span<const std::uint8_t> menuTemplate) {
@@ -81,7 +98,24 @@ std::optional<Menu> parseMenuTemplate(std::span<const std::uint8_t> menuTemplate
     return menu;
 }
 
-const Menu* menuFromHandle(HMENU menu) { return loadedMenus().find(menu); }
+const Menu* menuFromHandle(HMENU menu) {
+    if (const Menu* made = madeMenu(menu)) return made;
+    return loadedMenus().find(menu);
+}
+
+UINT commandOfLetter(const Menu& menu, int letter) {
+    const int wanted = std::tolower(letter);
+    const auto item = std::find_if(menu.items.begin(), menu.items.end(), [wanted](const MenuItem& candidate) {
+        return !candidate.separator && mnemonicOf(candidate.text) == wanted;
+    });
+    return item == menu.items.end() || item->isPopup() ? 0 : item->id;
+}
+
+void chooseMenuItem(HWND window, UINT commandId) {
+    // Windows never runs the menu of a disabled window: a modal box or dialog holds it.
+    const WindowRecord* record = findWindow(window);
+    if (record && record->enabled) PostMessageA(window, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
+}
 
 std::vector<int> ctrlShortcutKeys(const Menu& menu) {
     std::vector<int> keys;
@@ -97,6 +131,20 @@ HMENU WINAPI LoadMenuA(HINSTANCE, LPCSTR name) {
     if (!resource) return nullptr;
     const posix::Menu* menu = posix::loadedMenus().load(resource->data, posix::parseMenuTemplate);
     return reinterpret_cast<HMENU>(const_cast<posix::Menu*>(menu));
+}
+
+HMENU WINAPI CreateMenu() {
+    posix::madeMenus().push_back(std::make_unique<posix::Menu>());
+    return reinterpret_cast<HMENU>(posix::madeMenus().back().get());
+}
+
+// Differs from Windows: only text items are appended, and only to a menu that CreateMenu made;
+// a menu already shown is not shown again with them.
+BOOL WINAPI AppendMenuA(HMENU menu, UINT flags, UINT_PTR id, LPCSTR text) {
+    posix::Menu* made = posix::madeMenu(menu);
+    if (!made || flags != MF_STRING || !text) return FALSE;
+    made->items.push_back({.text = text, .id = static_cast<UINT>(id), .separator = false, .popup = {}});
+    return TRUE;
 }
 
 BOOL WINAPI SetMenu(HWND window, HMENU menu) {

@@ -239,6 +239,7 @@ typedef OPENFILENAMEA* LPOPENFILENAMEA;
 
 #define SC_MINIMIZE 0xF020
 #define SC_CLOSE 0xF060
+#define SC_KEYMENU 0xF100
 #define SC_RESTORE 0xF120
 
 // Window styles.
@@ -252,6 +253,7 @@ typedef OPENFILENAMEA* LPOPENFILENAMEA;
 #define WS_MINIMIZE 0x20000000L
 #define WS_CHILD 0x40000000L
 #define SS_BITMAP 0x0000000EL
+#define MF_STRING 0x00000000L
 #define SS_SUNKEN 0x00001000L
 #define SS_TYPEMASK 0x0000001FL
 #define CS_DBLCLKS 0x0008
@@ -327,6 +329,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
 BOOL WINAPI DestroyWindow(HWND window);
 BOOL WINAPI IsWindow(HWND window);
 BOOL WINAPI ShowWindow(HWND window, int command);
+BOOL WINAPI UpdateWindow(HWND window);
 LONG WINAPI SetWindowLongA(HWND window, int index, LONG value);
 BOOL WINAPI EnableWindow(HWND window, BOOL enable);
 HWND WINAPI SetFocus(HWND window);
@@ -353,6 +356,8 @@ HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int width, 
 HMENU WINAPI LoadMenuA(HINSTANCE instance, LPCSTR name);
 BOOL WINAPI SetMenu(HWND window, HMENU menu);
 HMENU WINAPI GetMenu(HWND window);
+HMENU WINAPI CreateMenu();
+BOOL WINAPI AppendMenuA(HMENU menu, UINT flags, UINT_PTR id, LPCSTR text);
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style);
 
 // comdlg32, comctl32, ole32, kernel32

@@ -130,6 +130,12 @@ BOOL WINAPI DestroyWindow(HWND window) {
 
 BOOL WINAPI IsWindow(HWND window) { return findWindow(window) != nullptr; }
 
+BOOL WINAPI UpdateWindow(HWND window) {
+    // Differs from Windows: no WM_PAINT is sent. The display draws a window on its own and
+    // posts WM_PAINT after the drawing, so a window that has had one has nothing left to draw.
+    return IsWindow(window);
+}
+
 BOOL WINAPI ShowWindow(HWND window, int command) {
     WindowRecord* record = findWindow(window);
     if (!record) return FALSE;

@@ -23,9 +23,8 @@ protected:
         recordingBuffer.clear();
     }
 
-    int runProgram() {
-        char commandLine[] = "";
-        return WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL);
+    int runProgram(std::string commandLine = "") {
+        return WinMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOWNORMAL);
     }
 
     HWND mainWindow() const { return driver.findTopLevel(mainTitle); }

@@ -209,6 +209,32 @@ CONFORMANCE_CASE(DefaultProcedureClosesWindows) {
     CHECK(!IsWindow(altF4));
 }
 
+// Alt with a menu item's letter reaches the window as SC_KEYMENU and chooses the item; a
+// disabled window, held by a modal box, carries out no system command: its menu, its close box.
+CONFORMANCE_CASE(DisabledWindowsMenuAndCloseBoxDoNothing) {
+    RecordingClass recorder({WM_COMMAND});
+    const HWND window = recorder.create(WS_CAPTION | WS_VISIBLE);
+    const HMENU menu = CreateMenu();
+    CHECK(AppendMenuA(menu, MF_STRING, 100, "&Go"));
+    CHECK(SetMenu(window, menu));
+
+    EnableWindow(window, FALSE);
+    SendMessageA(window, WM_SYSCOMMAND, SC_KEYMENU, 'g');
+    SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    CHECK(IsWindow(window));
+    PostMessageA(window, WM_USER, 0, 0);
+    takeAndDispatchUntil({WM_USER});
+    CHECK(received.empty());
+
+    EnableWindow(window, TRUE);
+    SendMessageA(window, WM_SYSCOMMAND, SC_KEYMENU, 'g');
+    PostMessageA(window, WM_USER, 0, 0);
+    takeAndDispatchUntil({WM_USER});
+    CHECK_EQ(received.size(), 1u);
+    CHECK(!received.empty() && received[0].wParam == MAKEWPARAM(100, 0) && received[0].lParam == 0);
+    DestroyWindow(window);
+}
+
 CONFORMANCE_CASE(PostedF1AsksNoHelpAndKeyF1AsksForIt) {
     RecordingClass recorder({WM_KEYDOWN, WM_KEYF1, WM_HELP});
     const HWND window = recorder.create();

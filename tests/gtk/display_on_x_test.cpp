@@ -10,6 +10,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "gtk/gtk_display.h"
 #include "gtk/x11.h"
@@ -215,6 +216,189 @@ TEST(GtkDisplayOnX, ClosingGtksChooserCancelsItQuietly) {
     EXPECT_FALSE(shownWindowOfType(GTK_TYPE_FILE_CHOOSER_DIALOG));
     EXPECT_EQ(complaints, 0);
     g_log_remove_handler("Gtk", handler);
+}
+
+std::vector<WPARAM> commands;  // of the windows of CommandRecorder
+
+LRESULT CALLBACK recordsCommands(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND) commands.push_back(wParam);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND windowWithAMenu(const char* title) {
+    static const bool registered = [] {
+        WNDCLASSEXA windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = recordsCommands;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "CommandRecorder";
+        return RegisterClassExA(&windowClass) != 0;
+    }();
+    EXPECT_TRUE(registered);
+    const HWND window = CreateWindowExA(0, "CommandRecorder", title, WS_CAPTION | WS_VISIBLE, 0, 0, 200, 120,
+                                        nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    const HMENU menu = CreateMenu();
+    AppendMenuA(menu, MF_STRING, 100, "&Go");
+    SetMenu(window, menu);
+    return window;
+}
+
+// Takes and dispatches every message posted so far.
+void dispatchWhatIsPosted() {
+    PostMessageA(nullptr, WM_USER + 7, 0, 0);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) && message.message != WM_USER + 7) DispatchMessageA(&message);
+}
+
+GtkWidget* firstOfType(GtkWidget* widget, GType type) {
+    if (G_TYPE_CHECK_INSTANCE_TYPE(widget, type)) return widget;
+    GtkWidget* found = nullptr;
+    if (GTK_IS_CONTAINER(widget)) {
+        GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+        for (GList* child = children; child && !found; child = child->next)
+            found = firstOfType(GTK_WIDGET(child->data), type);
+        g_list_free(children);
+    }
+    return found;
+}
+
+struct MenuWhileBoxed {
+    GtkWidget* item;
+    std::optional<bool> sensitive;  // as the box showed it
+};
+
+// Inside the box's loop: the menu item is tried, as a click on it would, and the box answered.
+gboolean tryTheMenuAndAnswer(gpointer data) {
+    auto& tried = *static_cast<MenuWhileBoxed*>(data);
+    GtkWindow* box = messageDialogShown();
+    if (!box) return G_SOURCE_CONTINUE;
+    tried.sensitive = gtk_widget_is_sensitive(tried.item);
+    gtk_menu_item_activate(GTK_MENU_ITEM(tried.item));
+    gtk_dialog_response(GTK_DIALOG(box), IDOK);
+    return G_SOURCE_REMOVE;
+}
+
+// While a box holds its owner, the owner's menu bar is greyed out and its items post nothing.
+TEST(GtkDisplayOnX, MenuOfAWindowABoxHoldsIsGreyedAndChoosesNothing) {
+    openDisplay();
+    const HWND window = windowWithAMenu("Menu");
+    auto& shown = static_cast<posix::GtkDisplay&>(posix::display());
+    GtkWidget* bar = firstOfType(GTK_WIDGET(shown.gtkWindowOf(window)), GTK_TYPE_MENU_BAR);
+    ASSERT_TRUE(bar);
+    MenuWhileBoxed tried{firstOfType(bar, GTK_TYPE_MENU_ITEM), std::nullopt};
+    ASSERT_TRUE(tried.item);
+    commands.clear();
+
+    const guint trying = g_timeout_add(20, tryTheMenuAndAnswer, &tried);
+    EXPECT_EQ(MessageBoxA(window, "Busy", "Busy", MB_OK), IDOK);
+    if (!tried.sensitive) g_source_remove(trying);
+    EXPECT_EQ(tried.sensitive, false);
+    dispatchWhatIsPosted();
+    EXPECT_TRUE(commands.empty());
+
+    EXPECT_TRUE(gtk_widget_is_sensitive(tried.item));
+    gtk_menu_item_activate(GTK_MENU_ITEM(tried.item));
+    dispatchWhatIsPosted();
+    EXPECT_EQ(commands, (std::vector<WPARAM>{MAKEWPARAM(100, 0)}));
+    DestroyWindow(window);
+}
+
+// A box whose owner the program destroys meanwhile ends with it, answering 0, as on Windows.
+TEST(GtkDisplayOnX, BoxEndsWithItsOwner) {
+    openDisplay();
+    const HWND window = windowWithAMenu("Owner gone");
+    bool gaveUp = false;
+    const guint watchdog = g_timeout_add(20000, [](gpointer flag) {
+        *static_cast<bool*>(flag) = true;
+        PostQuitMessage(0);
+        return G_SOURCE_REMOVE;
+    }, &gaveUp);
+    PostMessageA(window, WM_CLOSE, 0, 0);  // taken by the box's loop, it destroys the owner
+    EXPECT_EQ(MessageBoxA(window, "Owned", "Owned", MB_YESNO), 0);
+    EXPECT_FALSE(gaveUp) << "the box outlived its owner";
+    if (!gaveUp) g_source_remove(watchdog);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_FALSE(messageDialogShown());
+    dispatchWhatIsPosted();
+}
+
+// Whether another client holds a grab of the key on the root window: ours is then refused.
+bool grabbedByAnotherClient(KeySym key) {
+    static bool refused = false;
+    ::Display* other = XOpenDisplay(nullptr);
+    if (!other) return false;
+    refused = false;
+    XErrorHandler previous = XSetErrorHandler([](::Display*, XErrorEvent* error) {
+        if (error->error_code == BadAccess) refused = true;
+        return 0;
+    });
+    const int keycode = XKeysymToKeycode(other, key);
+    XGrabKey(other, keycode, 0, DefaultRootWindow(other), False, GrabModeAsync, GrabModeAsync);
+    XSync(other, False);
+    XSetErrorHandler(previous);
+    XCloseDisplay(other);
+    return refused;
+}
+
+// Serves every event the X server has for the display by now.
+void serve() {
+    XSync(GDK_DISPLAY_XDISPLAY(gdk_display_get_default()), False);
+    while (g_main_context_iteration(nullptr, FALSE)) {
+    }
+}
+
+// Serves the display's events until the condition holds, for some 20 s at most.
+template <typename Condition>
+bool serveUntil(Condition holds) {
+    for (int round = 0; round < 2000; ++round) {
+        serve();
+        if (holds()) return true;
+        g_usleep(10000);
+    }
+    return false;
+}
+
+// Whether a box for the owner is a dialog of the owner's window.
+bool boxStandsOver(HWND owner) {
+    auto& shown = static_cast<posix::GtkDisplay&>(posix::display());
+    std::optional<int> answer;
+    shown.openMessageBox({owner, "Where?", "Where?", MB_OK}, [&](int given) { answer = given; });
+    GtkWindow* box = messageDialogShown();
+    const bool over = box && gtk_window_get_transient_for(box) && gtk_window_get_transient_for(box) == shown.gtkWindowOf(owner);
+    if (box) gtk_dialog_response(GTK_DIALOG(box), IDOK);
+    waitForTheAnswer(answer);
+    return over;
+}
+
+// Minimised is what the window manager says: with none to iconify the window (a bare X
+// server, as a tiling one may do), it stays shown and keeps its keys to itself; once the
+// window manager's unmapping says it is iconified, the keys it polls are grabbed. Its boxes
+// stand over it in either state.
+TEST(GtkDisplayOnX, MinimisedIsWhatTheWindowManagerSays) {
+    openDisplay();
+    const HWND window = windowWithAMenu("Minimised");
+    auto& shown = static_cast<posix::GtkDisplay&>(posix::display());
+    ASSERT_TRUE(serveUntil([&] { return gtk_widget_get_mapped(GTK_WIDGET(shown.gtkWindowOf(window))); }));
+    GetAsyncKeyState(VK_F6);  // a key the program polls
+    ShowWindow(window, SW_SHOWMINIMIZED);
+    serve();
+    EXPECT_FALSE(grabbedByAnotherClient(XK_F6));
+    EXPECT_TRUE(boxStandsOver(window));
+
+    // As a window manager iconifies a window.
+    ::Display* other = XOpenDisplay(nullptr);
+    ASSERT_TRUE(other);
+    const unsigned long xWindow = posix::xWindowOf(GTK_WIDGET(shown.gtkWindowOf(window)));
+    XUnmapWindow(other, xWindow);
+    XSync(other, False);
+    EXPECT_TRUE(serveUntil([] { return grabbedByAnotherClient(XK_F6); }));
+    EXPECT_TRUE(boxStandsOver(window));
+    XMapWindow(other, xWindow);
+    XSync(other, False);
+    EXPECT_TRUE(serveUntil([] { return !grabbedByAnotherClient(XK_F6); }));
+    XCloseDisplay(other);
+    DestroyWindow(window);
+    dispatchWhatIsPosted();
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 """A desktop portal of the test's own on the session bus: its FileChooser takes SaveFile
 and OpenFile and then, by the mode given, never answers (silent), leaves the bus (stop),
-or answers with a file that is not local (remote). Prints "ready" once it owns its name.
-Usage: fake_portal.py silent|stop|remote"""
+or answers with a file that is not local (remote); or (late) it answers the call itself only
+once it is sent SIGUSR1, naming a request other than the one the caller foresaw, and says
+"closed PATH" when that request is closed. Prints "ready" once it owns its name.
+Usage: fake_portal.py silent|stop|remote|late"""
 
+import signal
 import sys
 
 from gi.repository import Gio, GLib
@@ -15,6 +18,9 @@ INTERFACE = '''<node><interface name="org.freedesktop.portal.FileChooser">
   <property name="version" type="u" access="read"/>
 </interface></node>'''
 REMOTE = 'sftp://host/home/u/song.TPZ'
+REQUEST = '''<node><interface name="org.freedesktop.portal.Request">
+  <method name="Close"/>
+</interface></node>'''
 
 mode = sys.argv[1]
 loop = GLib.MainLoop()
@@ -24,6 +30,10 @@ def called(connection, sender, path, interface, method, parameters, invocation):
     options = parameters.unpack()[2]
     request = '/org/freedesktop/portal/desktop/request/%s/%s' % (sender[1:].replace('.', '_'),
                                                                  options['handle_token'])
+    if mode == 'late':
+        GLib.unix_signal_add(GLib.PRIORITY_DEFAULT, signal.SIGUSR1, answer_late, connection, request + '_late',
+                             invocation)
+        return
     invocation.return_value(GLib.Variant('(o)', (request,)))
     if mode == 'stop':
         GLib.timeout_add(100, loop.quit)
@@ -31,6 +41,17 @@ def called(connection, sender, path, interface, method, parameters, invocation):
         answer = GLib.Variant('(ua{sv})', (0, {'uris': GLib.Variant('as', [REMOTE])}))
         GLib.timeout_add(100, lambda: connection.emit_signal(None, request, 'org.freedesktop.portal.Request',
                                                               'Response', answer) and False)
+
+
+def answer_late(connection, request, invocation):
+    def closed(connection, sender, path, interface, method, parameters, invocation):
+        print('closed', path, flush=True)
+        invocation.return_value(None)
+
+    interface = Gio.DBusNodeInfo.new_for_xml(REQUEST).interfaces[0]
+    connection.register_object(request, interface, closed, None, None)
+    invocation.return_value(GLib.Variant('(o)', (request,)))
+    return GLib.SOURCE_REMOVE
 
 
 def bus_acquired(connection, name):

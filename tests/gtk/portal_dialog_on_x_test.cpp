@@ -1,10 +1,12 @@
 // The portal's file chooser, run by a portal of the test's own on a session bus of the
 // test's own (ctest runs this under dbus-run-session and xvfb-run): one that stops, one
-// that never answers while its owner is closed, one that answers with a file not local.
+// that never answers while its owner is closed, one that answers with a file not local, one
+// that answers the program's call only after the program has quit.
 // Google Test first: X's headers define names such as None and Bool as macros.
 #include <gtest/gtest.h>
 
 #include <gtk/gtk.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,6 +14,7 @@
 #include <cstdio>
 #include <string>
 
+#include "gtk/file_choosers.h"
 #include "gtk/gtk_display.h"
 
 namespace {
@@ -31,26 +34,42 @@ public:
             _exit(127);
         }
         close(output[1]);
+        lines = output[0];
         // Its first line, once it owns the portal's name.
-        for (char letter = 0; read(output[0], &letter, 1) == 1 && letter != '\n';) said += letter;
-        close(output[0]);
+        said = nextLine();
         owned = said == "ready";
     }
     ~FakePortal() {
+        if (lines >= 0) close(lines);
         if (pid <= 0) return;
         kill(pid, SIGTERM);
         waitpid(pid, nullptr, 0);
+    }
+    // The next line it prints; empty when none comes within some 20 s.
+    std::string nextLine() {
+        std::string line;
+        pollfd waiting{lines, POLLIN, 0};
+        for (char letter = 0; poll(&waiting, 1, 20000) == 1 && read(lines, &letter, 1) == 1 && letter != '\n';)
+            line += letter;
+        return line;
+    }
+    void signal(int number) const {
+        if (pid > 0) kill(pid, number);
     }
     bool owned = false;
     std::string said;  // the first line it printed
 
 private:
     pid_t pid = -1;
+    int lines = -1;
 };
+
+constexpr int givingUp = 400;  // ticks, some 20 s
 
 struct Watch {
     std::string boxText;     // of the first message box shown, which is then answered
     bool closeOwner = false;  // presses the owner's close box once the dialog is open
+    int quitAt = givingUp;    // the tick the program quits at
     HWND owner = nullptr;
     int ticks = 0;
 };
@@ -59,7 +78,7 @@ struct Watch {
 // loop with a quit, so that a dialog that never ends fails the test instead of hanging it.
 gboolean lookOn(gpointer data) {
     auto& watch = *static_cast<Watch*>(data);
-    if (++watch.ticks == 400) {
+    if (++watch.ticks == watch.quitAt) {
         PostQuitMessage(0);
         return G_SOURCE_REMOVE;
     }
@@ -114,8 +133,8 @@ protected:
         dialog.nMaxFile = sizeof file;
         dialog.lpstrTitle = "Save...";
         const bool chosen = GetSaveFileNameA(&dialog);
-        if (watch.ticks < 400) g_source_remove(looking);
-        EXPECT_LT(watch.ticks, 400) << "the dialog did not end";
+        if (watch.ticks < watch.quitAt) g_source_remove(looking);
+        EXPECT_LT(watch.ticks, givingUp) << "the dialog did not end";
         return chosen;
     }
 
@@ -138,6 +157,23 @@ TEST_F(PortalDialogOnX, ClosingTheOwnerEndsADialogThePortalNeverAnswers) {
     EXPECT_FALSE(save(watch));
     EXPECT_EQ(watch.boxText, "");
     EXPECT_TRUE(IsWindow(owner)) << "the close ends the dialog only";
+}
+
+// The portal's object for the dialog is there only once it has answered the call, and it may
+// not be the one foreseen: a program that quits before closes that one, as it ends.
+TEST_F(PortalDialogOnX, DialogOfAProgramThatQuitsBeforeThePortalAnsweredIsClosed) {
+    FakePortal portal("late");
+    ASSERT_TRUE(portal.owned) << portal.said;
+    Watch watch;
+    watch.quitAt = 2;
+    EXPECT_FALSE(save(watch));
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0)) DispatchMessageA(&message);  // the quit, posted again
+    portal.signal(SIGUSR1);
+    posix::finishChoosers();
+    const std::string closed = portal.nextLine();
+    EXPECT_EQ(closed.rfind("closed /org/freedesktop/portal/desktop/request/", 0), 0u) << closed;
+    EXPECT_TRUE(closed.ends_with("_late")) << closed;
 }
 
 TEST_F(PortalDialogOnX, AnswerThatIsNotALocalFileIsACancelWithABoxSayingSo) {

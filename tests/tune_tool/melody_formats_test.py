@@ -112,6 +112,15 @@ class RtttlTest(FormatTest):
         got, _ = self.imported('empty.rtttl', 'Empty::c,e')
         self.assertEqual(got, records([(note('C6') / 2, 60000 / 63), (note('E6') / 2, 60000 / 63)]))
 
+    def test_controls_without_equals_unknown_ones_and_ones_among_the_notes(self):
+        # Unknown names (v, q and a style's letter) are passed over; "=" may be left out;
+        # b=, o= and d= among the notes change what follows. b=160: a quarter is 375 ms.
+        # PICAXE's collections write a sharp as "_".
+        got, _ = self.imported('controls.rtttl', 'x: v=10, q=1, s=n, d4,o5 ,b160, l=15 : c, b=80, c, o=4,d=8, a, v5,'
+                                                 ' s=c, 2e, c_')
+        self.assertEqual(got, records([(note('C5'), 375), (note('C5'), 750), (note('A4'), 375),
+                                       (note('E4'), 1500), (note('C#4'), 375)]))
+
 
 class BeepTest(FormatTest):
     def test_defaults_repeats_delays_new_notes_and_several_commands(self):
@@ -224,29 +233,36 @@ class MmlTest(FormatTest):
                    '20 PLAY "T120 L8 C D E- F+ P8 > c4. < B-16"\n'
                    '30 T$ = "ML N37": DISPLAY$ = "C": U$ = T$ + " M"\n'
                    '40 IF 1 THEN PLAY U$ + "S A#2 MN O2 L16 G.. T240 C1": PLAY ON\n'
-                   '50PLAY"C"\n')
+                   '50PLAY"C"\n'
+                   # QuickBASIC's line continuation, where a name's own "_" is none
+                   '55 A_$ = "G"\n'
+                   '60 IF 1 THEN _\n  PLAY _  \r\n  "O3 L4 E" _\n  + "F" + A_$\n')
         self.assertImports('tune.bas', program, [
             (note('C4'), 250), (note('D4'), 250), (note('Eb4'), 250), (note('F#4'), 250), (None, 250),
             (note('C5'), 750), (note('Bb4'), 125), (note('C4'), 250), (note('A#4'), 1000),
-            (note('G3'), 125 * 2.25), (note('C3'), 1000), (note('C3'), 62.5)])
+            (note('G3'), 125 * 2.25), (note('C3'), 1000), (note('C3'), 62.5), (note('E4'), 250), (note('F4'), 250),
+            (note('G4'), 250)])
 
 
 class AbcTest(FormatTest):
     def test_key_accidentals_bars_repeats_broken_rhythm_ties_and_tuplets(self):
         tune = ('X:1\nT:Test tune\nM:6/8\nL:1/8\nQ:3/8=80\nK:D % two sharps\n'
-                '|: d>c B<A | _B ^G =F2 f | [1 (3efg z a- :| [2 a3 [Ace]2 |]\n')
+                '|: d>c B<A | _B ^G =F2 f | [1 (3efg z a- :| [2 a3 [Ace-]2 e |]\nw:words of the tune\n'
+                '+:go on + and on\n')
         # A dotted quarter a beat at 80 a minute: an eighth lasts 250 ms.
         eighth = 250
         first = [(note('D5'), 1.5 * eighth), (note('C#5'), eighth / 2), (note('B4'), eighth / 2),
                  (note('A4'), 1.5 * eighth),
-                 # The flat and the sharp hold to the bar's end; = cancels the key's F#.
-                 (note('Bb4'), eighth), (note('G#4'), eighth), (note('F4'), 2 * eighth), (note('F#5'), eighth)]
+                 # The flat and the sharp hold to the bar's end; = cancels the key's F#, in
+                 # every octave of the bar.
+                 (note('Bb4'), eighth), (note('G#4'), eighth), (note('F4'), 2 * eighth), (note('F5'), eighth)]
         ending = [(note('E5'), eighth * 2 / 3), (note('F#5'), eighth * 2 / 3), (note('G5'), eighth * 2 / 3),
                   (None, eighth)]
         # The repeat plays the first part again, up to its first ending; the a tied over the
-        # repeat sign is followed by d, another pitch, so it is not lengthened.
+        # repeat sign is followed by d, another pitch, so it is not lengthened. A tie on the
+        # chord's highest note, the one played, ties it to the next e.
         self.assertImports('tune.abc', tune, first + ending + [(note('A5'), eighth)] + first +
-                           [(note('A5'), 3 * eighth), (note('E5'), 2 * eighth)])
+                           [(note('A5'), 3 * eighth), (note('E5'), 3 * eighth)])
 
     def test_the_same_tones_as_abc2midi_plays_with_its_repeats_parts_and_grace_notes(self):
         # abc2midi, the format's long-standing converter, is an independent reading of the
@@ -284,19 +300,116 @@ class AbcTest(FormatTest):
             with self.subTest(tune=tune):
                 self.assertImports('endings.abc', tune, [(note(name), 500) for name in
                                                          ('C4', 'D4', 'E4', 'C4', 'D4', 'F4', 'G4', 'A4', 'G4', 'A4')])
-        # An opened repeat holds over a double bar inside it.
-        self.assertImports('opened.abc', 'X:1\nL:1/4\nK:C\n|:CD||EF:|\n', [(note(name), 500) for name in
-                                                                         ('C4', 'D4', 'E4', 'F4') * 2])
+        # An opened repeat holds over a double bar inside it; a P: in the body is only a label
+        # when the header gives no order of parts.
+        for tune in ('X:1\nL:1/4\nK:C\n|:CD||EF:|\n', 'X:1\nL:1/4\nK:C\nP:A\nCD|\nP:B\nEF:|\n'):
+            with self.subTest(tune=tune):
+                self.assertImports('opened.abc', tune, [(note(name), 500) for name in ('C4', 'D4', 'E4', 'F4') * 2])
+        # Pass n plays the ending that names it: more than two, lists and ranges.
+        for endings, passes in (('[1 D:|[2 E:|[3 F|]', 'DEF'), ('[1,3 D:|[2 E:|[4 F|]', 'DEDF'),
+                                ('[1-3 D:|[4 E|]', 'DDDE')):
+            with self.subTest(endings=endings):
+                self.assertImports('passes.abc', 'X:1\nL:1/4\nK:C\n|:C|' + endings + '\n',
+                                   [(note(name + '4'), 500) for ending in passes for name in ('C', ending)])
+        # A tie into the first ending does not lengthen the body on the second pass.
+        self.assertImports('tied.abc', 'X:1\nL:1/8\nK:C\n|:C2D2E2F2-|[1 F2G2A2B2:|[2 G2c2d2e2|]\n',
+                           [(note(name), 500) for name in ('C4', 'D4', 'E4')] + [(note('F4'), 1000)] +
+                           [(note(name), 500) for name in ('G4', 'A4', 'B4', 'C4', 'D4', 'E4', 'F4', 'G4', 'C5',
+                                                           'D5', 'E5')])
 
     def test_only_the_first_tune_of_a_book(self):
         # The key of G with its F made natural; an inline field; a bar's rest (no M: is 4/4).
         # Only the first voice: a tune file plays one tone at a time.
-        book = ('X:1\nT:One\nL:1/4\nV:1\nV:2\nK:G =f\nV:1\nF [L:1/8] D2 [V:2] B, |\nV:2\nC,,C,,|\n[V:1] Z |\n\n'
-                'X:2\nT:Two\nK:C\nE F G|\n')
-        # No Q: a quarter note a beat at 120 a minute.
-        messages = self.assertImports('book.abc', book, [(note('F4'), 500), (note('D4'), 500), (None, 2000)])
-        self.assertIn('pipalo-tune: voices after the first (V:1) left out: a tune file plays one tone at a time',
-                      messages)
+        # A voice overlay lasts to the bar line, which is the first voice's too; an empty line
+        # ends the tune, and the free text after it is no music.
+        book = ('X:1\nT:One\nL:1/4\nV:1\nV:2\nK:G =f\nV:1\nF [L:1/8] D2 [V:2] B, |\nV:2\nC,,C,,|\n[V:1] Z & c8 :| E2\n\n'
+                'cafe bag\n\nX:2\nT:Two\nK:C\nE F G|\n')
+        # No Q: a quarter note a beat at 120 a minute, and said so. Lines end in LF, CR LF or CR.
+        # A byte order mark is no text.
+        for line_end, mark in (('\n', ''), ('\r\n', '\ufeff'), ('\r', '')):
+            with self.subTest(line_end=line_end):
+                messages = self.assertImports('book.abc', mark + book.replace('\n', line_end),
+                                              [(note('F4'), 500), (note('D4'), 500), (None, 2000)] * 2 +
+                                              [(note('E4'), 500)])
+                self.assertIn('pipalo-tune: voices after the first (V:1) left out: a tune file plays one tone at a '
+                              'time', messages)
+                self.assertIn('pipalo-tune: voice overlays (&) left out: a tune file plays one tone at a time',
+                              messages)
+                self.assertIn('pipalo-tune: no tempo (Q:) before the first note: 1/4=120 assumed', messages)
+                self.assertIn('pipalo-tune: the tune ends at its empty line, line 12; the text after it is not '
+                              'music (ABC 2.1, 2.2.1)', messages)
+
+    def test_score_breaks_symbols_and_grace_notes_in_broken_rhythm(self):
+        # "$" breaks the score line only, and so does a "!" with no other before the next
+        # space, as old tunes write it; U: makes W a symbol. Grace notes take a quarter of
+        # their written length, which may be broken too, from the note after them; a broken
+        # pair keeps its time with grace notes before either note.
+        tune = 'X:1\nL:1/8\nQ:1/4=120\nU:W=!trill!\nK:C\nWC2 $ {a>b}D2|! {A}d>c {g}!trill!e<f|\n'
+        self.assertImports('graces.abc', tune, [
+            (note('C4'), 500), (note('A5'), 1.5 * 250 / 4), (note('B5'), 0.5 * 250 / 4), (note('D4'), 375),
+            (note('A4'), 250 / 4), (note('D5'), 375 - 250 / 4), (note('C5'), 125),
+            (note('G5'), 250 / 4), (note('E5'), 125 - 250 / 4), (note('F5'), 375)])
+
+    def test_macros_play_their_music_in_place_of_their_targets(self):
+        # A static macro, and a transposing one, where n is the note written and m and o
+        # the notes a step below and above it in the key; ~G32 is no ~G3.
+        tune = 'X:1\nL:1/8\nQ:1/4=120\nm: ~g2 = {a}g{f}g\nm:~n3=n{o}n{m}n\nK:D\n~g2 ~B3 ~G32|\n'
+        self.assertImports('macros.abc', tune, [
+            (note('A5'), 250 / 4), (note('G5'), 250 - 250 / 4), (note('F#5'), 250 / 4), (note('G5'), 250 - 250 / 4),
+            (note('B4'), 250), (note('C#5'), 250 / 4), (note('B4'), 250 - 250 / 4), (note('A4'), 250 / 4),
+            (note('B4'), 250 - 250 / 4), (note('G4'), 32 * 250)])
+
+    def test_keys_explicit_of_the_pipes_accidentals_and_transposition(self):
+        cases = [
+            # "exp" gives every accidental of the signature; Hp marks F and C sharp, HP nothing.
+            ('K:D exp _b\nFBc', ['F4', 'Bb4', 'C5']), ('K:Hp\nFcG', ['F#4', 'C#5', 'G4']), ('K:HP\nFc', ['F4', 'C5']),
+            # An accidental holds to the bar's end in every octave, unless a directive says otherwise.
+            ('K:C\n^Ff|F', ['F#4', 'F#5', 'F4']), ('%%propagate-accidentals octave\nK:C\n^Ff', ['F#4', 'F5']),
+            ('I:propagate-accidentals not\nK:C\n^FF', ['F#4', 'F4']),
+            # transpose= and octave= move what is played; a clef's -8 an octave down.
+            ('K:Am transpose=-2\nAB', ['G4', 'A4']), ('K:C octave=1\nC', ['C5']), ('V:1 clef=treble-8\nK:C\nc', ['C4'])]
+        for header, names in cases:
+            with self.subTest(header=header):
+                self.assertImports('key.abc', 'X:1\nL:1/4\nQ:1/4=120\n' + header + '\n',
+                                   [(note(name), 500) for name in names])
+
+    def test_tempo_as_the_standard_counts_it(self):
+        # A bare number or C= counts unit lengths a minute (abc2midi counts quarter notes);
+        # a tempo in words alone keeps the tempo before it, and says so.
+        for tempo in ('Q:100', 'Q:C=100'):
+            with self.subTest(tempo=tempo):
+                self.assertImports('tempo.abc', 'X:1\nL:1/8\n%s\nK:C\nCD' % tempo, [(note('C4'), 600), (note('D4'), 600)])
+        for words in ('"Andante"', 'Andante'):
+            with self.subTest(words=words):
+                messages = self.assertImports('andante.abc', 'X:1\nL:1/4\nQ:1/4=90\nK:C\nC[Q:%s]D' % words,
+                                              [(note('C4'), 60000 / 90), (note('D4'), 60000 / 90)])
+                self.assertEqual(messages, ['pipalo-tune: Q:%s gives no beats a minute: the tempo before it is kept'
+                                            % words])
+
+
+def timed_midi(*tracks, tempo=1000000, ticks_per_beat=1000):
+    """A format 1 file of tracks given as (absolute tick, message) pairs, each track ending
+    at its last event; a tick is a millisecond at the default tempo."""
+    midi = mido.MidiFile(type=1, ticks_per_beat=ticks_per_beat)
+    midi.tracks.append(mido.MidiTrack([mido.MetaMessage('set_tempo', tempo=tempo, time=0)]))
+    for events in tracks:
+        track, last = mido.MidiTrack(), 0
+        for tick, message in events:
+            track.append(message.copy(time=tick - last))
+            last = tick
+        midi.tracks.append(track)
+    with tempfile.TemporaryFile() as data:
+        midi.save(file=data)
+        data.seek(0)
+        return data.read()
+
+
+def on(pitch, channel=0):
+    return mido.Message('note_on', note=pitch, velocity=90, channel=channel)
+
+
+def off(pitch, channel=0):
+    return mido.Message('note_off', note=pitch, channel=channel)
 
 
 class MidiTest(FormatTest):
@@ -305,7 +418,12 @@ class MidiTest(FormatTest):
         midi = mido.MidiFile(type=1, ticks_per_beat=480)
         tempo = mido.MidiTrack([mido.MetaMessage('set_tempo', tempo=500000, time=0),
                                 mido.MetaMessage('set_tempo', tempo=250000, time=960)])
-        melody = mido.MidiTrack([mido.Message('note_on', note=72, velocity=90, time=480),
+        # A bend to the centre, then coarse tuning, a registered parameter.
+        melody = mido.MidiTrack([mido.Message('pitchwheel', pitch=0, time=0),
+                                 mido.Message('control_change', control=101, value=0, time=0),
+                                 mido.Message('control_change', control=100, value=2, time=0),
+                                 mido.Message('control_change', control=6, value=66, time=0),
+                                 mido.Message('note_on', note=72, velocity=90, time=480),
                                  mido.Message('note_off', note=72, time=480),
                                  mido.Message('note_on', note=76, velocity=90, time=0),
                                  mido.Message('note_on', note=76, velocity=0, time=480),
@@ -315,7 +433,9 @@ class MidiTest(FormatTest):
                                  mido.Message('note_on', note=79, velocity=90, time=0),
                                  mido.Message('note_off', note=79, time=240)])
         bass = mido.MidiTrack([mido.Message('note_on', channel=1, note=48, velocity=80, time=0),
-                               mido.Message('note_off', channel=1, note=48, time=1440)])
+                               mido.Message('pitchwheel', channel=1, pitch=-4096, time=480),
+                               mido.Message('pitchwheel', channel=1, pitch=2000, time=240),
+                               mido.Message('note_off', channel=1, note=48, time=720)])
         drums = mido.MidiTrack([mido.Message('note_on', channel=9, note=90, velocity=100, time=0),
                                 mido.Message('note_off', channel=9, note=90, time=2400)])
         midi.tracks += [tempo, melody, bass, drums]
@@ -331,6 +451,39 @@ class MidiTest(FormatTest):
         messages = self.assertImports('song.mid', data, [(note('C3'), 500), (note('C5'), 500), (note('E5'), 250),
                                                          (None, 250), (note('G5'), 125), (note('G5'), 125)])
         self.assertTrue(any('1 rest left out' in line for line in messages), messages)
+        # The melody's tuning and the low voice's bends are told once.
+        self.assertEqual([line for line in messages if 'bend' in line],
+                         ['pipalo-tune: byte 61: a tuning message; bends and tunings are not applied, '
+                          'each note keeps its written pitch'])
+
+    def test_a_pitch_sounds_while_any_of_its_notes_does_and_each_strike_starts_a_tone(self):
+        # A key struck again before its note-off, then two channels in unison, then a note
+        # struck under a higher one that ends first: the lower is heard from there on.
+        data = timed_midi([(0, on(60)), (100, on(60)), (200, off(60)), (300, off(60)),
+                           (400, on(64)), (400, on(64, 1)), (500, off(64)), (600, off(64, 1)),
+                           (700, on(67)), (750, on(72)), (800, off(72)), (900, off(67)),
+                           # a note struck at its own pitch while it sounds on another channel
+                           (1000, on(62, 2)), (1100, on(62)), (1200, off(62, 2)), (1300, off(62))])
+        self.assertImports('strikes.mid', data, [(note('C4'), 100), (note('C4'), 200), (None, 100), (note('E4'), 200),
+                                                  (None, 100), (note('G4'), 50), (note('C5'), 50), (note('G4'), 100),
+                                                  (None, 100), (note('D4'), 100), (note('D4'), 200)])
+
+    def test_notes_never_switched_off_end_with_their_track_or_an_all_notes_off(self):
+        # The first track's first note is never switched off: it ends with its track at 900.
+        # Its last is switched off by the second track, after the first has ended. All Notes
+        # Off ends every note of its channel; a pedal is not applied.
+        first = [(0, on(72)), (100, on(76)), (150, mido.Message('control_change', control=64, value=127)),
+                 (300, off(76)), (500, on(74)), (900, mido.MetaMessage('text', text='end'))]
+        second = [(0, on(60, 1)), (600, mido.Message('control_change', channel=1, control=123, value=0)),
+                  (950, off(74)), (1000, on(62, 1)), (1100, off(62, 1))]
+        messages = self.assertImports('hanging.mid', timed_midi(first, second), [
+            (note('C5'), 100), (note('E5'), 200), (note('C5'), 200), (note('D5'), 450), (None, 50),
+            (note('D4'), 100)])
+        self.assertIn('pipalo-tune: byte 42: 1 note never switched off ends with its track, '
+                      'as sequencers end it', messages)
+        # A file of one such note is that note.
+        got, _ = self.imported('one.mid', timed_midi([(0, on(69)), (250, mido.MetaMessage('text', text='end'))]))
+        self.assertEqual(got, [(440, 250)])
 
     def test_a_track_or_a_channel_asked_for(self):
         # Padding after the last track, as some programs leave it, is no chunk.
@@ -339,8 +492,13 @@ class MidiTest(FormatTest):
         self.assertEqual(got, records([(note('C5'), 500), (note('E5'), 250), (None, 250), (note('G5'), 125),
                                        (note('G5'), 125)]))
         self.assertTrue(any('1 rest left out' in line for line in messages), messages)
-        got, _ = self.imported('song.mid', data, '--channel', '2')
+        # The bend to the centre changes nothing.
+        self.assertIn('pipalo-tune: byte 61: a tuning message; bends and tunings are not applied, '
+                      'each note keeps its written pitch', messages)
+        got, messages = self.imported('song.mid', data, '--channel', '2')
         self.assertEqual(got, records([(note('C3'), 1250)]))
+        self.assertIn('pipalo-tune: byte 117: a pitch bend; bends and tunings are not applied, '
+                      'each note keeps its written pitch', messages)
         result = run('import', self.write('song.mid', data), '-o', self.path('none.TPZ'), '--channel', '5')
         self.assertEqual(result.returncode, 1)
         self.assertIn(b': no note on channel 5; the notes are on channels 1, 2, 10\n', result.stderr)
@@ -391,10 +549,21 @@ class RoundTripTest(FormatTest):
         self.assertNotIn('delay(', sketch)
 
 
+MIDI_HEADER = b'MThd\x00\x00\x00\x06\x00%c\x00%c\x00%c'
+
+
+def midi_track(events):
+    """A track chunk of the events and an end of track."""
+    return b'MTrk' + len(events + b'\x00\xff\x2f\x00').to_bytes(4, 'big') + events + b'\x00\xff\x2f\x00'
+
+
 class ImportFailureTest(FormatTest):
     CASES = [
         ('bad.rtttl', 'x:d=4,o=5,b=100:c,\n  8q', 'line 2, column 4: expected a note'),
         ('bad.rtttl', 'x:d=3:c', 'line 1, column 5: d= must be'),
+        ('bad.rtttl', 'x:d=4:c,c..', "line 1, column 11: a note has one dot at most (RTTTL's <special-duration>)"),
+        ('bad.rtttl', 'x:d=4:c,e5. .', 'line 1, column 13: a note has one dot at most'),
+        ('bad.rtttl', 'x:d=4:c,8p#', "line 1, column 11: a pause has no sharp (RTTTL's <note>)"),
         ('bad.sh', 'beep -f 440\nbeep -l fast', 'line 2, column 9: expected a number'),
         ('bad.ino', 'int melody[] = {NOTE_C4, NOTE_D4};', 'line 1, column 5: no array of durations'),
         ('bad.bas', 'PLAY "CDE"\nPLAY "O9 C"', 'line 2, column 8: O takes 0 to 6'),
@@ -407,9 +576,31 @@ class ImportFailureTest(FormatTest):
         ('long.sh', 'beep\n' * 9 + 'beep -r 1000; ' * 200, 'line 10, column 1401: the melody is too long'),
         ('bad.abc', 'X:1\nK:C\nCDE | [CEG', 'line 3, column 7: a chord without its "]"'),
         ('bad.abc', 'X:1\nK:C\nCDE H2', 'line 3, column 6: expected a note'),
-        ('bad.mid', b'MThd\x00\x00\x00\x06\x00\x02\x00\x01\x01\xe0', 'byte 8: only MIDI files of format 0 and 1'),
+        ('bad.abc', 'X:1\nK:C\nCDE W2', 'line 3, column 5: "W" is no note, and no U: field makes it a symbol (ABC 2.1, 4.16)'),
+        ('bad.abc', 'X:1\nT:Tune\n\nK:C\nCDE', 'line 3, column 1: the empty line ends the tune before its K: field (ABC 2.1, 2.2.1)'),
+        ('bad.abc', 'X:1\nK:C\nC +ff+ D +CEG+ E', 'line 3, column 10: a chord between + signs, as abc before 1.6 '
+         'wrote it, is obsolete: write it between [ and ] (ABC 2.1, 12.1.3)'),
+        ('bad.abc', 'X:1\nI:decoration +\nK:C\n+trill+C !trill!D',
+         'line 4, column 10: a !symbol! after I:decoration +, which makes + the sign of symbols (ABC 2.1, 12.1.2)'),
+        ('bad.mid', b'MThd\x00\x00\x00\x06\x00\x02\x00\x01\x01\xe0',
+         'byte 8: only MIDI files of format 0 and 1 hold one piece to read; this one is of format 2 '
+         '(Standard MIDI Files 1.0, MIDI File Formats)'),
         ('bad.mid', b'MThd\x00\x00\x00\x06\x00\x00\x00\x01\x01\xe0MTrk\x00\x00\x00\x03\x00\x90\x3c',
          'byte 24: the track ends inside an event'),
+        ('drums.mid', MIDI_HEADER % (0, 1, 96) + midi_track(b'\x00\x99\x3c\x40\x60\x89\x3c\x00'),
+         'byte 23: the notes are all on channel 10, the drums, left out unless asked for: --channel 10'),
+        ('cut.mid', MIDI_HEADER % (1, 3, 96) + midi_track(b'\x00\x90\x3c\x40\x60\x80\x3c\x00') * 2,
+         'byte 54: the file is cut short: its header names 3 tracks, and it ends before track 3'),
+        ('tempo.mid', MIDI_HEADER % (0, 1, 96) + midi_track(b'\x00\xff\x51\x02\x07\xa1'
+                                                            b'\x00\x90\x3c\x40\x60\x80\x3c\x00'),
+         'byte 23: a tempo event of 2 bytes, where the standard\'s holds 3 (Standard MIDI Files 1.0, Meta-Events)'),
+        ('tempo.mid', MIDI_HEADER % (0, 1, 96) + midi_track(b'\x00\xff\x51\x03\x00\x00\x00'
+                                                            b'\x00\x90\x3c\x40\x60\x80\x3c\x00'),
+         'byte 23: a tempo of 0 microseconds a quarter note'),
+        # The slowest tempo, a note of 2200 beats: 36909 seconds.
+        ('long.mid', MIDI_HEADER % (0, 1, 1) + midi_track(b'\x00\xff\x51\x03\xff\xff\xff'
+                                                          b'\x00\x90\x3c\x40\x91\x18\x80\x3c\x00'),
+         'byte 35: the melody lasts more than ten hours'),
         ('rests.rtttl', 'x:d=4:p,p', 'line 1, column 10: no note before the end'),
         ('empty.abc', '', 'line 1, column 1: no note'),
         ('what.txt', 'hello world', 'cannot tell its format'),
@@ -441,6 +632,10 @@ class ImportFailureTest(FormatTest):
                 self.assertEqual(guessed, named)
         got, _ = self.imported('a4.abc', 'X:1\nK:C\nA', '--a4', '432')
         self.assertEqual(got, [(432, 250)])
+        # A tune with no K: plays from its X:, and says what it assumed.
+        got, messages = self.imported('keyless.abc', 'X:1\nL:1/4\nQ:1/4=120\nFc', '--a4', '432')
+        self.assertEqual(got, records([(note('F4', 432), 500), (note('C5', 432), 500)]))
+        self.assertEqual(messages, ['pipalo-tune: the tune gives no K: field: no sharps or flats assumed'])
 
     def test_an_endless_input_is_read_no_further_than_a_tune_file_may_be(self):
         result = run('import', '/dev/zero', '--from', 'rtttl', '-o', self.path('zero.TPZ'))

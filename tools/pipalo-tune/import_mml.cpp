@@ -156,8 +156,23 @@ struct Program {
 // far beyond a tune and keeps the work in step with the program.
 constexpr std::size_t mostJoined = 64 << 20;
 
+bool isBlank(char character) { return character == ' ' || character == '\t' || character == '\r'; }
+
+// QuickBASIC's line continuation: an "_" that is no part of a name, with nothing after it
+// on its line, joins the next line to this one. The place after it, else `at`.
+std::size_t continuationEnd(std::string_view text, std::size_t at) {
+    if (at >= text.size() || text[at] != '_' || (at > 0 && isNameCharacter(text[at - 1]))) return at;
+    std::size_t end = at + 1;
+    while (end < text.size() && isBlank(text[end])) ++end;
+    if (end == text.size()) return end;
+    return text[end] == '\n' ? end + 1 : at;
+}
+
 std::size_t skipBlanks(std::string_view text, std::size_t at) {
-    while (at < text.size() && (text[at] == ' ' || text[at] == '\t' || text[at] == '\r')) ++at;
+    for (std::size_t joined = at; at < text.size(); at = joined) {
+        if (isBlank(text[at])) joined = at + 1;
+        else if ((joined = continuationEnd(text, at)) == at) break;
+    }
     return at;
 }
 
@@ -275,8 +290,10 @@ std::string readProgram(Program& program) {
         if (character == '\n') {
             ++at;
             statementStart = true;
-        } else if (character == ' ' || character == '\t' || character == '\r') {
+        } else if (isBlank(character)) {
             ++at;
+        } else if (const std::size_t joined = continuationEnd(text, at); joined != at) {
+            at = joined;
         } else if (character == ':') {
             ++at;
             statementStart = true;

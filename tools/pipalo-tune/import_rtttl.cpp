@@ -21,16 +21,27 @@ bool isDuration(unsigned value) {
     return value == 1 || value == 2 || value == 4 || value == 8 || value == 16 || value == 32 || value == 64;
 }
 
-// One "key=value" of the defaults section.
-std::string readDefault(SourceText& source, Defaults& defaults) {
-    const std::size_t keyAt = source.position;
-    const char key = static_cast<char>(std::tolower(static_cast<unsigned char>(take(source))));
+bool isLetter(char character) { return std::isalpha(static_cast<unsigned char>(character)); }
+
+// A control pair, "d=8" or "d8": d, o and b set what the notes after it take; l (loop),
+// s (style) and names the format does not know are passed over, as it asks. `ends`
+// holds the characters that end a value.
+std::string readControl(SourceText& source, Defaults& defaults, std::string_view ends) {
+    const std::size_t nameAt = source.position;
+    while (isLetter(peek(source))) take(source);
+    const std::string name(source.text.substr(nameAt, source.position - nameAt));
     skipSpaces(source);
-    if (!takeIf(source, '=')) return errorAt(source, keyAt, "expected d=, o= or b= in the defaults");
+    takeIf(source, '=');
     skipSpaces(source);
     const std::size_t valueAt = source.position;
+    const char key = name.size() == 1 ? static_cast<char>(std::tolower(static_cast<unsigned char>(name[0]))) : '\0';
+    if (key != 'd' && key != 'o' && key != 'b') {
+        while (!atEnd(source) && ends.find(peek(source)) == std::string_view::npos) take(source);
+        if (source.position == valueAt) return errorAt(source, "expected a value after " + name);
+        return {};
+    }
     const std::optional<unsigned> value = takeNumber(source);
-    if (!value) return errorAt(source, "expected a number after " + std::string(1, key) + "=");
+    if (!value) return errorAt(source, "expected a number after " + name + "=");
     switch (key) {
         case 'd':
             if (!isDuration(*value)) return errorAt(source, valueAt, "d= must be 1, 2, 4, 8, 16, 32 or 64");
@@ -41,28 +52,38 @@ std::string readDefault(SourceText& source, Defaults& defaults) {
                 return errorAt(source, valueAt, "o= must be an octave from 1 to 8");
             defaults.octave = *value;
             return {};
-        case 'b':
+        default:
             if (*value == 0 || *value > fastestBeat) return errorAt(source, valueAt, "b= must be 1 to 900");
             defaults.beatsPerMinute = *value;
             return {};
-        case 'l':  // loop and style of the ringtone text exchange format: a tune file plays once
-        case 's':
-            return {};
-        default:
-            return errorAt(source, keyAt, "expected d=, o= or b= in the defaults");
     }
 }
 
 std::string readDefaults(SourceText& source, Defaults& defaults) {
     skipSpaces(source);
-    while (peek(source) != ':') {
+    while (!takeIf(source, ':')) {
         if (atEnd(source)) return errorAt(source, "expected \":\" after the defaults");
-        if (std::string reason = readDefault(source, defaults); !reason.empty()) return reason;
+        if (!isLetter(peek(source))) return errorAt(source, "expected d=, o= or b= in the defaults");
+        if (std::string reason = readControl(source, defaults, ",:"); !reason.empty()) return reason;
         skipSpaces(source);
         if (takeIf(source, ',')) skipSpaces(source);
+        else if (peek(source) != ':') return errorAt(source, "expected \",\" between the defaults");
     }
-    take(source);
     return {};
+}
+
+// Among the notes, a control pair is a name and "=", or a letter that begins no note
+// with a value after it: "b=80", "o5".
+bool atControl(const SourceText& source) {
+    std::size_t ahead = 0;
+    while (isLetter(peek(source, ahead))) ++ahead;
+    if (ahead == 0) return false;
+    std::size_t after = ahead;
+    while (peek(source, after) == ' ' || peek(source, after) == '\t') ++after;
+    if (peek(source, after) == '=') return true;
+    const char first = peek(source);
+    const bool beginsNote = semitoneOfLetter(first) >= 0 || first == 'p' || first == 'P';
+    return !beginsNote && peek(source, after) != ',' && peek(source, after) != '\0';
 }
 
 bool takeDot(SourceText& source) {
@@ -82,15 +103,21 @@ std::string readNote(SourceText& source, const Defaults& defaults, MelodyBuilder
     int semitone = semitoneOfLetter(letter);
     if (!pause && semitone < 0) return errorAt(source, noteAt, "expected a note (a to g, or p for a pause)");
     skipSpaces(source);
-    if (takeIf(source, '#')) ++semitone;
-    // The dot is found before the octave as often as after it.
+    // PICAXE's collections write a sharp as "_".
+    if ((peek(source) == '#' || peek(source) == '_') && pause)
+        return errorAt(source, "a pause has no sharp (RTTTL's <note>)");
+    if (takeIf(source, '#') || takeIf(source, '_')) ++semitone;
+    // The dot is found before the octave as often as after it, but only one.
     bool dotted = takeDot(source);
     skipSpaces(source);
     const std::size_t octaveAt = source.position;
     const unsigned octave = takeNumber(source).value_or(defaults.octave);
     if (octave < lowestOctave || octave > highestOctave)
         return errorAt(source, octaveAt, "an octave must be 1 to 8");
-    dotted = takeDot(source) || dotted;
+    for (skipSpaces(source); peek(source) == '.'; skipSpaces(source)) {
+        if (dotted) return errorAt(source, "a note has one dot at most (RTTTL's <special-duration>)");
+        dotted = takeDot(source);
+    }
     const double milliseconds = 240000.0 / defaults.beatsPerMinute / duration * (dotted ? 1.5 : 1.0);
     if (pause) melody.rest(milliseconds);
     else melody.note(12 * (static_cast<int>(octave) + 1) + semitone, milliseconds);
@@ -106,7 +133,9 @@ std::string importRtttl(std::string_view text, MelodyBuilder& melody) {
     if (std::string reason = readDefaults(source, defaults); !reason.empty()) return reason;
     skipSpaces(source);
     while (!atEnd(source) && !melody.full()) {
-        if (std::string reason = readNote(source, defaults, melody); !reason.empty()) return reason;
+        const std::string reason =
+            atControl(source) ? readControl(source, defaults, ",") : readNote(source, defaults, melody);
+        if (!reason.empty()) return reason;
         skipSpaces(source);
         if (!atEnd(source) && !takeIf(source, ','))
             return errorAt(source, "expected \",\" between notes");

@@ -28,6 +28,8 @@ struct ImportOptions {
 // More tones and rests than any song has: an importer refuses a melody longer, so that a
 // hostile file cannot fill the memory.
 constexpr std::size_t longestMelody = 200000;
+// Ten hours of notes: more than any tune, few enough records for any memory.
+constexpr double longestTune = 10 * 3600 * 1000.0;
 
 // Semitones above Do of a note letter, in either case ("h" is the German name of Si);
 // -1 for another character.

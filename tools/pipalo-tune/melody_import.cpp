@@ -10,8 +10,6 @@
 
 namespace {
 
-// Ten hours of notes: more than any tune, few enough records for any memory.
-constexpr double longestTune = 10 * 3600 * 1000.0;
 constexpr double highestFrequency = 1e6;
 
 std::string checkLengths(const Melody& melody) {

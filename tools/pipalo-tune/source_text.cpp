@@ -67,7 +67,8 @@ std::string placeOf(std::string_view text, std::size_t offset) {
     std::size_t line = 1;
     std::size_t lineStart = 0;
     for (std::size_t index = 0; index < offset && index < text.size(); ++index) {
-        if (text[index] == '\n') {
+        // Lines end in LF, CR LF or CR alone.
+        if (text[index] == '\n' || (text[index] == '\r' && (index + 1 == text.size() || text[index + 1] != '\n'))) {
             ++line;
             lineStart = index + 1;
         }

@@ -21,6 +21,8 @@ Chooser firstAvailable(std::optional<Chooser> asked, const std::function<bool()>
     return Chooser::gtk;
 }
 
+void finishChoosers() { finishPortalDialogs(); }
+
 std::unique_ptr<ModalView> openChooser(const FileDialogRequest& request, GtkWindow* owner,
                                        std::function<void(std::optional<ChosenName>)> chosen) {
     // Asked once: whether a portal answers does not change while the program runs.

@@ -25,6 +25,9 @@ std::optional<Chooser> chooserNamed(const char* value);
 // The chooser asked for (the portal when none is) if it is there, else GTK's.
 Chooser firstAvailable(std::optional<Chooser> asked, const std::function<bool()>& portalAnswers);
 
+// Before the display goes: what the choosers still owe the desktop is done (a portal's dialog closed).
+void finishChoosers();
+
 // A dialog on the chooser of this desktop; `owner` is the owner's window, or null.
 std::unique_ptr<ModalView> openChooser(const FileDialogRequest& request, GtkWindow* owner,
                                        std::function<void(std::optional<ChosenName>)> chosen);

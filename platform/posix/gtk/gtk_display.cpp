@@ -75,6 +75,7 @@ GtkDisplay::GtkDisplay(const DisplayScale& scale) : displayScale(scale) {}
 
 GtkDisplay::~GtkDisplay() {
     modals.clear();
+    finishChoosers();
     windows.clear();
     gdk_display_flush(gdk_display_get_default());
 }
@@ -98,18 +99,21 @@ GtkWindow* GtkDisplay::gtkWindowOf(HWND window) const {
 
 GtkWindow* GtkDisplay::ownerWindow(HWND owner) const {
     TopLevelWindow* found = windowOf(owner);
-    return found && found->shown() && !found->isMinimized() ? found->gtkWindow() : nullptr;
+    return found ? found->gtkWindow() : nullptr;
 }
 
 void GtkDisplay::followMinimized(HWND window, TopLevelWindow& shown) {
-    minimizedKeys.follow(window, xWindowOf(GTK_WIDGET(shown.gtkWindow())), shown.isMinimized(), shown.menu());
+    minimizedKeys.follow(window, xWindowOf(GTK_WIDGET(shown.gtkWindow())), shown.isIconified(), shown.menu());
 }
 
 void GtkDisplay::windowCreated(HWND window, const NewWindow& created) {
     if (!created.parent) {
         windows[window] = std::make_unique<TopLevelWindow>(window, created, keyTransitions, displayScale);
         windows[window]->onCloseWhileDisabled([this] {
-            for (const std::unique_ptr<ModalView>& modal : modals) modal->ownerClosing();
+            for (const Modal& modal : modals) modal.view->ownerClosing();
+        });
+        windows[window]->onIconifiedChanged([this, window] {
+            if (TopLevelWindow* shown = topLevel(window)) followMinimized(window, *shown);
         });
     }
     else if (TopLevelWindow* parent = windowOf(created.parent))
@@ -144,7 +148,9 @@ void GtkDisplay::windowBitmapChanged(HWND window, const Picture* bitmap) {
 }
 
 void GtkDisplay::windowDestroyed(HWND window) {
-    if (topLevel(window)) {
+    if (const TopLevelWindow* gone = topLevel(window)) {
+        for (const Modal& modal : modals)
+            if (modal.owner == gone) modal.view->ownerDestroyed();
         minimizedKeys.forget(window);
         windows.erase(window);
     } else if (TopLevelWindow* parent = windowOf(window)) {
@@ -161,10 +167,21 @@ void GtkDisplay::raiseWindow(HWND window) {
 }
 
 void GtkDisplay::waitForInput() {
+    // An answer given outside GTK's handlers (a box ended with its owner) needs no event.
+    if (reportAnswers()) return;
     gtk_main_iteration_do(TRUE);
+    reportAnswers();
+}
+
+bool GtkDisplay::reportAnswers() {
     // Answers are handed on here, outside GTK's handlers, so a finished box can go at once.
+    bool reported = false;
     for (std::size_t index = modals.size(); index-- > 0;)
-        if (modals[index]->reportAnswer()) modals.erase(modals.begin() + static_cast<std::ptrdiff_t>(index));
+        if (modals[index].view->reportAnswer()) {
+            modals.erase(modals.begin() + static_cast<std::ptrdiff_t>(index));
+            reported = true;
+        }
+    return reported;
 }
 
 bool GtkDisplay::isKeyDown(int virtualKey) {
@@ -174,13 +191,18 @@ bool GtkDisplay::isKeyDown(int virtualKey) {
 
 void GtkDisplay::keysMayHaveChanged() { keyboard.drop(); }
 
+void GtkDisplay::openModal(HWND owner, std::unique_ptr<ModalView> view) {
+    modals.push_back({windowOf(owner), std::move(view)});
+}
+
 void GtkDisplay::openMessageBox(const MessageBoxRequest& request, std::function<void(int)> answered) {
-    modals.push_back(std::make_unique<MessageBoxWindow>(request, ownerWindow(request.owner), std::move(answered)));
+    openModal(request.owner,
+              std::make_unique<MessageBoxWindow>(request, ownerWindow(request.owner), std::move(answered)));
 }
 
 void GtkDisplay::openFileDialog(const FileDialogRequest& request,
                                 std::function<void(std::optional<ChosenName>)> chosen) {
-    modals.push_back(openChooser(request, ownerWindow(request.owner), std::move(chosen)));
+    openModal(request.owner, openChooser(request, ownerWindow(request.owner), std::move(chosen)));
 }
 
 void GtkDisplay::cancelModal() {

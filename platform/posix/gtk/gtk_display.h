@@ -51,14 +51,22 @@ private:
     TopLevelWindow* windowOf(HWND window) const;
     // Only a top-level window.
     TopLevelWindow* topLevel(HWND window) const;
-    // The root-window grabs follow the window's minimised state and its menu.
+    // The root-window grabs follow the window's iconified state, as the window manager
+    // reports it, and its menu.
     void followMinimized(HWND window, TopLevelWindow& shown);
-    // A shown owner's window, for a box or dialog to stand over.
+    // The owner's window, for a box or dialog to stand over whatever its state.
     GtkWindow* ownerWindow(HWND owner) const;
+    void openModal(HWND owner, std::unique_ptr<ModalView> view);
+    // Hands on the answers given; whether there was one.
+    bool reportAnswers();
 
     const DisplayScale displayScale;
     std::map<HWND, std::unique_ptr<TopLevelWindow>> windows;
-    std::vector<std::unique_ptr<ModalView>> modals;  // oldest first
+    struct Modal {
+        const TopLevelWindow* owner;  // null for none
+        std::unique_ptr<ModalView> view;
+    };
+    std::vector<Modal> modals;  // oldest first
     KeyTransitions keyTransitions;
     KeyboardReading keyboard;
     MinimizedKeys minimizedKeys{keyTransitions};

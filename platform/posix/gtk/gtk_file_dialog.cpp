@@ -50,6 +50,11 @@ void GtkFileDialog::responded(GtkDialog* dialog, int response, gpointer self) {
     g_free(folder);
 }
 
+void GtkFileDialog::ownerDestroyed() {
+    gtk_widget_hide(dialog);
+    if (!answer) answer = std::optional<ChosenName>();
+}
+
 bool GtkFileDialog::reportAnswer() {
     if (!answer) return false;
     gtk_widget_hide(dialog);

@@ -23,6 +23,7 @@ public:
     GtkFileDialog& operator=(const GtkFileDialog&) = delete;
 
     bool reportAnswer() override;
+    void ownerDestroyed() override;
 
 private:
     static void responded(GtkDialog* dialog, int response, gpointer self);

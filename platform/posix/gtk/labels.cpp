@@ -1,8 +1,6 @@
 // Windows' '&' mnemonics as GTK's '_' ones.
 #include "gtk/labels.h"
 
-#include <cctype>
-
 namespace posix {
 
 std::string gtkMnemonicLabel(const std::string& windowsLabel) {
@@ -20,15 +18,6 @@ std::string gtkMnemonicLabel(const std::string& windowsLabel) {
         }
     }
     return label;
-}
-
-int mnemonicOf(const std::string& windowsLabel) {
-    for (std::size_t at = 0; at + 1 < windowsLabel.size(); ++at) {
-        if (windowsLabel[at] != '&') continue;
-        if (windowsLabel[at + 1] != '&') return std::tolower(static_cast<unsigned char>(windowsLabel[at + 1]));
-        ++at;
-    }
-    return 0;
 }
 
 }  // namespace posix

@@ -6,12 +6,11 @@
 
 #include <string>
 
+#include "mnemonics.h"
+
 namespace posix {
 
 // The label as GTK reads it with its underline on: "&Yes" as "_Yes", "a_b" as "a__b".
 std::string gtkMnemonicLabel(const std::string& windowsLabel);
-
-// The letter after a label's '&' ("&&" is a plain '&'), in lower case; 0 when it has none.
-int mnemonicOf(const std::string& windowsLabel);
 
 }  // namespace posix

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "gtk/labels.h"
+#include "user_input.h"
 
 namespace posix {
 
@@ -58,7 +59,7 @@ GtkWidget* MenuBar::itemOf(const MenuItem& source) {
 
 void MenuBar::chosen(GtkMenuItem* item, gpointer self) {
     const auto id = static_cast<WORD>(GPOINTER_TO_UINT(g_object_get_data(G_OBJECT(item), "pipalo-command")));
-    PostMessageA(static_cast<MenuBar*>(self)->window, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    chooseMenuItem(static_cast<MenuBar*>(self)->window, id);
 }
 
 }  // namespace posix

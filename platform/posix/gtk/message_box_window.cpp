@@ -57,7 +57,8 @@ MessageBoxWindow::MessageBoxWindow(const MessageBoxRequest& request, GtkWindow* 
     : choices(buttonsOf(request.style)), answered(std::move(answered)) {
     const GtkMessageType type = messageTypeOf(request.style);
     // The text as it is, '&' and all: "%s" keeps it from being read as a format.
-    dialog = gtk_message_dialog_new(owner, GTK_DIALOG_DESTROY_WITH_PARENT, type, GTK_BUTTONS_NONE, "%s",
+    // Not destroyed with its owner by GTK: the display ends it first, and destroys it itself.
+    dialog = gtk_message_dialog_new(owner, GtkDialogFlags{}, type, GTK_BUTTONS_NONE, "%s",
                                     request.text.c_str());
     gtk_window_set_title(GTK_WINDOW(dialog), request.caption.c_str());
     // A screen reader names the box by its caption, as on Windows, not by its kind.
@@ -115,6 +116,11 @@ gboolean MessageBoxWindow::keyPressed(GtkWidget*, GdkEventKey* event, gpointer s
             return TRUE;
         }
     return FALSE;
+}
+
+void MessageBoxWindow::ownerDestroyed() {
+    gtk_widget_hide(dialog);
+    answer(0);
 }
 
 bool MessageBoxWindow::reportAnswer() {

@@ -43,6 +43,8 @@ public:
     MessageBoxWindow& operator=(const MessageBoxWindow&) = delete;
 
     bool reportAnswer() override;
+    // Answers 0, as Windows' dialog manager does for a box that is gone.
+    void ownerDestroyed() override;
 
 private:
     void answer(int given);

@@ -13,6 +13,9 @@ public:
     // The close of a window it holds disabled: a view of another process, which the user may
     // not be able to reach or end, ends as cancelled; the program's own stay.
     virtual void ownerClosing() {}
+    // Its owner was destroyed: it leaves the screen and answers as cancelled, as Windows ends
+    // a box or dialog with its owner.
+    virtual void ownerDestroyed() = 0;
 };
 
 }  // namespace posix

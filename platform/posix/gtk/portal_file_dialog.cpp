@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "file_dialogs.h"
 #include "gtk/x11.h"
@@ -17,6 +18,12 @@ constexpr const char* portalName = "org.freedesktop.portal.Desktop";
 constexpr const char* portalPath = "/org/freedesktop/portal/desktop";
 // Long enough for the portal to be started by the bus when first asked.
 constexpr int startTimeoutMs = 10000;
+// How long an ending program waits for the portal to name the dialogs it is to close.
+constexpr guint finishTimeoutMs = 5000;
+
+// Calls of dialogs already closed that the portal has not answered yet.
+int closesAwaited = 0;
+bool dialogsMade = false;
 
 constexpr const char* chooserStopped =
     "The desktop's file chooser stopped before it answered: nothing was saved or opened.";
@@ -85,17 +92,36 @@ GVariant* options(const FileDialogRequest& request, const std::string& token) {
     return g_variant_builder_end(&options);
 }
 
+void closeRequest(GDBusConnection* bus, const char* path) {
+    g_dbus_connection_call(bus, portalName, path, "org.freedesktop.portal.Request", "Close", nullptr, nullptr,
+                           G_DBUS_CALL_FLAGS_NO_AUTO_START, -1, nullptr, nullptr, nullptr);
+}
+
 }  // namespace
 
 bool portalAnswers() { return portalBus() != nullptr; }
 
+void finishPortalDialogs() {
+    if (!dialogsMade) return;
+    bool expired = false;
+    const guint timer = g_timeout_add(finishTimeoutMs, [](gpointer flag) {
+        *static_cast<bool*>(flag) = true;
+        return G_SOURCE_REMOVE;
+    }, &expired);
+    while (closesAwaited > 0 && !expired) g_main_context_iteration(nullptr, TRUE);
+    if (!expired) g_source_remove(timer);
+    g_dbus_connection_flush_sync(portalBus(), nullptr, nullptr);
+}
+
 struct PortalFileDialog::Call {
     PortalFileDialog* dialog;  // null once the dialog has gone
+    bool closeWhenAnswered = false;
 };
 
 PortalFileDialog::PortalFileDialog(const FileDialogRequest& request, GtkWindow* owner,
                                    std::function<void(std::optional<ChosenName>)> chosen)
     : bus(portalBus()), call(new Call{this}), chosen(std::move(chosen)) {
+    dialogsMade = true;
     static unsigned requests = 0;
     const std::string token = "pipalo" + std::to_string(++requests);
     // Listening before asking, so that no answer comes before anyone listens.
@@ -110,16 +136,22 @@ PortalFileDialog::PortalFileDialog(const FileDialogRequest& request, GtkWindow* 
 }
 
 PortalFileDialog::~PortalFileDialog() {
+    // Closed by the program (a quit), the desktop's dialog goes too.
+    if (!answer) close();
     if (call) call->dialog = nullptr;
     if (watcher) g_bus_unwatch_name(watcher);
     g_dbus_connection_signal_unsubscribe(bus, subscription);
-    // Closed by the program (a quit), the desktop's dialog goes too.
-    if (!answer) closeRequest();
 }
 
-void PortalFileDialog::closeRequest() {
-    g_dbus_connection_call(bus, portalName, requestPath.c_str(), "org.freedesktop.portal.Request", "Close", nullptr,
-                           nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START, -1, nullptr, nullptr, nullptr);
+void PortalFileDialog::close() {
+    if (!call) {
+        closeRequest(bus, requestPath.c_str());
+        return;
+    }
+    // Until the portal answers the call, the object it will name may not be there, or be
+    // another than the one foreseen: the Close waits for its name.
+    if (!call->closeWhenAnswered) ++closesAwaited;
+    call->closeWhenAnswered = true;
 }
 
 void PortalFileDialog::listenAt(const std::string& path) {
@@ -131,26 +163,29 @@ void PortalFileDialog::listenAt(const std::string& path) {
 }
 
 void PortalFileDialog::called(GObject* bus, GAsyncResult* result, gpointer pending) {
-    auto* call = static_cast<Call*>(pending);
+    const std::unique_ptr<Call> call(static_cast<Call*>(pending));
     GVariant* reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(bus), result, nullptr);
+    // Portals older than the request's path rule name another object than the one foreseen.
+    const gchar* path = nullptr;
+    if (reply) g_variant_get(reply, "(&o)", &path);
+    if (call->closeWhenAnswered) {
+        --closesAwaited;
+        if (path) closeRequest(G_DBUS_CONNECTION(bus), path);
+    }
     if (PortalFileDialog* dialog = call->dialog) {
-        if (!reply) {
+        dialog->call = nullptr;
+        if (!path && !dialog->answer) {
             // No dialog came: the portal failed or went away while asked.
             dialog->answer = std::optional<ChosenName>(ChosenName{"", "", chooserStopped});
-        } else {
-            // Portals older than the request's path rule name another object.
-            const gchar* path = nullptr;
-            g_variant_get(reply, "(&o)", &path);
+        } else if (path && !dialog->answer) {
             if (dialog->requestPath != path) dialog->listenAt(path);
             // From now on the portal owns its name: losing it, it has stopped, and will never answer.
             dialog->watcher = g_bus_watch_name_on_connection(G_DBUS_CONNECTION(bus), portalName,
                                                              G_BUS_NAME_WATCHER_FLAGS_NONE, nullptr, portalVanished,
                                                              dialog, nullptr);
         }
-        dialog->call = nullptr;
     }
     if (reply) g_variant_unref(reply);
-    delete call;
 }
 
 void PortalFileDialog::responded(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
@@ -179,7 +214,7 @@ void PortalFileDialog::portalVanished(GDBusConnection*, const gchar*, gpointer s
 
 void PortalFileDialog::ownerClosing() {
     if (answer) return;
-    closeRequest();
+    close();
     answer = std::optional<ChosenName>();
 }
 

@@ -18,6 +18,10 @@ namespace posix {
 // Whether a portal on the session bus offers the FileChooser.
 bool portalAnswers();
 
+// Before the program ends: a dialog closed before the portal answered its call is closed once
+// the portal names it, and every Close goes out on the bus. Waits a few seconds at most.
+void finishPortalDialogs();
+
 class PortalFileDialog : public ModalView {
 public:
     // `owner` is the owner's window, or null.
@@ -29,13 +33,14 @@ public:
 
     bool reportAnswer() override;
     void ownerClosing() override;
+    void ownerDestroyed() override { ownerClosing(); }
 
 private:
     struct Call;
 
     void listenAt(const std::string& path);
-    // Asks the portal to take its dialog off the desktop.
-    void closeRequest();
+    // Asks the portal to take its dialog off the desktop, once it has named it.
+    void close();
     static void called(GObject* bus, GAsyncResult* result, gpointer call);
     static void responded(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
                           GVariant* parameters, gpointer self);

@@ -83,6 +83,12 @@ void TopLevelWindow::sizeClientArea() {
 void TopLevelWindow::showStyle(DWORD newStyle) {
     style = newStyle;
     showVisibility();
+    showMenuEnabled();
+}
+
+void TopLevelWindow::showMenuEnabled() {
+    // Greyed out while a modal box or dialog holds the window, as its menu then does nothing.
+    if (menuBar) gtk_widget_set_sensitive(menuBar->widget(), takesInput());
 }
 
 void TopLevelWindow::showMenu(const Menu* menu) {
@@ -92,6 +98,7 @@ void TopLevelWindow::showMenu(const Menu* menu) {
         menuBar = std::make_unique<MenuBar>(handleOfWindow, *menu);
         gtk_widget_set_size_request(menuBar->widget(), -1, scale.toGtk(menuBarHeight));
         gtk_box_pack_start(GTK_BOX(layout), menuBar->widget(), FALSE, FALSE, 0);
+        showMenuEnabled();
     }
     // The client area starts below the menu bar.
     sizeClientArea();
@@ -267,9 +274,13 @@ gboolean TopLevelWindow::closeBoxPressed(GtkWidget*, GdkEvent*, gpointer self) {
 
 gboolean TopLevelWindow::stateChanged(GtkWidget*, GdkEventWindowState* event, gpointer self) {
     auto* shown = static_cast<TopLevelWindow*>(self);
-    if (!(event->changed_mask & GDK_WINDOW_STATE_ICONIFIED) || !(shown->style & WS_VISIBLE)) return FALSE;
-    // The window manager minimised or restored the window: Windows tells the window so.
+    if (!(event->changed_mask & GDK_WINDOW_STATE_ICONIFIED)) return FALSE;
+    // GDK takes the state from what the window manager reports (WM_STATE, _NET_WM_STATE_HIDDEN).
     const bool iconified = (event->new_window_state & GDK_WINDOW_STATE_ICONIFIED) != 0;
+    shown->iconified = iconified;
+    if (shown->iconifiedChanged) shown->iconifiedChanged();
+    if (!(shown->style & WS_VISIBLE)) return FALSE;
+    // The window manager minimised or restored the window: Windows tells the window so.
     if (iconified && !shown->isMinimized())
         PostMessageA(shown->handleOfWindow, WM_SYSCOMMAND, SC_MINIMIZE, 0);
     if (!iconified && shown->isMinimized()) PostMessageA(shown->handleOfWindow, WM_SYSCOMMAND, SC_RESTORE, 0);

@@ -36,6 +36,9 @@ public:
     // The window's frame on the screen, as Windows measures it.
     void moveTo(int x, int y, int width, int height);
     bool isMinimized() const { return (style & WS_VISIBLE) && (style & WS_MINIMIZE); }
+    // Whether the window manager says it has iconified the window: it may not do as asked.
+    bool isIconified() const { return iconified; }
+    void onIconifiedChanged(std::function<void()> changed) { iconifiedChanged = std::move(changed); }
     const Menu* menu() const { return menuBar ? menuBar->source() : nullptr; }
 
     void addControl(HWND control, const NewWindow& created);
@@ -57,6 +60,7 @@ private:
     // The client area below the menu bar, at the display's scale.
     void sizeClientArea();
     void showVisibility();
+    void showMenuEnabled();
     ControlWidget* controlOf(HWND control) const;
     // Mouse input on the window's client area (`control` null) or on a button.
     bool mouseEvent(HWND control, const GdkEvent& event);
@@ -82,7 +86,9 @@ private:
     std::map<HWND, std::unique_ptr<ControlWidget>> controls;
     HWND mouseCapture = nullptr;  // the button or window that a held left button went down on
     bool minimizedHere = false;
+    bool iconified = false;
     std::function<void()> closeWhileDisabled;
+    std::function<void()> iconifiedChanged;
 };
 
 }  // namespace posix

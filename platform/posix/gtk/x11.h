@@ -4,8 +4,9 @@
 //
 // The keys that still reach a minimised window: on Windows a window minimised by the
 // program stays the active window and keeps the keyboard until the user activates
-// another one; an iconified X window holds no input focus. So while a window is
-// minimised, the keys the program polls are grabbed on the root window, and only those:
+// another one; an iconified X window holds no input focus. So while the window manager
+// has a window iconified (not merely asked to: a tiling one may not do it), the keys the
+// program polls are grabbed on the root window, and only those:
 // function and keypad keys with any of Shift and Ctrl, typing keys only with Ctrl (a
 // shortcut). The grabs go when the window is restored or destroyed, or when the window
 // manager names another active window (_NET_ACTIVE_WINDOW). The Ctrl shortcuts that the
@@ -87,8 +88,8 @@ public:
     // The program asked about this key: it is one to grab.
     void asked(int virtualKey);
     // `xWindow` is the window's X window and `menu` its menu, if any; the grabs follow
-    // its minimised state.
-    void follow(HWND window, unsigned long xWindow, bool minimized, const Menu* menu);
+    // its iconified state.
+    void follow(HWND window, unsigned long xWindow, bool iconified, const Menu* menu);
     void forget(HWND window);
     // An X event before GDK sees it; true when it was a grabbed key's, which GDK is not to see.
     bool handle(const void* event);

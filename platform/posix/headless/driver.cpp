@@ -154,8 +154,7 @@ void Driver::chooseMenuItem(HWND target, UINT commandId) {
     const posix::Menu* menu = menuOf(target);
     if (!menu || !menuHasCommand(menu->items, commandId))
         return fail("the window's menu has no item " + std::to_string(commandId));
-    if (!acceptsInput(target)) return;
-    PostMessageA(target, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
+    posix::chooseMenuItem(target, commandId);
 }
 
 void Driver::pressCloseBox(HWND target) {
@@ -177,9 +176,17 @@ void Driver::answerMessageBox(int answer) {
 
 void Driver::answerMessageBox(std::function<int()> answer) { boxAnswers.push_back(std::move(answer)); }
 
-void Driver::chooseFile(const std::string& name) { dialogAnswers.emplace_back(name); }
+void Driver::chooseFile(const std::string& name) {
+    dialogAnswers.push_back({[name] { return std::optional<std::string>(name); }, false});
+}
 
-void Driver::cancelFileDialog() { dialogAnswers.emplace_back(std::nullopt); }
+void Driver::chooseFile(std::function<std::string()> name) {
+    dialogAnswers.push_back({[name = std::move(name)] { return std::optional<std::string>(name()); }, true});
+}
+
+void Driver::cancelFileDialog() {
+    dialogAnswers.push_back({[] { return std::optional<std::string>(); }, false});
+}
 
 void Driver::failNextCreation(const std::string& className) {
     posix::desktop().failNextCreationOf = className;
@@ -240,6 +247,12 @@ void Driver::checkDisplayed(const posix::WindowRecord& record) const {
 }
 
 void Driver::waitForInput() {
+    if (answerToHandOn) {
+        const std::function<void()> handOn = std::move(answerToHandOn);
+        answerToHandOn = nullptr;
+        handOn();
+        return;
+    }
     if (!steps.empty()) {
         auto step = std::move(steps.front());
         steps.pop_front();
@@ -273,15 +286,23 @@ void Driver::openMessageBox(const posix::MessageBoxRequest& request,
 void Driver::openFileDialog(const posix::FileDialogRequest& request,
                             std::function<void(std::optional<posix::ChosenName>)> chosen) {
     ShownFileDialog shown{request, isShownDisabled(request.owner), std::nullopt};
+    bool whileShown = false;
     if (dialogAnswers.empty()) {
         fail("file dialog \"" + request.title + "\" shown with no answer ready");
     } else {
-        shown.answer = dialogAnswers.front();
+        const DialogAnswer answer = std::move(dialogAnswers.front());
         dialogAnswers.pop_front();
+        shown.answer = answer.name();
+        whileShown = answer.whileShown;
     }
     shownDialogs.push_back(shown);
     // A name is typed in the folder the dialog opened in.
-    chosen(shown.answer ? std::optional<posix::ChosenName>({*shown.answer, request.initialDirectory, ""}) : std::nullopt);
+    const std::optional<posix::ChosenName> name =
+        shown.answer ? std::optional<posix::ChosenName>({*shown.answer, request.initialDirectory, ""}) : std::nullopt;
+    if (whileShown)
+        answerToHandOn = [chosen = std::move(chosen), name] { chosen(name); };
+    else
+        chosen(name);
 }
 
 }  // namespace headless

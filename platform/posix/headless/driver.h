@@ -89,6 +89,9 @@ public:
     void answerMessageBox(std::function<int()> answer);
     // The name typed: a bare or relative one is taken in the folder the dialog shows.
     void chooseFile(const std::string& name);
+    // A name worked out while the dialog is shown: what the test does then (a menu chosen) is
+    // taken by the dialog's loop before the name comes back, as on a desktop.
+    void chooseFile(std::function<std::string()> name);
     void cancelFileDialog();
     // Makes the next CreateWindowExA of that class fail.
     void failNextCreation(const std::string& className);
@@ -130,7 +133,12 @@ private:
     std::vector<int> keysAsked;
     std::deque<std::function<void()>> steps;
     std::deque<std::function<int()>> boxAnswers;
-    std::deque<std::optional<std::string>> dialogAnswers;
+    struct DialogAnswer {
+        std::function<std::optional<std::string>()> name;
+        bool whileShown;
+    };
+    std::deque<DialogAnswer> dialogAnswers;
+    std::function<void()> answerToHandOn;  // a dialog's, handed on when its loop next waits
     std::vector<PlayedTone> playedTones;
     std::vector<BeepCall> madeBeepCalls;
     std::vector<ShownMessageBox> shownBoxes;

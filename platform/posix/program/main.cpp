@@ -6,6 +6,7 @@
 #include <string>
 
 #include "alsa_tone_output.h"
+#include "command_line.h"
 #include "display.h"
 #include "gtk/gtk_display.h"
 #include "tone_output.h"
@@ -33,12 +34,7 @@ int main(int argc, char** argv) {
     posix::setDisplay(std::move(display));
     posix::setToneOutput(std::make_unique<SoundCard>());
 
-    // Windows hands the program its arguments without its own name.
-    std::string commandLine;
-    for (int index = 1; index < argc; ++index) {
-        if (index > 1) commandLine += ' ';
-        commandLine += argv[index];
-    }
+    std::string commandLine = windowsCommandLine(argc, argv);
     const int exitCode = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOWNORMAL);
 
     // The last tone plays out and the windows go before the process's own teardown.
