@@ -103,7 +103,7 @@ std::string writeRtttlMelody(const Melody& melody, MelodyOutput& output) {
 }
 
 // A rest is beep's delay after the tone before it; one before the first tone is left out.
-// beep takes lengths and delays of five minutes at most.
+// beep takes lengths and delays of five minutes at most, and tones to 20000 Hz.
 std::string writeBeepMelody(const Melody& melody, MelodyOutput& output) {
     constexpr long longestBeep = 300000;
     TonesAndPauses split = tonesAndPauses(melody, output);
@@ -118,6 +118,7 @@ std::string writeBeepMelody(const Melody& melody, MelodyOutput& output) {
     if (shortened > 0)
         output.notices.push_back(std::to_string(shortened) + (shortened == 1 ? " tone" : " tones") +
                                  " or the silence after cut to beep's 300000 ms");
+    moveDownInto(split.records, [](DWORD hertz) { return hertz <= 20000; }, "beep's 20000 Hz", output);
     return beepExport(split.records, split.pausesAfter);
 }
 
