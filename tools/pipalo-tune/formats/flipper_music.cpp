@@ -140,7 +140,8 @@ std::vector<unsigned> everyDuration() {
     for (unsigned duration = 1; duration <= longestDuration; ++duration) durations.push_back(duration);
     return durations;
 }
-const NoteValueSet flipperValues = {everyDuration(), 25, 900, HUGE_VAL, 24, 12 * 17 + 11, "octave 1"};
+// Octaves 1 to 10: the files allow 16, but past 10 nothing is heard.
+const NoteValueSet flipperValues = {everyDuration(), 25, 900, HUGE_VAL, 24, 12 * 11 + 11, "octave 1"};
 constexpr std::array<const char*, 12> letters = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
 
 std::string writeFlipper(const Melody& melody, MelodyOutput& output) {
