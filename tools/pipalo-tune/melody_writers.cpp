@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "arduino_export.h"
+#include "beep_range.h"
 #include "beep_export.h"
 #include "melody_options.h"
 #include "midi_export.h"
@@ -48,7 +49,8 @@ struct TonesAndPauses {
     long leadingRest = 0;  // ms before the first tone
 };
 
-TonesAndPauses tonesAndPauses(const Melody& melody, MelodyOutput& output) {
+TonesAndPauses tonesAndPauses(const Melody& written, MelodyOutput& output) {
+    const Melody melody = raisedToLowestTone(written, output);
     const std::vector<long> lengths = wholeMilliseconds(melody);
     TonesAndPauses split;
     for (std::size_t index = 0; index < melody.size(); ++index) {
@@ -80,6 +82,20 @@ void moveDownInto(std::vector<TuneRecord>& records, Fits fits, const char* limit
 }
 
 }  // namespace
+
+Melody raisedToLowestTone(const Melody& melody, MelodyOutput& output) {
+    Melody raised = melody;
+    std::size_t moved = 0;
+    for (MelodyEvent& event : raised) {
+        if (event.frequency <= restFrequency || std::lround(event.frequency) >= posix::lowestBeepFrequency) continue;
+        ++moved;
+        while (std::lround(event.frequency) < posix::lowestBeepFrequency) event.frequency *= 2;
+    }
+    if (moved > 0)
+        output.notices.push_back(std::to_string(moved) + (moved == 1 ? " tone" : " tones") +
+                                 " below 37 Hz, which reads as a rest, moved up by octaves of their own");
+    return raised;
+}
 
 std::vector<TuneRecord> melodyRecords(const Melody& melody, MelodyOutput& output) {
     TonesAndPauses split = tonesAndPauses(melody, output);

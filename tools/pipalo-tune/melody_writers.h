@@ -30,6 +30,10 @@ std::vector<long> wholeMilliseconds(const Melody& melody);
 
 // A tune's sounded records as a melody, each record one event.
 Melody recordsMelody(const std::vector<TuneRecord>& records);
+// The melody with each tone below the lowest a tone may be in a format of hertz (37 Hz,
+// below which the readers take a rest) moved up by octaves of its own, and told.
+Melody raisedToLowestTone(const Melody& melody, MelodyOutput& output);
+
 // A melody as records of whole hertz and milliseconds, for the formats that hold tones
 // only; its rests are left out, and the output tells how many. None is a failure.
 std::vector<TuneRecord> melodyRecords(const Melody& melody, MelodyOutput& output);

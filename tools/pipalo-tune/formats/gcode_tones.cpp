@@ -113,7 +113,8 @@ Resemblance resemblesGcode(std::string_view content) {
 
 // Rests are silent tones rather than dwells: a printer queues its tones, and a dwell
 // would start while the tones before it still sound.
-std::string writeGcode(const Melody& melody, MelodyOutput& output) {
+std::string writeGcode(const Melody& written, MelodyOutput& output) {
+    const Melody melody = raisedToLowestTone(written, output);
     const std::vector<long> lengths = wholeMilliseconds(melody);
     std::string text = "; " + output.name + ": M300 S<Hz> P<ms> sounds a tone, S0 is a rest\n";
     bool toneWritten = false;
