@@ -25,10 +25,11 @@ constexpr std::size_t largestTuneBytes = 16 << 20;
 // Byte by byte, as the runtime's text mode reads, so that the first byte 26 or 255 ends the
 // reading however the bytes arrive: a pipe whose writer stays open has sent all it will.
 // Returns the reason the text cannot be read, or empty text once `text` holds it.
-std::string readText(std::FILE* file, std::string& text) {
+template <typename NextByte>
+std::string translateText(NextByte nextByte, std::string& text) {
     bool carriageReturnPending = false;
     std::size_t count = 0;
-    for (int byte; (byte = std::getc(file)) != EOF;) {
+    for (int byte; (byte = nextByte()) != EOF;) {
         if (byte == endOfTextByte || byte == endOfTuneByte) break;
         if (++count > largestTuneBytes) return "File larger than any tune (16 MiB)";
         if (carriageReturnPending && byte != '\n') text += '\r';
@@ -36,7 +37,13 @@ std::string readText(std::FILE* file, std::string& text) {
         if (!carriageReturnPending) text += static_cast<char>(byte);
     }
     if (carriageReturnPending) text += '\r';
-    return std::ferror(file) ? reasonOf(errno ? errno : EIO) : std::string();
+    return {};
+}
+
+std::string readText(std::FILE* file, std::string& text) {
+    std::string reason = translateText([file] { return std::getc(file); }, text);
+    if (reason.empty() && std::ferror(file)) reason = reasonOf(errno ? errno : EIO);
+    return reason;
 }
 
 }  // namespace
@@ -54,6 +61,14 @@ std::string readTuneFile(const std::string& path, std::string& text) {
     std::fclose(file);
     if (!reason.empty()) text = std::string();
     return reason;
+}
+
+std::string tuneFileText(std::string_view bytes) {
+    std::string text;
+    std::size_t next = 0;
+    const auto nextByte = [&] { return next < bytes.size() ? static_cast<unsigned char>(bytes[next++]) : EOF; };
+    if (!translateText(nextByte, text).empty()) text.clear();
+    return text;
 }
 
 std::string readTuneFile(const std::string& path) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // The text of the file: each CR LF read as one line feed, ending at a byte 26,
 // at a byte 255 (not kept) or at the end of the file; nothing is read past that
@@ -11,6 +12,9 @@ std::string readTuneFile(const std::string& path);
 // The same, saying why: returns the reason the file cannot be read, leaving `text`
 // empty, or else empty text with the file's text in `text`.
 std::string readTuneFile(const std::string& path, std::string& text);
+
+// The text of a tune file's bytes, read as readTuneFile reads the file.
+std::string tuneFileText(std::string_view bytes);
 
 // The bytes of a tune file that holds the text: each line feed as CR LF.
 std::string tuneFileBytes(const std::string& text);

@@ -1,6 +1,7 @@
 """pipalo-tune import on the worst inputs known for each format, from 1 to 16 MiB: the
 seconds each import takes and the most memory it holds, so that both can be seen to grow
-no faster than the input. Usage: import_bench.py PIPALO_TUNE [MiB ...]"""
+no faster than the input; and convert of the longest melodies to the formats of notes,
+whose writers search the tempo. Usage: import_bench.py PIPALO_TUNE [MiB ...]"""
 
 import os
 import struct
@@ -48,7 +49,23 @@ def midi_track_per_note(size):
     return b'MThd' + struct.pack('>IHHH', 6, 1, 1, 480) + track * max(1, (size - 14) // len(track))
 
 
-# (format, shape, what makes it hard, maker of `size` bytes)
+FLIPPER_HEADER = b'Filetype: Flipper Music Format\nVersion: 0\nBPM: 120\nDuration: 8\nOctave: 5\n'
+
+
+def gcode_lengths(size):
+    """Tones of 18000 lengths a hundredth of a millisecond apart, as many as fit, up to
+    just below the melody's cap: past it the import would stop before the writer."""
+    lines = (b'M300 S440 P%.2f\n' % (index % 18000 / 100 + 1) for index in range(199000))
+    out, length = [], 0
+    for line in lines:
+        if length + len(line) > size:
+            break
+        out.append(line)
+        length += len(line)
+    return b''.join(out)
+
+
+# (format, shape, what makes it hard, maker of `size` bytes[, the ending convert writes])
 SHAPES = [
     ('rtttl', 'notes past the cap', 'a ringtone of millions of notes',
      lambda size: repeated(b'x:d=4,o=5,b=100:', b'c,', b'c', size)),
@@ -87,6 +104,23 @@ SHAPES = [
      midi_all_notes_off),
     ('midi', 'a track for each note, never switched off', 'notes ended by their track\'s end',
      midi_track_per_note),
+    ('fmf', 'notes past the cap', 'a Flipper file of millions of notes',
+     lambda size: repeated(FLIPPER_HEADER + b'Notes: ', b'C, ', b'C\n', size)),
+    ('fmf', 'lines of keys the player passes over', 'no note until the last line',
+     lambda size: repeated(FLIPPER_HEADER, b'Comment: x\n', b'Notes: C\n', size)),
+    ('gcode', 'M300 on every line', 'tones past the cap',
+     lambda size: repeated(b'', b'M300 S440 P1\n', b'', size)),
+    ('gcode', 'one M300 with endless parameters', 'a line of millions of S and P',
+     lambda size: repeated(b'M300', b' S440 P1', b'\n', size)),
+    ('gcode', 'a print without tones', 'other G-code on every line, one tone at the end',
+     lambda size: repeated(b'', b'G1 X10.5 Y20.25 E0.5 F1800\n', b'M300\n', size)),
+    ('tpz', 'records past the cap', 'a tune file of the most records it may hold',
+     lambda size: repeated(b'// Read this as frequenty, length in milliseconds\r\n', b'440,001\r\n', b'', size)),
+    # The writers of notes, on melodies up to the longest a reader makes, of 18000 lengths.
+    ('gcode', 'to fmf: 18000 lengths', 'the tempo search over every length and tempo',
+     gcode_lengths, 'fmf'),
+    ('gcode', 'to abc: 18000 lengths', 'the tempo search over every length and tempo',
+     gcode_lengths, 'abc'),
 ]
 
 
@@ -120,12 +154,14 @@ def main():
     print('|---|---|' + '---|' * len(sizes) + '---|')
     with tempfile.TemporaryDirectory() as folder:
         output = os.path.join(folder, 'out.TPZ')
-        for index, (format, shape, _, _) in enumerate(SHAPES):
+        for index, (format, shape, _, _, *written) in enumerate(SHAPES):
             cells, ending = [], ''
             for size in sizes:
                 path = os.path.join(folder, 'input')
                 subprocess.run([sys.executable, __file__, '--make', str(index), str(size * MIB), path], check=True)
-                seconds, memory, code, message = measure(tool, ['import', path, '--from', format, '-o', output])
+                arguments = (['convert', path, output, '--from', format, '--to', written[0]] if written else
+                             ['import', path, '--from', format, '-o', output])
+                seconds, memory, code, message = measure(tool, arguments)
                 cells.append('%.2f s, %.0f MiB' % (seconds, memory))
                 ending = 'exit %d: %s' % (code, message.split(': ', 2)[-1][:60]) if code else 'exit 0'
             print('| %s | %s | %s | %s |' % (format, shape, ' | '.join(cells), ending))

@@ -699,6 +699,225 @@ class ImportFailureTest(FormatTest):
         self.assertEqual(result.stderr, b'pipalo-tune: /dev/zero: larger than any melody (16 MiB)\n')
 
 
+
+# convert, the Flipper Zero's music files, G-code tones, and transpose and tempo.
+
+FLIPPER_SONG = ('Filetype: Flipper Music Format\nVersion: 0\nBPM: 150\nDuration: 8\nOctave: 5\n'
+                'Notes: 8C4, 8D#4, 4E4, 16F#5, 16P, 8G4., 8A#4, 8P, 2B5, 4C#5, 16G#4, 8P, 4A4\n')
+
+
+class ConvertTest(FormatTest):
+    def convert(self, source, out, *options):
+        result = run('convert', source, out, *options)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        return result
+
+    def test_every_writer_gives_back_what_it_was_given(self):
+        source = self.write('song.fmf', FLIPPER_SONG)
+        self.convert(source, self.path('song.TPZ'))
+        reference = read_records(self.path('song.TPZ'))
+        self.convert(source, self.path('canonical.fmf'))
+        with open(self.path('canonical.fmf')) as canonical:
+            written = canonical.read()
+        # Those that hold rests give back the same melody, rests and all (beep's as a delay
+        # after a tone); sketches and MIDI hold tones only, and give back the same records.
+        with_rests = ['song.rtttl', 'song.bas', 'song.mml', 'song.abc', 'song.gcode', 'again.fmf', 'song.sh']
+        for name in with_rests + ['song.ino', 'song.mid', 'again.TPZ']:
+            with self.subTest(output=name):
+                self.convert(source, self.path(name))
+                self.convert(self.path(name), self.path(name + '.TPZ'))
+                self.assertEqual(read_records(self.path(name + '.TPZ')), reference)
+                if name in with_rests:
+                    self.convert(self.path(name), self.path(name + '.fmf'))
+                    with open(self.path(name + '.fmf')) as back:
+                        self.assertEqual(back.read(), written)
+        with open(self.path('song.gcode')) as gcode:
+            self.assertIn('M300 S0 P100\n', gcode.read())
+        with open(self.path('song.rtttl')) as ringtone:
+            notes = ringtone.read().strip().split(':')[2].split(',')
+        self.assertEqual([index for index, note in enumerate(notes) if 'p' in note], [4, 7, 11])
+
+    def test_abc2midi_reads_every_abc_written_as_the_same_tones(self):
+        # Sharps of one letter in two octaves, a natural after a sharp in the bar, rests,
+        # dots, notes from a 32nd to a whole, and lengths that are no note value at all.
+        sources = {
+            'song.fmf': FLIPPER_SONG,
+            'accidentals.rtttl': 'a:d=16,o=5,b=90:c,c6,c#,c#6,d#4,2d4,32f#7,1p,c#,c#6,g#.,g6,8a#4,a4,1b',
+            'odd.sh': 'beep -f 300 -l 230 -n -f 450 -l 333 -n -f 999 -l 41 -n -f 120 -l 1700',
+        }
+        for name, content in sources.items():
+            with self.subTest(source=name):
+                abc = self.path(name + '.abc')
+                self.convert(self.write(name, content), abc)
+                midi = self.path(name + '.mid')
+                converted = subprocess.run(['abc2midi', abc, '-o', midi], capture_output=True)
+                self.assertEqual(converted.returncode, 0, converted.stdout)
+                self.assertNotIn(b'Error', converted.stdout)
+                self.convert(abc, self.path(name + '.abc.TPZ'))
+                self.convert(midi, self.path(name + '.mid.TPZ'))
+                ours = read_records(self.path(name + '.abc.TPZ'))
+                theirs = read_records(self.path(name + '.mid.TPZ'))
+                self.assertEqual([frequency for frequency, _ in theirs], [frequency for frequency, _ in ours])
+                for (_, our_length), (_, their_length) in zip(ours, theirs):
+                    self.assertLessEqual(abs(our_length - their_length), 2)
+                # Notes at one tempo come through as they were.
+                if not name.endswith('.sh'):
+                    self.convert(self.path(name), self.path(name + '.TPZ'))
+                    self.assertEqual(ours, read_records(self.path(name + '.TPZ')))
+
+    def test_basic_play_as_a_string_and_as_the_lines_of_a_program(self):
+        # Long enough for several PLAY lines, each of which sets the tempo, octave and length again.
+        melody = ', '.join(['8C4', '16E5', '8G4.', '4A#5', '8P', '32F4'] * 40)
+        source = self.write('long.fmf', FLIPPER_SONG.replace(FLIPPER_SONG.split('Notes: ')[1], melody + '\n'))
+        self.convert(source, self.path('long.TPZ'))
+        for name in ('long.bas', 'long.mml'):
+            self.convert(source, self.path(name))
+            self.convert(self.path(name), self.path(name + '.TPZ'))
+            self.assertEqual(read_records(self.path(name + '.TPZ')), read_records(self.path('long.TPZ')))
+        with open(self.path('long.bas')) as program:
+            lines = program.read().splitlines()
+        self.assertGreater(len(lines), 2)
+        for number, line in enumerate(lines, 1):
+            self.assertRegex(line, r'^%d PLAY "MLT\d+O\d+L\d+[A-GP#0-9.O]+"$' % (10 * number))
+            self.assertLessEqual(len(line), 220)
+        with open(self.path('long.mml')) as string:
+            self.assertRegex(string.read(), r'^MLT\d+O\d+L\d+[A-GMLTP#0-9.O]+\n$')
+
+    def test_standard_input_and_output_and_what_is_refused(self):
+        ringtone = b'Tune:d=8,o=5,b=125:c,e'
+        result = subprocess.run([TOOL, 'convert', '-', '-', '--from', 'rtttl', '--to', 'beep'], input=ringtone,
+                                capture_output=True, timeout=60)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(result.stdout, b'#!/bin/sh\nbeep -f 523 -l 240 \\\n  -n -f 659 -l 240\n')
+        song = self.write('song.rtttl', ringtone)
+        # -o names the output as import's does.
+        self.assertEqual(run('convert', song, '-o', '-', '--to', 'beep').stdout, result.stdout)
+        kept = self.write('kept.fmf', 'old')
+        for arguments, status, message in [
+                ((song, '-'), 2, 'cannot tell which format to write; name it with --to'),
+                ((song, self.path('song.xyz')), 2, 'cannot tell which format to write'),
+                ((song, kept, '--to', 'wav'), 2, '--to takes rtttl, beep, arduino, mml, abc, midi, fmf, gcode or tpz'),
+                ((song,), 2, 'convert needs a file to write'),
+                ((song, kept, kept), 2, 'unexpected argument ' + kept),
+                ((song, '-o', kept, kept), 2, 'unexpected argument ' + kept),
+                ((self.write('bad.rtttl', 'x:d=4:q'), kept), 1, 'bad.rtttl: line 1, column 7: expected a note'),
+                ((song, kept, '--tempo', '0'), 2, '--tempo takes a percent'),
+                ((song, kept, '--tempo', '-50'), 2, '--tempo takes a percent'),
+                ((song, kept, '--transpose', '49'), 2, '--transpose takes whole semitones from -48 to 48'),
+                ((song, kept, '--transpose', '1.5'), 2, '--transpose takes whole semitones')]:
+            with self.subTest(arguments=arguments[1:]):
+                result = run('convert', *arguments)
+                self.assertEqual(result.returncode, status)
+                self.assertIn(message, result.stderr.decode())
+                with open(kept) as old:
+                    self.assertEqual(old.read(), 'old')
+
+
+class FlipperTest(FormatTest):
+    def test_the_lines_and_notes_as_the_player_reads_them(self):
+        # Blank lines and CR LF as converters write them, a comment, notes in either case, "_"
+        # for "#", a triplet's 12, dots each half again as long, notes set apart by a space
+        # alone; BPM 100 makes a quarter note 600 ms.
+        content = ('Filetype: Flipper Music Format\r\n\r\nVersion: 0\r\n# by hand\r\nBPM: 100\r\n\r\n'
+                   'Duration: 8\r\nOctave: 5\r\nNotes: 4c, 8D#4.., 16g_4, 12A, P, e5 c5, 2P, 1b4.\r\n')
+        self.assertImports('TUNE.FMF', content, [
+            (note('C5'), 600), (note('D#4'), 675), (note('G#4'), 150), (note('A5'), 200), (None, 300),
+            (note('E5'), 300), (note('C5'), 300), (None, 1200), (note('B4'), 3600)])
+
+    def test_a_file_the_player_refuses_is_refused_naming_the_place(self):
+        header = 'Filetype: Flipper Music Format\nVersion: 0\nBPM: 120\nDuration: 4\nOctave: 4\n'
+        for content, reason in [
+                (header + 'Notes: 4C, 129D', 'line 6, column 12: a note\'s duration is 1 to 128'),
+                (header + 'Notes: 4C; 4D', 'line 6, column 10: expected "," between notes'),
+                (header + 'Notes: 4C, 4H', 'line 6, column 12: expected a note A to G or P'),
+                (header.replace('BPM: 120\n', '') + 'Notes: C', 'no line "BPM: ..."'),
+                (header.replace('Version: 0', 'Version: 1') + 'Notes: C', 'line 2, column 9: only version 0'),
+                (header.replace('BPM: 120', 'BPM: 0') + 'Notes: C', 'line 3, column 5: BPM takes 1 to 60000')]:
+            with self.subTest(reason=reason):
+                source = self.write('bad.fmf', content)
+                result = run('convert', source, self.path('bad.TPZ'))
+                self.assertEqual(result.returncode, 1)
+                lines = result.stderr.decode().splitlines()
+                self.assertEqual(len(lines), 1, lines)
+                self.assertTrue(lines[0].startswith('pipalo-tune: %s: ' % source), lines)
+                self.assertIn(reason, lines[0])
+                self.assertFalse(os.path.exists(self.path('bad.TPZ')))
+
+
+class GcodeTest(FormatTest):
+    def test_tones_rests_and_the_other_lines_of_a_print(self):
+        content = ('N10 G28 X Y*91 ; home first\n'
+                   'M104 S200\n'
+                   'N11 M300 S440 P200*35\n'
+                   'm300 s494 p100 (a second tone)\n'
+                   'M300 S0 P150\n'
+                   'G4 P250\n'
+                   'G04 S0.5\n'
+                   'M300 P300 ; the printer\'s own 260 Hz\n'
+                   'M300S523\n'
+                   'M300 S659 P6000\n'
+                   'M300 S784 P99.6\n')
+        messages = self.assertImports('start.gcode', content, [
+            (440, 200), (494, 100), (None, 150), (None, 250), (None, 500), (260, 300), (523, 1000),
+            (659, 5000), (784, 99.6)])
+        self.assertIn('pipalo-tune: 2 lines that play no tone passed over: G28, M104', messages)
+        self.assertIn('pipalo-tune: 1 tone cut to 5000 ms, the longest the printer plays', messages)
+        # Found by its M300 lines whatever the file's name.
+        guessed, _ = self.imported('end.txt', content)
+        self.assertEqual(guessed, self.imported('end.gcode', content)[0])
+        result = run('convert', self.write('bad.gcode', 'M300 S440\nM300 Sx'), self.path('bad.TPZ'))
+        self.assertIn('line 2, column 6: expected a parameter such as S440 or P200 after M300', result.stderr.decode())
+
+    def test_written_as_tones_and_silences_none_longer_than_the_printer_plays(self):
+        source = self.write('long.sh', 'beep -f 440 -l 6000 -D 300 -n -f 262.4 -l 10')
+        result = run('convert', source, '-', '--to', 'gcode')
+        self.assertEqual(result.returncode, 0, result.stderr)
+        lines = result.stdout.decode().splitlines()
+        self.assertTrue(lines[0].startswith('; long: '))
+        self.assertEqual(lines[1:], ['M300 S440 P5000', 'M300 S440 P1000', 'M300 S0 P300', 'M300 S262 P10'])
+
+    def test_a_long_pause_between_tunes_keeps_their_tempo_in_the_formats_of_notes(self):
+        # Ten seconds is longer than any note value: the pause is written as several rests.
+        source = self.write('pause.gcode', 'M300 S440 P250\nG4 S10\nM300 S494 P250\nM300 S523 P500\n')
+        expected = ['M300 S440 P250', 'M300 S0 P10000', 'M300 S494 P250', 'M300 S523 P500']
+        for name in ('pause.rtttl', 'pause.fmf', 'pause.abc', 'pause.bas'):
+            with self.subTest(output=name):
+                self.assertEqual(run('convert', source, self.path(name)).returncode, 0)
+                back = run('convert', self.path(name), '-', '--to', 'gcode').stdout.decode().splitlines()[1:]
+                rests = sum(int(line.split(' P')[1]) for line in back if line.startswith('M300 S0 '))
+                self.assertEqual([line for line in back if not line.startswith('M300 S0 ')],
+                                 [line for line in expected if not line.startswith('M300 S0 ')])
+                self.assertEqual(rests, 10000)
+
+
+class TransposeTempoTest(FormatTest):
+    def test_semitones_and_speed_for_convert_import_and_the_exports(self):
+        ringtone = 'Tune:d=8,o=5,b=125:c,e,4g'
+        # Three semitones up, twice as fast: 240 ms eighths become 120 ms.
+        self.assertImports('up.rtttl', ringtone, [(note('D#5'), 120), (note('G5'), 120), (note('A#5'), 240)],
+                           '--transpose', '+3', '--tempo', '200')
+        # An octave up moves past 999 Hz: the whole tune comes back down, and says so.
+        _, messages = self.imported('octave.rtttl', ringtone, '--transpose', '12', '--tempo', '50')
+        self.assertEqual(self.imported('plain.rtttl', ringtone, '--tempo', '50')[0],
+                         self.imported('octave.rtttl', ringtone, '--transpose', '12', '--tempo', '50')[0])
+        self.assertIn('pipalo-tune: moved 1 octave down to fit Pipalo\'s 100 to 999 Hz', messages)
+        tune = self.write('tune.TPZ', tune_bytes([(440, 230), (330, 500)]))
+        beep = run('beep', tune, '--transpose', '-12', '--tempo', '25')
+        self.assertEqual(beep.stdout, b'#!/bin/sh\nbeep -f 220 -l 920 \\\n  -n -f 165 -l 2000\n')
+        midi = run('midi', tune, '-o', self.path('low.mid'), '--transpose', '-5')
+        self.assertEqual(midi.returncode, 0, midi.stderr)
+        notes = [message.note for message in mido.MidiFile(self.path('low.mid')) if message.type == 'note_on']
+        self.assertEqual(notes, [64, 59])
+        for arguments, message in [(('list', tune, '--tempo', '50'), 'list moves no tone: drop --transpose and --tempo'),
+                                   (('rtttl', tune, '--tempo', '0'), '--tempo takes a percent'),
+                                   (('wav', tune, '-o', self.path('x.wav'), '--transpose', 'up'),
+                                    '--transpose takes whole semitones')]:
+            with self.subTest(arguments=arguments):
+                result = run(*arguments)
+                self.assertEqual(result.returncode, 2)
+                self.assertIn(message, result.stderr.decode())
+
+
 if __name__ == '__main__':
     TOOL = sys.argv.pop(1)
     unittest.main()

@@ -383,12 +383,13 @@ class PipaloTuneTest(unittest.TestCase):
         help_text = run('--help')
         self.assertEqual(help_text.returncode, 0)
         for command in ('list FILE', 'play FILE', 'wav FILE -o', 'midi FILE -o', 'picture [--size N] FILE -o',
-                        'import IN -o OUT.TPZ', 'rtttl|beep|arduino FILE'):
+                        'convert IN OUT', 'import IN -o OUT.TPZ', 'rtttl|beep|arduino FILE'):
             self.assertIn(command, help_text.stdout)
-        # The formats of import, their summaries and file-name endings, one line each; the
+        # The formats of convert and import, their summaries and file-name endings, one line each; the
         # manual lists the same formats in the same order, each with its endings.
         formats = re.findall(r'^    (\w+) +.+ \((\.[^)]*)\)$', help_text.stdout, re.MULTILINE)
-        self.assertEqual([name for name, _ in formats], ['rtttl', 'beep', 'arduino', 'mml', 'abc', 'midi'])
+        self.assertEqual([name for name, _ in formats],
+                         ['rtttl', 'beep', 'arduino', 'mml', 'abc', 'midi', 'fmf', 'gcode', 'tpz'])
         manual_path = os.path.join(os.path.dirname(__file__), '..', '..', 'tools', 'pipalo-tune', 'pipalo-tune.1')
         with open(manual_path) as manual_file:
             manual = manual_file.read()

@@ -7,4 +7,5 @@
 
 #include "tune_text.h"
 
-std::string beepExport(const std::vector<TuneRecord>& records);
+// `pausesAfter`, when given, holds the milliseconds of silence after each tone: beep's -D.
+std::string beepExport(const std::vector<TuneRecord>& records, const std::vector<long>& pausesAfter = {});

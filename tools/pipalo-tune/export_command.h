@@ -1,4 +1,5 @@
-// `pipalo-tune rtttl|beep|arduino FILE`: a tune file printed in another program's format.
+// `pipalo-tune rtttl|beep|arduino FILE`: a tune file printed in another program's format,
+// moved and timed as --transpose and --tempo ask.
 #pragma once
 
 #include <string_view>
@@ -7,4 +8,4 @@
 bool isTextExport(std::string_view command);
 
 // The command and its arguments; returns the exit code.
-int exportCommand(std::string_view command, std::vector<std::string_view> arguments);
+int exportCommand(std::string_view command, const std::vector<std::string_view>& arguments);

@@ -1126,5 +1126,5 @@ Resemblance resemblesAbc(std::string_view text) {
 
 const MelodyFormat abcFormat = {
     "abc", {".abc"}, "ABC notation, its first tune: \"X:1 L:1/8 K:G |:GABc d2B2:|\"", false,
-    resemblesAbc, importAbc,
+    resemblesAbc, importAbc, writeAbcMelody,
 };

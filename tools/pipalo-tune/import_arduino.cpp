@@ -477,5 +477,5 @@ Resemblance resemblesArduino(std::string_view text) {
 
 const MelodyFormat arduinoFormat = {
     "arduino", {".ino", ".pde", ".cpp"}, "sketches: NOTE_ arrays with durations, or tone() calls", false,
-    resemblesArduino, importArduino,
+    resemblesArduino, importArduino, writeArduinoMelody,
 };

@@ -396,5 +396,5 @@ Resemblance resemblesBeep(std::string_view text) {
 
 const MelodyFormat beepFormat = {
     "beep", {".sh", ".beep"}, "shell lines that run beep: \"beep -f 440 -l 200 -n -f 494\"", false, resemblesBeep,
-    importBeep,
+    importBeep, writeBeepMelody,
 };

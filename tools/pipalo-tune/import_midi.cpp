@@ -452,5 +452,5 @@ Resemblance resemblesMidi(std::string_view bytes) {
 
 const MelodyFormat midiFormat = {
     "midi", {".mid", ".midi", ".smf", ".kar"}, "Standard MIDI Files: the highest note at each moment",
-    true, resemblesMidi, importMidi,
+    true, resemblesMidi, importMidi, writeMidiMelody,
 };

@@ -356,5 +356,5 @@ Resemblance resemblesMml(std::string_view text) {
 
 const MelodyFormat mmlFormat = {
     "mml", {".mml", ".bas"}, "BASIC's PLAY statements, or a bare string \"T120 O3 L8 CDE\"", false,
-    resemblesMml, importMml,
+    resemblesMml, importMml, writeBasicMelody,
 };

@@ -161,4 +161,5 @@ Resemblance resemblesRtttl(std::string_view text) {
 
 const MelodyFormat rtttlFormat = {
     "rtttl", {".rtttl", ".rtx"}, "ringtone text: \"Tune:d=8,o=5,b=112:c,e,g,4c6\"", false, resemblesRtttl, importRtttl,
+    writeRtttlMelody,
 };

@@ -9,8 +9,9 @@
 
 #include "alsa_tone_output.h"
 #include "export_command.h"
-#include "import_command.h"
+#include "convert_command.h"
 #include "melody_import.h"
+#include "melody_writers.h"
 #include "midi_export.h"
 #include "picture_program.h"
 #include "pitch.h"
@@ -24,10 +25,11 @@ namespace {
 constexpr char usageCommands[] =
     "Usage: pipalo-tune list FILE\n"
     "       pipalo-tune play FILE\n"
-    "       pipalo-tune wav FILE -o OUT.wav\n"
-    "       pipalo-tune midi FILE -o OUT.mid\n"
-    "       pipalo-tune rtttl|beep|arduino FILE\n"
-    "       pipalo-tune import IN -o OUT.TPZ [--from FORMAT] [--a4 HZ] [--track N] [--channel N]\n"
+    "       pipalo-tune wav FILE -o OUT.wav [--transpose N] [--tempo PERCENT]\n"
+    "       pipalo-tune midi FILE -o OUT.mid [--transpose N] [--tempo PERCENT]\n"
+    "       pipalo-tune rtttl|beep|arduino FILE [--transpose N] [--tempo PERCENT]\n"
+    "       pipalo-tune convert IN OUT|-o OUT [--from FORMAT] [--to FORMAT] [MELODY OPTIONS]\n"
+    "       pipalo-tune import IN -o OUT.TPZ [--from FORMAT] [MELODY OPTIONS]\n"
     "       pipalo-tune picture [--size N] FILE -o OUT.png|OUT.svg\n"
     "\n"
     "Lists, plays or exports a Pipalo tune file (.TPZ).\n"
@@ -37,17 +39,22 @@ constexpr char usageCommands[] =
     "  midi   writes a Standard MIDI File, each tone its nearest note bent to pitch\n"
     "  rtttl, beep, arduino   print the tones as a ringtone, a beep command or a sketch\n"
     "  picture  draws the tune as a piano roll: time across, pitch up\n"
-    "  import reads a melody of another program into a tune file, in the FORMAT named\n"
-    "         or else the one guessed from its content and name (file-name endings):\n";
+    "  convert reads a melody in one format and writes it in another, each the FORMAT\n"
+    "         named or else the one its file name ends in (the input's also guessed\n"
+    "         from its content); - is standard input or output\n"
+    "  import  is convert to a tune file. The formats of both:\n";
 
 constexpr char usageOptions[] =
     "\n"
-    "  -o, --output FILE   where wav, midi, picture and import write; - for standard output\n"
+    "  -o, --output FILE   where wav, midi, picture, convert and import write; - for standard output\n"
     "  -s, --size N        the picture's width and height in pixels, 32 to 4096 (256)\n"
-    "  --from FORMAT       the format import reads\n"
-    "  --a4 HZ             the La4 that imported notes are tuned from (440)\n"
+    "  --from FORMAT       the format convert and import read\n"
+    "  --to FORMAT         the format convert writes\n"
+    "  --a4 HZ             the La4 that notes read are tuned from (440)\n"
     "  --track N           only that track of a MIDI file, from 1\n"
     "  --channel N         only that channel of a MIDI file, 1 to 16\n"
+    "  --transpose N       every tone moved by N equal-tempered semitones, -48 to 48\n"
+    "  --tempo PERCENT     every length played at that speed, 1 to 10000 (100 as written)\n"
     "  -h, --help          shows this help\n"
     "  -V, --version       shows the version\n"
     "  --                  ends the options: what follows is a file name\n";
@@ -67,6 +74,7 @@ int run(const Request& request, char** argv) {
         std::fputs(tuneListing(records).c_str(), stdout);
         return std::fflush(stdout) == 0 ? 0 : reportFailure("cannot write the listing");
     }
+    if (request.moved) records = movedRecords(records, request.moves);
     const std::string reason = request.command == "wav" ? writeWav(records, request.output) : writeMidi(records, request.output);
     return written(request, reason);
 }
@@ -84,6 +92,8 @@ int runTool(int argc, char** argv) {
             return 0;
         }
     }
+    if (!arguments.empty() && arguments.front() == "convert")
+        return convertCommand({arguments.begin() + 1, arguments.end()});
     if (!arguments.empty() && arguments.front() == "import")
         return importCommand({arguments.begin() + 1, arguments.end()});
     if (!arguments.empty() && isTextExport(arguments.front()))

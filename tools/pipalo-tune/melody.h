@@ -21,6 +21,8 @@ struct ImportOptions {
     double a4 = 440.0;  // the La the other notes are tuned from
     int track = 0;      // a MIDI file's track to take, counted from 1; 0 for any
     int channel = 0;    // a MIDI file's channel to take, 1 to 16; 0 for any
+    int transpose = 0;     // equal-tempered semitones every tone moves by
+    double tempo = 100.0;  // percent of the written speed: 200 plays twice as fast
 };
 
 // More tones and rests than any song has: an importer refuses a melody longer, so that a

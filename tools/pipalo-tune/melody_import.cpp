@@ -6,13 +6,9 @@
 #include <cctype>
 #include <cmath>
 
-namespace {
+#include "melody_options.h"
 
-bool endsWithIgnoringCase(std::string_view text, std::string_view ending) {
-    return text.size() >= ending.size() &&
-           std::equal(ending.begin(), ending.end(), text.end() - static_cast<std::ptrdiff_t>(ending.size()),
-                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
-}
+namespace {
 
 constexpr double highestFrequency = 1e6;
 
@@ -36,9 +32,16 @@ const MelodyFormat* firstResembling(std::string_view content, Resemblance wanted
 
 }  // namespace
 
+bool endsWithIgnoringCase(std::string_view text, std::string_view ending) {
+    return text.size() >= ending.size() &&
+           std::equal(ending.begin(), ending.end(), text.end() - static_cast<std::ptrdiff_t>(ending.size()),
+                      [](char ending, char text) { return std::tolower(static_cast<unsigned char>(text)) == ending; });
+}
+
 const std::vector<const MelodyFormat*>& melodyFormats() {
-    static const std::vector<const MelodyFormat*> formats = {&rtttlFormat, &beepFormat, &arduinoFormat,
-                                                             &mmlFormat,   &abcFormat,  &midiFormat};
+    static const std::vector<const MelodyFormat*> formats = {&rtttlFormat, &beepFormat,    &arduinoFormat,
+                                                             &mmlFormat,   &abcFormat,     &midiFormat,
+                                                             &flipperFormat, &gcodeFormat, &tuneFormat};
     return formats;
 }
 
@@ -48,13 +51,18 @@ const MelodyFormat* formatNamed(std::string_view name) {
     return nullptr;
 }
 
+const MelodyFormat* formatEndingIn(std::string_view fileName) {
+    for (const MelodyFormat* format : melodyFormats())
+        for (std::string_view ending : format->endings)
+            if (endsWithIgnoringCase(fileName, ending)) return format;
+    return nullptr;
+}
+
 const MelodyFormat* guessFormat(std::string_view content, std::string_view fileName) {
     // A binary format says so in its first bytes, whatever the file's name.
     for (const MelodyFormat* format : melodyFormats())
         if (format->binary && format->resemblance(content) == Resemblance::surely) return format;
-    for (const MelodyFormat* format : melodyFormats())
-        for (std::string_view ending : format->endings)
-            if (endsWithIgnoringCase(fileName, ending)) return format;
+    if (const MelodyFormat* named = formatEndingIn(fileName)) return named;
     if (const MelodyFormat* sure = firstResembling(content, Resemblance::surely)) return sure;
     return firstResembling(content, Resemblance::maybe);
 }
@@ -63,6 +71,7 @@ ImportedMelody importMelody(const MelodyFormat& format, std::string_view content
     MelodyBuilder builder(content, format.binary, options);
     ImportedMelody imported;
     imported.failure = format.read(content, builder);
+    moveAndTime(builder.melody, options);
     if (imported.failure.empty()) imported.failure = builder.overflow;
     if (imported.failure.empty())
         if (std::string reason = checkLengths(builder.melody); !reason.empty())

@@ -1,5 +1,5 @@
-// The melody formats pipalo-tune reads: one descriptor for each, from which the guess
-// of a file's format, --from, the help and the manual's list all come.
+// The melody formats pipalo-tune reads and writes: one descriptor for each, from which
+// the guess of a file's format, --from, --to, the help and the manual's list all come.
 #pragma once
 
 #include <optional>
@@ -8,12 +8,13 @@
 #include <vector>
 
 #include "melody.h"
+#include "melody_writers.h"
 
 // How surely a content is of a format, for the guess.
 enum class Resemblance { none, maybe, surely };
 
 struct MelodyFormat {
-    std::string_view name;                    // as --from takes it
+    std::string_view name;                    // as --from and --to take it
     std::vector<std::string_view> endings;    // of file names, lower case
     std::string_view summary;                 // one line of the help
     bool binary;                              // places named by byte offset, not line and column
@@ -21,9 +22,12 @@ struct MelodyFormat {
     // The reason the content is no melody of the format, naming the place, else empty
     // text with the melody in the builder.
     std::string (*read)(std::string_view content, MelodyBuilder& melody);
+    // The melody in the format, what it could not keep told in the output.
+    MelodyWriter write;
 };
 
-extern const MelodyFormat rtttlFormat, beepFormat, arduinoFormat, mmlFormat, abcFormat, midiFormat;
+extern const MelodyFormat tuneFormat, rtttlFormat, beepFormat, arduinoFormat, mmlFormat, abcFormat, midiFormat,
+    flipperFormat, gcodeFormat;
 
 // Every format; the guess takes the first that surely matches.
 const std::vector<const MelodyFormat*>& melodyFormats();
@@ -32,6 +36,10 @@ const MelodyFormat* formatNamed(std::string_view name);
 // A content's format: a binary one its first bytes name, else the one its name's ending
 // names, else the one it surely is, else one it may be.
 const MelodyFormat* guessFormat(std::string_view content, std::string_view fileName);
+// Whether the text ends so, in either case; `ending` is lower case.
+bool endsWithIgnoringCase(std::string_view text, std::string_view ending);
+// The format a file's name ends in, for the output of a conversion.
+const MelodyFormat* formatEndingIn(std::string_view fileName);
 
 struct ImportedMelody {
     std::string failure;  // empty when the melody was read
@@ -39,7 +47,8 @@ struct ImportedMelody {
     std::vector<std::string> notices;  // the readings the importer chose, for the user
 };
 
-// Reads the content in the format; a content with no tone in it is refused too.
+// Reads the content in the format, then moves and times it as the options ask; a content
+// with no tone in it is refused too.
 ImportedMelody importMelody(const MelodyFormat& format, std::string_view content, const ImportOptions& options);
 
 // "rtttl, beep, ... or midi", for the messages that name them all.

@@ -62,6 +62,8 @@ int bendFor(double cents) {
     return std::clamp(bend, 0, bendLargest);
 }
 
+}  // namespace
+
 std::string midiFile(const std::vector<TuneRecord>& records) {
     Track track;
     track.add(0, {0xFF, 0x51, 0x03, (microsecondsPerQuarter >> 16) & 0xFF, (microsecondsPerQuarter >> 8) & 0xFF,
@@ -91,8 +93,6 @@ std::string midiFile(const std::vector<TuneRecord>& records) {
     appendBigEndian(bytes, static_cast<std::uint32_t>(track.events().size()), 4);
     return bytes + track.events();
 }
-
-}  // namespace
 
 std::string writeMidi(const std::vector<TuneRecord>& records, const std::string& path) {
     return writeOutput(path, midiFile(records));

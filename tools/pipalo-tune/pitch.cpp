@@ -22,7 +22,7 @@ bool isSounded(const TuneRecord& record) {
     return posix::isBeepFrequency(record.frequency);
 }
 
-NearestNote nearestNote(unsigned frequency) {
+NearestNote nearestNote(double frequency) {
     const double semitones = laMidiNote + notesPerOctave * std::log2(frequency / laFrequency);
     const int note = static_cast<int>(std::lround(semitones));
     return {note, 100.0 * (semitones - note)};

@@ -15,7 +15,7 @@ struct NearestNote {
 };
 
 // For a frequency Beep sounds.
-NearestNote nearestNote(unsigned frequency);
+NearestNote nearestNote(double frequency);
 
 // The note's name as the program names its notes: "Do" to "Si", a "#" for a sharp, and
 // the octave, Do4 being the Do of the program's lower octave.

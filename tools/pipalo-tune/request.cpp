@@ -5,6 +5,7 @@
 #include <charconv>
 #include <optional>
 
+#include "melody_options.h"
 #include "tool_messages.h"
 #include "tune_file.h"
 
@@ -59,6 +60,11 @@ std::string parse(const std::vector<std::string_view>& arguments, Request& reque
             size = arguments[index];
         } else if (argument.starts_with("--size=")) {
             size = argument.substr(7);
+        } else if (isMoveOption(argument)) {
+            if (++index == arguments.size()) return "option " + std::string(argument) + " needs a value";
+            if (std::string reason = readMelodyOption(argument, arguments[index], request.moves); !reason.empty())
+                return reason;
+            request.moved = true;
         } else {
             return "unknown option " + std::string(argument) + " (see pipalo-tune --help)";
         }
@@ -70,6 +76,8 @@ std::string parse(const std::vector<std::string_view>& arguments, Request& reque
     if (request.tune.empty()) return request.command + " needs a tune file";
     if (exports && request.output.empty()) return request.command + " needs an output file: -o FILE";
     if (!exports && !request.output.empty()) return request.command + " writes no file: drop -o";
+    if (request.moved && request.command != "wav" && request.command != "midi")
+        return request.command + " moves no tone: drop --transpose and --tempo";
     if (size) {
         if (request.command != "picture") return request.command + " draws no picture: drop --size";
         request.pictureSize = pictureSize(*size);

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "melody.h"
 #include "tune_text.h"
 
 constexpr int smallestPictureSize = 32;
@@ -17,6 +18,8 @@ struct Request {
     std::string tune;
     std::string output;
     int pictureSize = defaultPictureSize;
+    ImportOptions moves;  // --transpose and --tempo of the wav and midi exports
+    bool moved = false;
 };
 
 // Whether the argument is an option: "-" alone names standard output, "--" ends the options.

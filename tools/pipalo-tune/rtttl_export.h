@@ -5,12 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "tune_text.h"
+#include "melody.h"
 
 struct RtttlExport {
     std::string text;                  // the ringtone, one line
     std::vector<std::string> notices;  // how far the ringtone is from the tune
 };
 
-// For sounded records; `name` is cut to what a ringtone's name holds.
-RtttlExport rtttlExport(const std::vector<TuneRecord>& records, const std::string& name);
+// Rests are pauses; `name` is cut to what a ringtone's name holds. Empty text for a
+// melody of rests only.
+RtttlExport rtttlExport(const Melody& melody, const std::string& name);

@@ -1,0 +1,50 @@
+// How a melody format's writer is called, and the writers of the formats that were
+// exports before they were formats.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "melody.h"
+#include "tune_text.h"
+
+struct MelodyOutput {
+    std::string path;                  // where it goes, for a format whose ending chooses a form
+    std::string name;                  // the melody's name, for the formats that hold one
+    std::vector<std::string> notices;  // what the format could not keep, for the user
+    std::string failure;               // why the melody cannot be written, else empty
+};
+
+// Why a format of whole milliseconds writes nothing of a melody whose tones are all shorter.
+constexpr char noToneWritten[] = "no tone in the melody lasts a millisecond";
+
+// The bytes of the melody in the format.
+using MelodyWriter = std::string (*)(const Melody& melody, MelodyOutput& output);
+
+// The file's name without its folder and extension, to name the melody by.
+std::string melodyName(const std::string& path);
+
+// Rounded as a tune file is: each event lasts from its start rounded to the millisecond
+// to its end rounded, so that roundings do not add up over a long melody.
+std::vector<long> wholeMilliseconds(const Melody& melody);
+
+// A tune's sounded records as a melody, each record one event.
+Melody recordsMelody(const std::vector<TuneRecord>& records);
+// The melody with each tone below the lowest a tone may be in a format of hertz (37 Hz,
+// below which the readers take a rest) moved up by octaves of its own, and told.
+Melody raisedToLowestTone(const Melody& melody, MelodyOutput& output);
+
+// A melody as records of whole hertz and milliseconds, for the formats that hold tones
+// only; its rests are left out, and the output tells how many. None is a failure.
+std::vector<TuneRecord> melodyRecords(const Melody& melody, MelodyOutput& output);
+
+// A tune's sounded records moved and timed as the options ask, in whole hertz and
+// milliseconds (see melodyRecords).
+std::vector<TuneRecord> movedRecords(const std::vector<TuneRecord>& records, const ImportOptions& options);
+
+std::string writeRtttlMelody(const Melody& melody, MelodyOutput& output);
+std::string writeBeepMelody(const Melody& melody, MelodyOutput& output);
+std::string writeArduinoMelody(const Melody& melody, MelodyOutput& output);
+std::string writeMidiMelody(const Melody& melody, MelodyOutput& output);
+std::string writeAbcMelody(const Melody& melody, MelodyOutput& output);
+std::string writeBasicMelody(const Melody& melody, MelodyOutput& output);
