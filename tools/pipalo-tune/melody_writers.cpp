@@ -11,7 +11,6 @@
 #include "melody_options.h"
 #include "midi_export.h"
 #include "pitch.h"
-#include "rtttl_export.h"
 
 std::string melodyName(const std::string& path) {
     const std::size_t slash = path.find_last_of("/\\");
@@ -110,12 +109,6 @@ std::vector<TuneRecord> movedRecords(const std::vector<TuneRecord>& records, con
     moveAndTime(melody, options);
     MelodyOutput tonesOnly;
     return melodyRecords(melody, tonesOnly);
-}
-
-std::string writeRtttlMelody(const Melody& melody, MelodyOutput& output) {
-    RtttlExport ringtone = rtttlExport(melody, output.name);
-    output.notices.insert(output.notices.end(), ringtone.notices.begin(), ringtone.notices.end());
-    return ringtone.text + "\n";
 }
 
 // A rest is beep's delay after the tone before it; one before the first tone is left out.
