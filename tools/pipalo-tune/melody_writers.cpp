@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "arduino_export.h"
 #include "beep_range.h"
 #include "melody_options.h"
 #include "midi_export.h"
@@ -82,18 +81,6 @@ std::vector<TuneRecord> movedRecords(const std::vector<TuneRecord>& records, con
     moveAndTime(melody, options);
     MelodyOutput tonesOnly;
     return melodyRecords(melody, tonesOnly);
-}
-
-// A sketch's arrays and tone() hold 16 bits: a longer tone is struck again every 65535 ms.
-std::string writeArduinoMelody(const Melody& melody, MelodyOutput& output) {
-    constexpr DWORD largest = 65535;
-    std::vector<TuneRecord> records;
-    for (TuneRecord record : melodyRecords(melody, output)) {
-        for (; record.duration > largest; record.duration -= largest) records.push_back({record.frequency, largest});
-        records.push_back(record);
-    }
-    moveDownInto(records, [](DWORD hertz) { return hertz <= largest; }, "the 65535 Hz of tone()", output);
-    return arduinoExport(records, output.name);
 }
 
 // MIDI's notes end at 127 (Sol9): a tone above is moved down by octaves of its own.

@@ -66,7 +66,6 @@ std::vector<TuneRecord> melodyRecords(const Melody& melody, MelodyOutput& output
 // milliseconds (see melodyRecords).
 std::vector<TuneRecord> movedRecords(const std::vector<TuneRecord>& records, const ImportOptions& options);
 
-std::string writeArduinoMelody(const Melody& melody, MelodyOutput& output);
 std::string writeMidiMelody(const Melody& melody, MelodyOutput& output);
 std::string writeAbcMelody(const Melody& melody, MelodyOutput& output);
 std::string writeBasicMelody(const Melody& melody, MelodyOutput& output);
