@@ -68,4 +68,3 @@ std::vector<TuneRecord> movedRecords(const std::vector<TuneRecord>& records, con
 
 std::string writeMidiMelody(const Melody& melody, MelodyOutput& output);
 std::string writeAbcMelody(const Melody& melody, MelodyOutput& output);
-std::string writeBasicMelody(const Melody& melody, MelodyOutput& output);
