@@ -67,4 +67,3 @@ std::vector<TuneRecord> melodyRecords(const Melody& melody, MelodyOutput& output
 std::vector<TuneRecord> movedRecords(const std::vector<TuneRecord>& records, const ImportOptions& options);
 
 std::string writeMidiMelody(const Melody& melody, MelodyOutput& output);
-std::string writeAbcMelody(const Melody& melody, MelodyOutput& output);
