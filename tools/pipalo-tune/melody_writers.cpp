@@ -1,13 +1,11 @@
-// The rounding every writer of whole milliseconds shares, and the writers of the formats
-// that hold a tune's tones as they are: each the export of the same name.
+// What the writers of the melody formats share: the rounding to whole milliseconds and
+// the tones split from the rests.
 #include "melody_writers.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "beep_range.h"
 #include "melody_options.h"
-#include "midi_export.h"
 #include "pitch.h"
 
 std::string melodyName(const std::string& path) {
@@ -81,12 +79,4 @@ std::vector<TuneRecord> movedRecords(const std::vector<TuneRecord>& records, con
     moveAndTime(melody, options);
     MelodyOutput tonesOnly;
     return melodyRecords(melody, tonesOnly);
-}
-
-// MIDI's notes end at 127 (Sol9): a tone above is moved down by octaves of its own.
-std::string writeMidiMelody(const Melody& melody, MelodyOutput& output) {
-    std::vector<TuneRecord> records = melodyRecords(melody, output);
-    moveDownInto(records, [](DWORD hertz) { return nearestNote(hertz).midiNote <= 127; }, "MIDI's highest note",
-                 output);
-    return midiFile(records);
 }

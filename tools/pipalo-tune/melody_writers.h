@@ -1,5 +1,5 @@
-// How a melody format's writer is called, and the writers of the formats that were
-// exports before they were formats.
+// How a melody format's writer is called, and what the writers under formats/ share:
+// the melody's name, whole milliseconds, and tones that fit the format's range.
 #pragma once
 
 #include <string>
@@ -65,5 +65,3 @@ std::vector<TuneRecord> melodyRecords(const Melody& melody, MelodyOutput& output
 // A tune's sounded records moved and timed as the options ask, in whole hertz and
 // milliseconds (see melodyRecords).
 std::vector<TuneRecord> movedRecords(const std::vector<TuneRecord>& records, const ImportOptions& options);
-
-std::string writeMidiMelody(const Melody& melody, MelodyOutput& output);
