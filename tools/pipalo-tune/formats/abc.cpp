@@ -1201,7 +1201,7 @@ std::string writeAbc(const Melody& melody, MelodyOutput& output) {
 
 }  // namespace
 
-const MelodyFormat abcFormat = {
+extern const MelodyFormat abcFormat = {
     "abc", {".abc"}, "ABC notation, its first tune: \"X:1 L:1/8 K:G |:GABc d2B2:|\"", false,
     resemblesAbc, importAbc, writeAbc,
 };

@@ -529,7 +529,7 @@ std::string writeArduino(const Melody& melody, MelodyOutput& output) {
 
 }  // namespace
 
-const MelodyFormat arduinoFormat = {
+extern const MelodyFormat arduinoFormat = {
     "arduino", {".ino", ".pde", ".cpp"}, "sketches: NOTE_ arrays with durations, or tone() calls", false,
     resemblesArduino, importArduino, writeArduino,
 };

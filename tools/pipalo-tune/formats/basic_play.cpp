@@ -418,7 +418,7 @@ std::string writeBasicPlay(const Melody& melody, MelodyOutput& output) {
 
 }  // namespace
 
-const MelodyFormat mmlFormat = {
+extern const MelodyFormat mmlFormat = {
     "mml", {".mml", ".bas"}, "BASIC's PLAY statements, or a bare string \"T120 O3 L8 CDE\"", false,
     resemblesMml, importMml, writeBasicPlay,
 };

@@ -422,7 +422,7 @@ std::string writeBeep(const Melody& melody, MelodyOutput& output) {
 
 }  // namespace
 
-const MelodyFormat beepFormat = {
+extern const MelodyFormat beepFormat = {
     "beep", {".sh", ".beep"}, "shell lines that run beep: \"beep -f 440 -l 200 -n -f 494\"", false, resemblesBeep,
     importBeep, writeBeep,
 };

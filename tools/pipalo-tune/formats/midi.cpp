@@ -550,7 +550,7 @@ std::string writeMidi(const std::vector<TuneRecord>& records, const std::string&
     return writeOutput(path, midiFile(records));
 }
 
-const MelodyFormat midiFormat = {
+extern const MelodyFormat midiFormat = {
     "midi", {".mid", ".midi", ".smf", ".kar"}, "Standard MIDI Files: the highest note at each moment",
     true, resemblesMidi, importMidi, writeMidiMelody,
 };

@@ -187,7 +187,7 @@ std::string writeRtttl(const Melody& melody, MelodyOutput& output) {
 
 }  // namespace
 
-const MelodyFormat rtttlFormat = {
+extern const MelodyFormat rtttlFormat = {
     "rtttl", {".rtttl", ".rtx"}, "ringtone text: \"Tune:d=8,o=5,b=112:c,e,g,4c6\"", false, resemblesRtttl, importRtttl,
     writeRtttl,
 };
