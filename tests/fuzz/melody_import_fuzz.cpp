@@ -48,7 +48,7 @@ std::size_t toneCount(const Melody& melody) {
 
 // The formats that hold a tone's hertz and milliseconds as they are.
 bool holdsHertz(const MelodyFormat* format) {
-    return format == &beepFormat || format == &arduinoFormat || format == &gcodeFormat || format == &tuneFormat;
+    return format->name == "beep" || format->name == "arduino" || format->name == "gcode" || format == &tuneFormat;
 }
 
 void requireWrittenAndReadBack(const std::vector<TuneRecord>& records, const std::string& tune) {

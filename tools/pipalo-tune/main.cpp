@@ -9,10 +9,10 @@
 
 #include "alsa_tone_output.h"
 #include "export_command.h"
+#include "formats/midi.h"
 #include "convert_command.h"
 #include "melody_import.h"
 #include "melody_writers.h"
-#include "midi_export.h"
 #include "picture_program.h"
 #include "pitch.h"
 #include "request.h"

@@ -38,6 +38,11 @@ bool endsWithIgnoringCase(std::string_view text, std::string_view ending) {
                       [](char ending, char text) { return std::tolower(static_cast<unsigned char>(text)) == ending; });
 }
 
+// Each format's descriptor ends its file under formats/: a new format is that file, its
+// name here and its file in the build's list.
+extern const MelodyFormat rtttlFormat, beepFormat, arduinoFormat, mmlFormat, abcFormat, midiFormat, flipperFormat,
+    gcodeFormat;
+
 const std::vector<const MelodyFormat*>& melodyFormats() {
     static const std::vector<const MelodyFormat*> formats = {&rtttlFormat, &beepFormat,    &arduinoFormat,
                                                              &mmlFormat,   &abcFormat,     &midiFormat,

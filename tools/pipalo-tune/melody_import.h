@@ -26,8 +26,8 @@ struct MelodyFormat {
     MelodyWriter write;
 };
 
-extern const MelodyFormat tuneFormat, rtttlFormat, beepFormat, arduinoFormat, mmlFormat, abcFormat, midiFormat,
-    flipperFormat, gcodeFormat;
+// Pipalo's own tune files, which import writes.
+extern const MelodyFormat tuneFormat;
 
 // Every format; the guess takes the first that surely matches.
 const std::vector<const MelodyFormat*>& melodyFormats();

@@ -1,17 +1,12 @@
-// The rounding every writer of whole milliseconds shares, and the writers of the formats
-// that hold a tune's tones as they are: each the export of the same name.
+// What the writers of the melody formats share: the rounding to whole milliseconds and
+// the tones split from the rests.
 #include "melody_writers.h"
 
-#include <algorithm>
 #include <cmath>
 
-#include "arduino_export.h"
 #include "beep_range.h"
-#include "beep_export.h"
 #include "melody_options.h"
-#include "midi_export.h"
 #include "pitch.h"
-#include "rtttl_export.h"
 
 std::string melodyName(const std::string& path) {
     const std::size_t slash = path.find_last_of("/\\");
@@ -39,16 +34,6 @@ Melody recordsMelody(const std::vector<TuneRecord>& records) {
     return melody;
 }
 
-namespace {
-
-// The tones in whole hertz and milliseconds, with the silence after each.
-struct TonesAndPauses {
-    std::vector<TuneRecord> records;
-    std::vector<long> pausesAfter;
-    std::size_t rests = 0;
-    long leadingRest = 0;  // ms before the first tone
-};
-
 TonesAndPauses tonesAndPauses(const Melody& written, MelodyOutput& output) {
     const Melody melody = raisedToLowestTone(written, output);
     const std::vector<long> lengths = wholeMilliseconds(melody);
@@ -66,22 +51,6 @@ TonesAndPauses tonesAndPauses(const Melody& written, MelodyOutput& output) {
     if (split.records.empty()) output.failure = noToneWritten;
     return split;
 }
-
-// Each tone the format cannot hold moved down by octaves until it can, and told.
-template <typename Fits>
-void moveDownInto(std::vector<TuneRecord>& records, Fits fits, const char* limit, MelodyOutput& output) {
-    std::size_t moved = 0;
-    for (TuneRecord& record : records) {
-        if (fits(record.frequency)) continue;
-        ++moved;
-        while (!fits(record.frequency)) record.frequency /= 2;
-    }
-    if (moved > 0)
-        output.notices.push_back(std::to_string(moved) + (moved == 1 ? " tone" : " tones") + " above " + limit +
-                                 " moved down by octaves of their own");
-}
-
-}  // namespace
 
 Melody raisedToLowestTone(const Melody& melody, MelodyOutput& output) {
     Melody raised = melody;
@@ -110,50 +79,4 @@ std::vector<TuneRecord> movedRecords(const std::vector<TuneRecord>& records, con
     moveAndTime(melody, options);
     MelodyOutput tonesOnly;
     return melodyRecords(melody, tonesOnly);
-}
-
-std::string writeRtttlMelody(const Melody& melody, MelodyOutput& output) {
-    RtttlExport ringtone = rtttlExport(melody, output.name);
-    output.notices.insert(output.notices.end(), ringtone.notices.begin(), ringtone.notices.end());
-    return ringtone.text + "\n";
-}
-
-// A rest is beep's delay after the tone before it; one before the first tone is left out.
-// beep takes lengths and delays of five minutes at most, and tones to 20000 Hz.
-std::string writeBeepMelody(const Melody& melody, MelodyOutput& output) {
-    constexpr long longestBeep = 300000;
-    TonesAndPauses split = tonesAndPauses(melody, output);
-    if (split.leadingRest > 0)
-        output.notices.push_back("the rest before the first tone left out: beep waits only after a tone");
-    std::size_t shortened = 0;
-    for (std::size_t index = 0; index < split.records.size(); ++index) {
-        if (split.records[index].duration > longestBeep || split.pausesAfter[index] > longestBeep) ++shortened;
-        split.records[index].duration = std::min<DWORD>(split.records[index].duration, longestBeep);
-        split.pausesAfter[index] = std::min(split.pausesAfter[index], longestBeep);
-    }
-    if (shortened > 0)
-        output.notices.push_back(std::to_string(shortened) + (shortened == 1 ? " tone" : " tones") +
-                                 " or the silence after cut to beep's 300000 ms");
-    moveDownInto(split.records, [](DWORD hertz) { return hertz <= 20000; }, "beep's 20000 Hz", output);
-    return beepExport(split.records, split.pausesAfter);
-}
-
-// A sketch's arrays and tone() hold 16 bits: a longer tone is struck again every 65535 ms.
-std::string writeArduinoMelody(const Melody& melody, MelodyOutput& output) {
-    constexpr DWORD largest = 65535;
-    std::vector<TuneRecord> records;
-    for (TuneRecord record : melodyRecords(melody, output)) {
-        for (; record.duration > largest; record.duration -= largest) records.push_back({record.frequency, largest});
-        records.push_back(record);
-    }
-    moveDownInto(records, [](DWORD hertz) { return hertz <= largest; }, "the 65535 Hz of tone()", output);
-    return arduinoExport(records, output.name);
-}
-
-// MIDI's notes end at 127 (Sol9): a tone above is moved down by octaves of its own.
-std::string writeMidiMelody(const Melody& melody, MelodyOutput& output) {
-    std::vector<TuneRecord> records = melodyRecords(melody, output);
-    moveDownInto(records, [](DWORD hertz) { return nearestNote(hertz).midiNote <= 127; }, "MIDI's highest note",
-                 output);
-    return midiFile(records);
 }

@@ -1,5 +1,5 @@
-// How a melody format's writer is called, and the writers of the formats that were
-// exports before they were formats.
+// How a melody format's writer is called, and what the writers under formats/ share:
+// the melody's name, whole milliseconds, and tones that fit the format's range.
 #pragma once
 
 #include <string>
@@ -34,6 +34,30 @@ Melody recordsMelody(const std::vector<TuneRecord>& records);
 // below which the readers take a rest) moved up by octaves of its own, and told.
 Melody raisedToLowestTone(const Melody& melody, MelodyOutput& output);
 
+// The tones in whole hertz and milliseconds, with the silence after each.
+struct TonesAndPauses {
+    std::vector<TuneRecord> records;
+    std::vector<long> pausesAfter;
+    std::size_t rests = 0;
+    long leadingRest = 0;  // ms before the first tone
+};
+// The melody raised to the lowest tone and rounded; a failure when no tone is left.
+TonesAndPauses tonesAndPauses(const Melody& melody, MelodyOutput& output);
+
+// Each tone the format cannot hold moved down by octaves until it can, and told.
+template <typename Fits>
+void moveDownInto(std::vector<TuneRecord>& records, Fits fits, const char* limit, MelodyOutput& output) {
+    std::size_t moved = 0;
+    for (TuneRecord& record : records) {
+        if (fits(record.frequency)) continue;
+        ++moved;
+        while (!fits(record.frequency)) record.frequency /= 2;
+    }
+    if (moved > 0)
+        output.notices.push_back(std::to_string(moved) + (moved == 1 ? " tone" : " tones") + " above " + limit +
+                                 " moved down by octaves of their own");
+}
+
 // A melody as records of whole hertz and milliseconds, for the formats that hold tones
 // only; its rests are left out, and the output tells how many. None is a failure.
 std::vector<TuneRecord> melodyRecords(const Melody& melody, MelodyOutput& output);
@@ -41,10 +65,3 @@ std::vector<TuneRecord> melodyRecords(const Melody& melody, MelodyOutput& output
 // A tune's sounded records moved and timed as the options ask, in whole hertz and
 // milliseconds (see melodyRecords).
 std::vector<TuneRecord> movedRecords(const std::vector<TuneRecord>& records, const ImportOptions& options);
-
-std::string writeRtttlMelody(const Melody& melody, MelodyOutput& output);
-std::string writeBeepMelody(const Melody& melody, MelodyOutput& output);
-std::string writeArduinoMelody(const Melody& melody, MelodyOutput& output);
-std::string writeMidiMelody(const Melody& melody, MelodyOutput& output);
-std::string writeAbcMelody(const Melody& melody, MelodyOutput& output);
-std::string writeBasicMelody(const Melody& melody, MelodyOutput& output);

@@ -161,7 +161,7 @@ std::string writeFlipper(const Melody& melody, MelodyOutput& output) {
 
 }  // namespace
 
-const MelodyFormat flipperFormat = {
+extern const MelodyFormat flipperFormat = {
     "fmf", {".fmf"}, "the Flipper Zero's music files: \"BPM: 120\" ... \"Notes: 8C5, 8P, 4E5\"", false,
     resemblesFlipper, readFlipper, writeFlipper,
 };

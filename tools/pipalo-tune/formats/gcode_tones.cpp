@@ -131,7 +131,7 @@ std::string writeGcode(const Melody& written, MelodyOutput& output) {
 
 }  // namespace
 
-const MelodyFormat gcodeFormat = {
+extern const MelodyFormat gcodeFormat = {
     "gcode", {".gcode", ".gco", ".g"}, "3D printers' tones: \"M300 S440 P200\", \"G4 P100\" a rest", false,
     resemblesGcode, readGcode, writeGcode,
 };

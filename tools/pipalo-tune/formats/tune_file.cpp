@@ -35,7 +35,7 @@ std::string writeTune(const Melody& melody, MelodyOutput& output) {
 
 }  // namespace
 
-const MelodyFormat tuneFormat = {
+extern const MelodyFormat tuneFormat = {
     "tpz", {".tpz"}, "Pipalo's tune files: a record \"440,230\" for each tone", false, resemblesTune, readTune,
     writeTune,
 };

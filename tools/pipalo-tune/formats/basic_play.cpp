@@ -1,7 +1,9 @@
 // The music macro language of BASIC's PLAY statement: PLAY "T120 O3 L8 CDE- P8 >C4."
 // Every PLAY statement of a program is read, in order, its string expression joined from
 // literals and the string variables given earlier; a text without one is read whole.
+// Written as a bare string, or as the lines of a program for a file ending in .bas.
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdint>
 #include <cmath>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "melody_import.h"
+#include "note_values.h"
 #include "source_text.h"
 
 namespace {
@@ -352,9 +355,70 @@ Resemblance resemblesMml(std::string_view text) {
     return bare ? Resemblance::maybe : Resemblance::none;
 }
 
+// PLAY's tempos and note values; its octaves 0 to 6 start at the Do two octaves below Do4.
+const NoteValueSet playValues = {{1, 2, 4, 8, 16, 32, 64}, 32, 255, HUGE_VAL, 24, 107, "PLAY's octave 0"};
+constexpr std::array<const char*, 12> letters = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
+// A program's line stays short enough for any BASIC's editor.
+constexpr std::size_t longestStatement = 200;
+
+int octaveOf(int midiNote) { return midiNote / 12 - 2; }
+
+// What the string sets at its start, again at each statement of a program, so that each
+// plays alike whatever came before it. ML plays each note its whole length.
+std::string settings(unsigned tempo, int octave, unsigned length) {
+    return "MLT" + std::to_string(tempo) + "O" + std::to_string(octave) + "L" + std::to_string(length);
+}
+
+std::string writeBasicPlay(const Melody& melody, MelodyOutput& output) {
+    NoteMelody written = noteMelody(melody, playValues);
+    std::vector<unsigned> durations;
+    for (const WrittenNote& note : written.notes) durations.push_back(note.length.duration);
+    if (durations.empty()) {
+        output.failure = "no note in the melody";
+        return {};
+    }
+    const unsigned length = mostCommon(durations);
+    int octave = 4;
+    for (const WrittenNote& note : written.notes)
+        if (note.midiNote != restNote) {
+            octave = octaveOf(note.midiNote);
+            break;
+        }
+    std::vector<std::string> statements = {settings(written.beatsPerMinute, octave, length)};
+    for (const WrittenNote& note : written.notes) {
+        std::string command;
+        if (note.midiNote == restNote) {
+            command = "P" + std::to_string(note.length.duration);
+        } else {
+            if (octaveOf(note.midiNote) != octave) {
+                octave = octaveOf(note.midiNote);
+                // Appended rather than joined: GCC 12 at -O3 warns of an overlap in "O" + to_string().
+                command += 'O';
+                command += std::to_string(octave);
+            }
+            command += letters[static_cast<std::size_t>(note.midiNote % 12)];
+            if (note.length.duration != length) command += std::to_string(note.length.duration);
+        }
+        if (note.length.dotted) command += '.';
+        if (statements.back().size() + command.size() > longestStatement)
+            statements.push_back(settings(written.beatsPerMinute, octave, length));
+        statements.back() += command;
+    }
+    std::string text;
+    if (endsWithIgnoringCase(output.path, ".bas")) {
+        for (std::size_t index = 0; index < statements.size(); ++index)
+            text += std::to_string(10 * (index + 1)) + " PLAY \"" + statements[index] + "\"\n";
+    } else {
+        for (const std::string& statement : statements) text += statement;
+        text += '\n';
+    }
+    output.notices.insert(output.notices.end(), written.notices.begin(), written.notices.end());
+    return text;
+}
+
 }  // namespace
 
-const MelodyFormat mmlFormat = {
+extern const MelodyFormat mmlFormat = {
     "mml", {".mml", ".bas"}, "BASIC's PLAY statements, or a bare string \"T120 O3 L8 CDE\"", false,
-    resemblesMml, importMml, writeBasicMelody,
+    resemblesMml, importMml, writeBasicPlay,
 };

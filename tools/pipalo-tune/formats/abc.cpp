@@ -1,16 +1,19 @@
 // ABC, the text notation of folk tunes: a header of fields (X:, T:, M:, L:, Q:, P:, K:) and
 // one voice of notes with bars, repeats, endings and parts. The first tune of a file is read.
+// Written with the unit note an eighth, every accidental where the bar has not said it yet.
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <map>
+#include <numeric>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "melody_import.h"
+#include "note_values.h"
 #include "source_text.h"
 
 namespace {
@@ -1122,9 +1125,83 @@ Resemblance resemblesAbc(std::string_view text) {
     return key && header ? Resemblance::surely : Resemblance::none;
 }
 
+// From Do0 (C,,,,) to the top of MIDI's notes.
+const NoteValueSet abcValues = {{1, 2, 4, 8, 16, 32}, 25, 900, HUGE_VAL, 12, 127, "Do0"};
+constexpr std::array<char, 12> semitoneLetters = {'C', 'C', 'D', 'D', 'E', 'F', 'F', 'G', 'G', 'A', 'A', 'B'};
+constexpr std::array<bool, 12> semitoneSharps = {false, true,  false, true,  false, false,
+                                                  true,  false, true,  false, true,  false};
+constexpr std::size_t notesPerBar = 8;
+constexpr std::size_t barsPerLine = 2;
+
+// In eighths, the unit note: "3/2" for a dotted eighth, "" for an eighth.
+std::string lengthSuffix(const NoteLength& length) {
+    unsigned numerator = length.dotted ? 12 : 8;
+    unsigned denominator = length.duration;
+    const unsigned common = std::gcd(numerator, denominator);
+    numerator /= common;
+    denominator /= common;
+    if (denominator == 1) return numerator == 1 ? "" : std::to_string(numerator);
+    return (numerator == 1 ? "" : std::to_string(numerator)) + "/" + std::to_string(denominator);
+}
+
+std::string tuneName(const std::string& name) {
+    std::string cleaned;
+    for (const char character : name)
+        if (character != '\n' && character != '\r') cleaned += character;
+    return cleaned.empty() ? "Pipalo" : cleaned;
+}
+
+std::string writeAbc(const Melody& melody, MelodyOutput& output) {
+    NoteMelody written = noteMelody(melody, abcValues);
+    if (written.notes.empty()) {
+        output.failure = "no note in the melody";
+        return {};
+    }
+    std::string text = "X:1\nT:" + tuneName(output.name) + "\nL:1/8\nQ:1/4=" + std::to_string(written.beatsPerMinute) +
+                       "\nK:C\n";
+    // Which notes of the bar were last written sharp: by letter, as the standard carries an
+    // accidental to every octave, and by letter and octave, as some readers carry it. A
+    // note is marked wherever either would read it otherwise.
+    std::array<bool, 7> sharpLetterInBar{};
+    std::array<std::array<bool, 7>, 11> sharpInBar{};
+    for (std::size_t index = 0; index < written.notes.size(); ++index) {
+        const WrittenNote& note = written.notes[index];
+        if (note.midiNote == restNote) {
+            text += 'z';
+        } else {
+            const std::size_t semitone = static_cast<std::size_t>(note.midiNote % 12);
+            const int octave = note.midiNote / 12 - 1;
+            const std::size_t letterIndex = static_cast<std::size_t>(semitoneLetters[semitone] - 'A');
+            bool& sharp = sharpInBar[static_cast<std::size_t>(octave)][letterIndex];
+            bool& sharpLetter = sharpLetterInBar[letterIndex];
+            if (semitoneSharps[semitone] != sharp || semitoneSharps[semitone] != sharpLetter)
+                text += semitoneSharps[semitone] ? '^' : '=';
+            sharp = sharpLetter = semitoneSharps[semitone];
+            if (octave >= 5) {
+                text += static_cast<char>(std::tolower(static_cast<unsigned char>(semitoneLetters[semitone])));
+                text.append(static_cast<std::size_t>(octave - 5), '\'');
+            } else {
+                text += semitoneLetters[semitone];
+                text.append(static_cast<std::size_t>(4 - octave), ',');
+            }
+        }
+        text += lengthSuffix(note.length);
+        if ((index + 1) % notesPerBar == 0 || index + 1 == written.notes.size()) {
+            sharpInBar = {};
+            sharpLetterInBar = {};
+            const bool lineEnds = (index + 1) % (notesPerBar * barsPerLine) == 0 || index + 1 == written.notes.size();
+            text += index + 1 == written.notes.size() ? " |]\n" : lineEnds ? " |\n" : " | ";
+        } else {
+            text += ' ';
+        }
+    }
+    output.notices.insert(output.notices.end(), written.notices.begin(), written.notices.end());
+    return text;
+}
+
 }  // namespace
 
-const MelodyFormat abcFormat = {
+extern const MelodyFormat abcFormat = {
     "abc", {".abc"}, "ABC notation, its first tune: \"X:1 L:1/8 K:G |:GABc d2B2:|\"", false,
-    resemblesAbc, importAbc, writeAbcMelody,
+    resemblesAbc, importAbc, writeAbc,
 };

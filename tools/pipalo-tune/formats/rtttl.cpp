@@ -1,7 +1,10 @@
-// RTTTL, the ringtone text of old mobile phones: "name:d=4,o=6,b=63:c,8d#.,p,2g5".
+// RTTTL, the ringtone text of old mobile phones: "name:d=4,o=6,b=63:c,8d#.,p,2g5". Written
+// at the tempo whose note lengths come closest to the tones' lengths.
+#include <array>
 #include <cctype>
 
 #include "melody_import.h"
+#include "note_values.h"
 #include "source_text.h"
 
 namespace {
@@ -157,9 +160,34 @@ Resemblance resemblesRtttl(std::string_view text) {
     return keyed ? Resemblance::surely : Resemblance::maybe;
 }
 
+// A record holds at most 999 ms: a longer note would come back as two records.
+// Ringtones have octaves 4 to 7 only.
+const NoteValueSet ringtoneValues = {{1, 2, 4, 8, 16, 32}, 25, 900, 999, 60, 107, "octave 4"};
+constexpr std::size_t longestName = 10;
+constexpr std::array<const char*, 12> letters = {"c", "c#", "d", "d#", "e", "f", "f#", "g", "g#", "a", "a#", "b"};
+
+std::string ringtoneName(const std::string& name) {
+    std::string cleaned;
+    for (const char character : name)
+        if (std::isalnum(static_cast<unsigned char>(character)) && cleaned.size() < longestName) cleaned += character;
+    return cleaned.empty() ? "Pipalo" : cleaned;
+}
+
+// Rests are pauses; the name is cut to what a ringtone's name holds. A melody of rests
+// only is an empty line.
+std::string writeRtttl(const Melody& melody, MelodyOutput& output) {
+    NoteMelody written = noteMelody(melody, ringtoneValues);
+    if (written.notes.empty()) return "\n";
+    const NoteDefaults defaults = noteDefaults(written);
+    output.notices.insert(output.notices.end(), written.notices.begin(), written.notices.end());
+    return ringtoneName(output.name) + ":d=" + std::to_string(defaults.duration) + ",o=" +
+           std::to_string(defaults.octave) + ",b=" + std::to_string(written.beatsPerMinute) + ":" +
+           spelledNotes(written, defaults, letters, 'p', ",") + "\n";
+}
+
 }  // namespace
 
-const MelodyFormat rtttlFormat = {
+extern const MelodyFormat rtttlFormat = {
     "rtttl", {".rtttl", ".rtx"}, "ringtone text: \"Tune:d=8,o=5,b=112:c,e,g,4c6\"", false, resemblesRtttl, importRtttl,
-    writeRtttlMelody,
+    writeRtttl,
 };

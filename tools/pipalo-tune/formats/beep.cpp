@@ -1,6 +1,7 @@
 // Shell scripts that play tunes with the beep command: "beep -f 440 -l 200 -n -f 494".
 // Each beep line runs one or more tones; a sleep between them is a rest. Plain variables
 // ("A=440", "$A", "${A}") and functions of such lines, called by name, are followed.
+// Written as one beep command, a -n before each tone after the first.
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -392,9 +393,36 @@ Resemblance resemblesBeep(std::string_view text) {
     return Resemblance::none;
 }
 
+// A rest is beep's delay after the tone before it; one before the first tone is left out.
+// beep takes lengths and delays of five minutes at most, and tones to 20000 Hz.
+std::string writeBeep(const Melody& melody, MelodyOutput& output) {
+    constexpr long longestBeep = 300000;
+    TonesAndPauses split = tonesAndPauses(melody, output);
+    if (split.leadingRest > 0)
+        output.notices.push_back("the rest before the first tone left out: beep waits only after a tone");
+    std::size_t shortened = 0;
+    for (std::size_t index = 0; index < split.records.size(); ++index) {
+        if (split.records[index].duration > longestBeep || split.pausesAfter[index] > longestBeep) ++shortened;
+        split.records[index].duration = std::min<DWORD>(split.records[index].duration, longestBeep);
+        split.pausesAfter[index] = std::min(split.pausesAfter[index], longestBeep);
+    }
+    if (shortened > 0)
+        output.notices.push_back(std::to_string(shortened) + (shortened == 1 ? " tone" : " tones") +
+                                 " or the silence after cut to beep's 300000 ms");
+    moveDownInto(split.records, [](DWORD hertz) { return hertz <= 20000; }, "beep's 20000 Hz", output);
+    std::string script = "#!/bin/sh\nbeep";
+    for (std::size_t index = 0; index < split.records.size(); ++index) {
+        script += index == 0 ? " " : " \\\n  -n ";
+        script += "-f " + std::to_string(split.records[index].frequency) + " -l " +
+                  std::to_string(split.records[index].duration);
+        if (split.pausesAfter[index] > 0) script += " -D " + std::to_string(split.pausesAfter[index]);
+    }
+    return script + "\n";
+}
+
 }  // namespace
 
-const MelodyFormat beepFormat = {
+extern const MelodyFormat beepFormat = {
     "beep", {".sh", ".beep"}, "shell lines that run beep: \"beep -f 440 -l 200 -n -f 494\"", false, resemblesBeep,
-    importBeep, writeBeepMelody,
+    importBeep, writeBeep,
 };

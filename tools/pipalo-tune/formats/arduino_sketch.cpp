@@ -1,6 +1,7 @@
 // Arduino sketches that play a melody: played by their own arithmetic where the evaluator
 // reads them, else read by their values: a NOTE_xx array (the names of pitches.h) with
 // a duration array or with durations between the notes, or plain tone(pin, f, ms) calls.
+// Written as a sketch that plays the tones from flash memory without blocking.
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -473,9 +474,62 @@ Resemblance resemblesArduino(std::string_view text) {
     return calls ? Resemblance::surely : Resemblance::none;
 }
 
+constexpr std::size_t valuesPerLine = 12;
+
+std::string valueList(const std::vector<TuneRecord>& records, DWORD TuneRecord::*field) {
+    std::string list;
+    for (std::size_t index = 0; index < records.size(); ++index) {
+        list += index % valuesPerLine == 0 ? "\n    " : " ";
+        list += std::to_string(records[index].*field) + ",";
+    }
+    return list + "\n";
+}
+
+// A sketch's arrays and tone() hold 16 bits: a longer tone is struck again every 65535 ms.
+std::string writeArduino(const Melody& melody, MelodyOutput& output) {
+    constexpr DWORD largest = 65535;
+    std::vector<TuneRecord> records;
+    for (TuneRecord record : melodyRecords(melody, output)) {
+        for (; record.duration > largest; record.duration -= largest) records.push_back({record.frequency, largest});
+        records.push_back(record);
+    }
+    moveDownInto(records, [](DWORD hertz) { return hertz <= largest; }, "the 65535 Hz of tone()", output);
+    return "// " + output.name + ", exported from a Pipalo tune: a piezo on pin 8 plays it once.\n"
+           "#include <avr/pgmspace.h>\n"
+           "\n"
+           "const int speakerPin = 8;\n"
+           "\n"
+           "// Hertz and milliseconds of each tone, kept in flash memory.\n"
+           "const unsigned int melody[] PROGMEM = {" + valueList(records, &TuneRecord::frequency) + "};\n"
+           "const unsigned int durations[] PROGMEM = {" + valueList(records, &TuneRecord::duration) + "};\n"
+           "const unsigned int toneCount = sizeof melody / sizeof melody[0];\n"
+           "\n"
+           "unsigned int nextTone = 0;\n"
+           "unsigned long toneStarted = 0;\n"
+           "unsigned long toneLength = 0;\n"
+           "\n"
+           "void setup() {\n"
+           "}\n"
+           "\n"
+           "// Starts the next tone once the last one has had its time, and returns at once:\n"
+           "// the rest of loop() goes on while the melody plays.\n"
+           "void playMelody() {\n"
+           "    if (nextTone >= toneCount || millis() - toneStarted < toneLength) return;\n"
+           "    const unsigned int frequency = pgm_read_word(&melody[nextTone]);\n"
+           "    toneLength = pgm_read_word(&durations[nextTone]);\n"
+           "    toneStarted = millis();\n"
+           "    tone(speakerPin, frequency, toneLength);\n"
+           "    ++nextTone;\n"
+           "}\n"
+           "\n"
+           "void loop() {\n"
+           "    playMelody();\n"
+           "}\n";
+}
+
 }  // namespace
 
-const MelodyFormat arduinoFormat = {
+extern const MelodyFormat arduinoFormat = {
     "arduino", {".ino", ".pde", ".cpp"}, "sketches: NOTE_ arrays with durations, or tone() calls", false,
-    resemblesArduino, importArduino, writeArduinoMelody,
+    resemblesArduino, importArduino, writeArduino,
 };
