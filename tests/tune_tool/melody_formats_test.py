@@ -796,7 +796,8 @@ class ConvertTest(FormatTest):
         for arguments, status, message in [
                 ((song, '-'), 2, 'cannot tell which format to write; name it with --to'),
                 ((song, self.path('song.xyz')), 2, 'cannot tell which format to write'),
-                ((song, kept, '--to', 'wav'), 2, '--to takes rtttl, beep, arduino, mml, abc, midi, fmf, gcode or tpz'),
+                ((song, kept, '--to', 'wave'), 2,
+                 '--to takes rtttl, beep, arduino, mml, abc, midi, fmf, gcode or tpz, or wav for the tune\'s sound'),
                 ((song,), 2, 'convert needs a file to write'),
                 ((song, kept, kept), 2, 'unexpected argument ' + kept),
                 ((song, '-o', kept, kept), 2, 'unexpected argument ' + kept),

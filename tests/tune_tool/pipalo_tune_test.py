@@ -148,6 +148,26 @@ class PipaloTuneTest(unittest.TestCase):
                 measured = 48000 * (len(rising) - 1) / (rising[-1] - rising[0])
                 self.assertAlmostEqual(measured, frequency, delta=0.1)
 
+    def test_a_melody_converted_to_wav_sounds_as_its_tune_file(self):
+        ringtone, tune, expected = self.path('song.rtttl'), self.path('song.TPZ'), self.path('expected.wav')
+        with open(ringtone, 'w') as text:
+            text.write('song:d=8,o=5,b=140:c,p,e,4g6\n')
+        self.assertEqual(run('import', ringtone, '-o', tune).returncode, 0)
+        self.assertEqual(run('wav', tune, '-o', expected).returncode, 0)
+        with open(expected, 'rb') as wav:
+            sound = wav.read()
+        for arguments in ((self.path('SONG.WAV'),), ('-', '--to', 'wav')):
+            with self.subTest(arguments=arguments):
+                result = run('convert', ringtone, *arguments, text=False)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                if arguments[0] == '-':
+                    self.assertEqual(result.stdout, sound)
+                else:
+                    with open(arguments[0], 'rb') as wav:
+                        self.assertEqual(wav.read(), sound)
+        # A WAV file is no melody to read.
+        self.assertNotEqual(run('convert', expected, self.path('back.TPZ')).returncode, 0)
+
     def test_play_sounds_the_samples_of_the_wav_without_gaps(self):
         exported = self.path('song.wav')
         self.assertEqual(run('wav', self.tune, '-o', exported).returncode, 0)

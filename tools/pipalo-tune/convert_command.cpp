@@ -11,6 +11,9 @@
 #include "output_file.h"
 #include "request.h"
 #include "tool_messages.h"
+#include "tune_file.h"
+#include "tune_text.h"
+#include "wav_export.h"
 
 namespace {
 
@@ -21,6 +24,14 @@ struct ConvertRequest {
     std::string to;
     ImportOptions options;
 };
+
+// A WAV file is the sound of the tune file the melody makes, not a melody format: it is
+// written, never read.
+constexpr std::string_view wavName = "wav";
+
+bool wantsWav(const ConvertRequest& request) {
+    return request.to.empty() ? endsWithIgnoringCase(request.output, ".wav") : request.to == wavName;
+}
 
 // The reason the arguments make no conversion, else empty text.
 std::string parse(const std::vector<std::string_view>& arguments, bool import, ConvertRequest& request) {
@@ -44,7 +55,10 @@ std::string parse(const std::vector<std::string_view>& arguments, bool import, C
         if (output) {
             request.output = value;
         } else if (argument == "--from" || argument == "--to") {
-            if (!formatNamed(value)) return std::string(argument) + " takes " + formatNames();
+            const bool wav = argument == "--to" && value == wavName;
+            if (!wav && !formatNamed(value))
+                return std::string(argument) + " takes " + formatNames() +
+                       (argument == "--to" ? ", or wav for the tune's sound" : "");
             (argument == "--from" ? request.from : request.to) = value;
         } else if (std::string reason = readMelodyOption(argument, value, request.options); !reason.empty()) {
             return reason;
@@ -83,7 +97,9 @@ std::string readWhole(const std::string& path, std::string& content) {
 }
 
 int convert(const ConvertRequest& request) {
-    const MelodyFormat* writer = request.to.empty() ? formatEndingIn(request.output) : formatNamed(request.to);
+    const bool wav = wantsWav(request);
+    const MelodyFormat* writer =
+        wav ? &tuneFormat : request.to.empty() ? formatEndingIn(request.output) : formatNamed(request.to);
     if (!writer)
         return reportFailure(request.output + ": cannot tell which format to write; name it with --to", usageExit);
     std::string content;
@@ -97,7 +113,9 @@ int convert(const ConvertRequest& request) {
     MelodyOutput output{request.output, melodyName(request.output == "-" ? request.input : request.output), {}, {}};
     const std::string bytes = writer->write(imported.melody, output);
     for (const std::string& notice : output.notices) reportNotice(notice);
-    std::string reason = output.failure.empty() ? writeOutput(request.output, bytes) : output.failure;
+    std::string reason = !output.failure.empty() ? output.failure
+                         : wav ? writeWav(tuneRecords(tuneFileText(bytes).c_str()), request.output)
+                               : writeOutput(request.output, bytes);
     if (!reason.empty()) return reportFailure("cannot write " + request.output + ": " + reason);
     return 0;
 }

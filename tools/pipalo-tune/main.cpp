@@ -41,7 +41,8 @@ constexpr char usageCommands[] =
     "  picture  draws the tune as a piano roll: time across, pitch up\n"
     "  convert reads a melody in one format and writes it in another, each the FORMAT\n"
     "         named or else the one its file name ends in (the input's also guessed\n"
-    "         from its content); - is standard input or output\n"
+    "         from its content); - is standard input or output; OUT.wav is the sound\n"
+    "         of the tune file the melody makes, as wav writes it\n"
     "  import  is convert to a tune file. The formats of both:\n";
 
 constexpr char usageOptions[] =
