@@ -9,6 +9,21 @@
 #include "beep_range.h"
 #include "source_text.h"
 
+std::string counted(std::size_t count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+std::vector<long> wholeMilliseconds(const Melody& melody) {
+    std::vector<long> lengths;
+    double start = 0;
+    for (const MelodyEvent& event : melody) {
+        const double end = start + event.milliseconds;
+        lengths.push_back(std::lround(end) - std::lround(start));
+        start = end;
+    }
+    return lengths;
+}
+
 int semitoneOfLetter(char letter) {
     constexpr std::array<int, 8> fromA = {9, 11, 0, 2, 4, 5, 7, 11};  // a to g, then h
     const int lower = std::tolower(static_cast<unsigned char>(letter));

@@ -31,6 +31,13 @@ constexpr std::size_t longestMelody = 200000;
 // Ten hours of notes: more than any tune, few enough records for any memory.
 constexpr double longestTune = 10 * 3600 * 1000.0;
 
+// "1 tone", "2 tones": a count in the words of the messages.
+std::string counted(std::size_t count, const char* one, const char* many);
+
+// Rounded as a tune file is: each event lasts from its start rounded to the millisecond
+// to its end rounded, so that roundings do not add up over a long melody.
+std::vector<long> wholeMilliseconds(const Melody& melody);
+
 // Semitones above Do of a note letter, in either case ("h" is the German name of Si);
 // -1 for another character.
 int semitoneOfLetter(char letter);

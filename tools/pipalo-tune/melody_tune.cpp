@@ -50,14 +50,6 @@ int ownShift(double frequency, int tuneShift) {
     return octaves;
 }
 
-std::string octaves(int count) {
-    return std::to_string(std::abs(count)) + (std::abs(count) == 1 ? " octave" : " octaves");
-}
-
-std::string counted(std::size_t count, const char* one, const char* many) {
-    return std::to_string(count) + " " + (count == 1 ? one : many);
-}
-
 void appendRecords(std::string& text, unsigned frequency, long milliseconds) {
     const long parts = (milliseconds + longestRecord - 1) / longestRecord;
     for (long part = 0; part < parts; ++part) {
@@ -76,11 +68,10 @@ MelodyTune melodyTune(const Melody& melody) {
     std::size_t rests = 0;
     std::size_t movedAlone = 0;
     std::size_t tooShort = 0;
-    double start = 0;
-    for (const MelodyEvent& event : melody) {
-        const double end = start + event.milliseconds;
-        const long milliseconds = std::lround(end) - std::lround(start);
-        start = end;
+    const std::vector<long> lengths = wholeMilliseconds(melody);
+    for (std::size_t index = 0; index < melody.size(); ++index) {
+        const MelodyEvent& event = melody[index];
+        const long milliseconds = lengths[index];
         if (event.frequency <= restFrequency) {
             ++rests;
             continue;
@@ -97,7 +88,7 @@ MelodyTune melodyTune(const Melody& melody) {
     if (records.empty()) return tune;
     tune.text = headerLine + records;
     if (shift != 0)
-        tune.notices.push_back("moved " + octaves(shift) + (shift > 0 ? " up" : " down") +
+        tune.notices.push_back("moved " + counted(static_cast<std::size_t>(std::abs(shift)), "octave", "octaves") + (shift > 0 ? " up" : " down") +
                                " to fit Pipalo's 100 to 999 Hz");
     if (movedAlone)
         tune.notices.push_back(counted(movedAlone, "tone", "tones") +

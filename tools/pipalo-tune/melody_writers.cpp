@@ -15,17 +15,6 @@ std::string melodyName(const std::string& path) {
     return name;
 }
 
-std::vector<long> wholeMilliseconds(const Melody& melody) {
-    std::vector<long> lengths;
-    double start = 0;
-    for (const MelodyEvent& event : melody) {
-        const double end = start + event.milliseconds;
-        lengths.push_back(std::lround(end) - std::lround(start));
-        start = end;
-    }
-    return lengths;
-}
-
 Melody recordsMelody(const std::vector<TuneRecord>& records) {
     Melody melody;
     for (const TuneRecord& record : records)
@@ -61,16 +50,14 @@ Melody raisedToLowestTone(const Melody& melody, MelodyOutput& output) {
         while (std::lround(event.frequency) < posix::lowestBeepFrequency) event.frequency *= 2;
     }
     if (moved > 0)
-        output.notices.push_back(std::to_string(moved) + (moved == 1 ? " tone" : " tones") +
-                                 " below 37 Hz, which reads as a rest, moved up by octaves of their own");
+        output.notices.push_back(counted(moved, "tone", "tones") + " below 37 Hz, which reads as a rest, moved up by octaves of their own");
     return raised;
 }
 
 std::vector<TuneRecord> melodyRecords(const Melody& melody, MelodyOutput& output) {
     TonesAndPauses split = tonesAndPauses(melody, output);
     if (split.rests > 0)
-        output.notices.push_back(std::to_string(split.rests) + (split.rests == 1 ? " rest" : " rests") +
-                                 " left out: the format holds tones only, so the rhythm changes there");
+        output.notices.push_back(counted(split.rests, "rest", "rests") + " left out: the format holds tones only, so the rhythm changes there");
     return std::move(split.records);
 }
 

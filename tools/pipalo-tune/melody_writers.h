@@ -24,10 +24,6 @@ using MelodyWriter = std::string (*)(const Melody& melody, MelodyOutput& output)
 // The file's name without its folder and extension, to name the melody by.
 std::string melodyName(const std::string& path);
 
-// Rounded as a tune file is: each event lasts from its start rounded to the millisecond
-// to its end rounded, so that roundings do not add up over a long melody.
-std::vector<long> wholeMilliseconds(const Melody& melody);
-
 // A tune's sounded records as a melody, each record one event.
 Melody recordsMelody(const std::vector<TuneRecord>& records);
 // The melody with each tone below the lowest a tone may be in a format of hertz (37 Hz,
@@ -54,7 +50,7 @@ void moveDownInto(std::vector<TuneRecord>& records, Fits fits, const char* limit
         while (!fits(record.frequency)) record.frequency /= 2;
     }
     if (moved > 0)
-        output.notices.push_back(std::to_string(moved) + (moved == 1 ? " tone" : " tones") + " above " + limit +
+        output.notices.push_back(counted(moved, "tone", "tones") + " above " + limit +
                                  " moved down by octaves of their own");
 }
 

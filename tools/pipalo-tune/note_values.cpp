@@ -162,7 +162,7 @@ NoteMelody noteMelody(const Melody& melody, const NoteValueSet& values) {
         sumMilliseconds += error;
     }
     if (shift > 0)
-        written.notices.push_back("moved " + std::to_string(shift) + (shift == 1 ? " octave" : " octaves") +
+        written.notices.push_back("moved " + counted(static_cast<std::size_t>(shift), "octave", "octaves") +
                                   " up: the notes start at " + values.lowestNoteName);
     written.notices.push_back(formatted("lengths off by %.1f ms at most, %.1f ms on average", worstMilliseconds,
                                         sumMilliseconds / static_cast<double>(melody.size())));

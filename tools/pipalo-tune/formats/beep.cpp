@@ -407,7 +407,7 @@ std::string writeBeep(const Melody& melody, MelodyOutput& output) {
         split.pausesAfter[index] = std::min(split.pausesAfter[index], longestBeep);
     }
     if (shortened > 0)
-        output.notices.push_back(std::to_string(shortened) + (shortened == 1 ? " tone" : " tones") +
+        output.notices.push_back(counted(shortened, "tone", "tones") +
                                  " or the silence after cut to beep's 300000 ms");
     moveDownInto(split.records, [](DWORD hertz) { return hertz <= 20000; }, "beep's 20000 Hz", output);
     std::string script = "#!/bin/sh\nbeep";

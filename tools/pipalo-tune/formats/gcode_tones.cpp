@@ -92,11 +92,11 @@ std::string readGcode(std::string_view content, MelodyBuilder& melody) {
     if (linesPassedOver > 0) {
         std::string names;
         for (const std::string& name : passedOver) names += (names.empty() ? "" : ", ") + name;
-        melody.notice(std::to_string(linesPassedOver) + (linesPassedOver == 1 ? " line" : " lines") +
+        melody.notice(counted(linesPassedOver, "line", "lines") +
                       " that play no tone passed over: " + names + (linesPassedOver > passedOver.size() ? ", ..." : ""));
     }
     if (tonesCut > 0)
-        melody.notice(std::to_string(tonesCut) + (tonesCut == 1 ? " tone" : " tones") +
+        melody.notice(counted(tonesCut, "tone", "tones") +
                       " cut to 5000 ms, the longest the printer plays");
     return {};
 }

@@ -246,8 +246,8 @@ std::string readFile(std::string_view bytes, const ImportOptions& options, MidiF
         at += 8 + length;  // chunks of other kinds are skipped, as the format asks
     }
     if (file.tracks < promisedTracks)
-        return atByte(bytes.size(), "the file is cut short: its header names " + std::to_string(promisedTracks) +
-                                        (promisedTracks == 1 ? " track" : " tracks") + ", and it ends before track " +
+        return atByte(bytes.size(), "the file is cut short: its header names " + counted(promisedTracks, "track", "tracks") +
+                                        ", and it ends before track " +
                                         std::to_string(file.tracks + 1));
     if (static_cast<std::uint32_t>(options.track) > file.tracks)
         return atByte(0, "the file has " + std::to_string(file.tracks) + " tracks, no track " +
